@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tessarin::sync {
+class SyncSession;
+}
+
+namespace tessarin::cli {
+
+using Arguments = std::vector<std::string>;
+
+// Each subcommand takes the arguments after its name and returns the exit code.
+int runCompare(const Arguments& args);
+
+// Prints the rows of C_L1, then those of C_L2: arrow TAB word TAB name.
+void printOperationLists(const sync::SyncSession& session);
+
+// Prints the usage line to standard error; returns the usage exit code 2.
+int usageError(const char* usage);
+
+} // namespace tessarin::cli

@@ -1,0 +1,54 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "platform/PosixFileSystem.h"
+#include "sync/SyncSession.h"
+
+namespace tessarin::cli {
+
+namespace {
+constexpr const char* kCompareUsage = "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n";
+}
+
+void printOperationLists(const sync::SyncSession& session)
+{
+    Output out;
+    for (int side = 1; side <= 2; ++side) {
+        const std::string_view arrow = sync::DirectionArrow(side);
+        for (const sync::SyncOperation& row : session.list(side)) {
+            out.write(arrow);
+            out.write("\t");
+            out.write(sync::OperationWord(row.operation));
+            out.write("\t");
+            out.write(row.FileName);
+            out.write("\n");
+        }
+    }
+}
+
+int runCompare(const Arguments& args)
+{
+    sync::SyncOptions options;
+    std::vector<std::string> dirs;
+    for (const std::string& arg : args) {
+        if (arg == "--no-subfolders")
+            options.syncSubFolder = false;
+        else if (arg.rfind("--", 0) == 0)
+            return usageError(kCompareUsage);
+        else
+            dirs.push_back(arg);
+    }
+    if (dirs.size() != 2 || dirs[0].empty() || dirs[1].empty())
+        return usageError(kCompareUsage);
+
+    platform::PosixFileSystem fs;
+    sync::SyncSession session(fs);
+    SilentProgress progress;
+    session.CompareDirectories(dirs[0], dirs[1], options, progress);
+    printOperationLists(session);
+    return 0;
+}
+
+} // namespace tessarin::cli

@@ -1,0 +1,40 @@
+// tessarin-cli: the core without a window, for scripts, tests and benchmarks.
+#include <cstdio>
+#include <cstring>
+
+#include "cli/Commands.h"
+#include "core/Error.h"
+
+namespace {
+
+struct Subcommand {
+    const char* name;
+    int (*run)(const tessarin::cli::Arguments&);
+};
+
+constexpr Subcommand kSubcommands[] = {
+    {"compare", tessarin::cli::runCompare},
+};
+
+constexpr const char* kUsage =
+    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return tessarin::cli::usageError(kUsage);
+    tessarin::cli::Arguments args(argv + 2, argv + argc);
+    for (const Subcommand& sub : kSubcommands) {
+        if (std::strcmp(argv[1], sub.name) == 0) {
+            try {
+                return sub.run(args);
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "tessarin-cli: %s\n", e.what());
+                return 1;
+            }
+        }
+    }
+    return tessarin::cli::usageError(kUsage);
+}

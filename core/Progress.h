@@ -1,0 +1,29 @@
+#pragma once
+#include <cstdint>
+#include <string_view>
+
+namespace tessarin {
+
+// How a long loop of the core talks to whoever runs it: the window (status
+// bar, count labels, event processing) or a test that records what it saw.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // Text of the status bar's panel.
+    virtual void setStatus(std::string_view text) = 0;
+    // Keep the window alive: process the events that are pending now.
+    virtual void processEvents() = 0;
+    // A side's listing is complete: its file count text ("共%d个文件") and rows are final.
+    virtual void sideListed(int /*side*/, std::string_view /*countText*/) {}
+    // How far a long run has come; total 0 hides the indicator.
+    virtual void setFraction(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+};
+
+// A Progress that shows nothing: for callers with no window.
+class SilentProgress : public Progress {
+public:
+    void setStatus(std::string_view) override {}
+    void processEvents() override {}
+};
+
+} // namespace tessarin

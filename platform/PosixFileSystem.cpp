@@ -1,0 +1,123 @@
+#include "platform/PosixFileSystem.h"
+
+#include <algorithm>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessarin::platform {
+
+namespace {
+
+bool isAllMask(std::string_view mask)
+{
+    return mask.empty() || mask == "*" || mask == "*.*";
+}
+
+DirEntry makeEntry(const char* name, const struct stat& st)
+{
+    DirEntry entry;
+    entry.name = name;
+    entry.attributes = attributeWord(st.st_mode, entry.name);
+    entry.size = static_cast<std::uint64_t>(st.st_size);
+    entry.modified = FileTime{static_cast<std::int64_t>(st.st_mtim.tv_sec),
+                              static_cast<std::int32_t>(st.st_mtim.tv_nsec)};
+    entry.id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    return entry;
+}
+
+void sortByName(std::vector<DirEntry>& entries)
+{
+    // std::string compares bytes as unsigned char: plain byte order.
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+}
+
+} // namespace
+
+std::uint32_t attributeWord(unsigned mode, std::string_view name)
+{
+    std::uint32_t word = (static_cast<std::uint32_t>(mode) & 07777u) << kPermissionShift;
+    if (S_ISDIR(mode))
+        word |= kAttrDirectory;
+    else if (S_ISREG(mode))
+        word |= kAttrArchive;
+    if (!(mode & S_IWUSR))
+        word |= kAttrReadOnly;
+    if (!name.empty() && name.front() == '.')
+        word |= kAttrHidden;
+    return word;
+}
+
+bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirectories,
+                                    std::string_view fileMask, DirectoryContents& out)
+{
+    out.directories.clear();
+    out.files.clear();
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    const bool everyFile = isAllMask(fileMask);
+    struct stat st;
+    while (const dirent* e = ::readdir(dir)) {
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        const bool hidden = name[0] == '.';
+        switch (e->d_type) {
+        case DT_DIR:
+            if (!wantDirectories || hidden)
+                continue;
+            break;
+        case DT_REG:
+            if (!everyFile && !matchesMask(name, fileMask))
+                continue;
+            break;
+        case DT_LNK:
+        case DT_UNKNOWN:
+            break; // the stat below tells what it is
+        default:
+            continue; // FIFOs, sockets, devices: never listed, never opened
+        }
+        // Follows links: a link stands for what it points to; a broken one fails here.
+        if (::fstatat(fd, name, &st, 0) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            if (wantDirectories && !hidden)
+                out.directories.push_back(makeEntry(name, st));
+        } else if (S_ISREG(st.st_mode)) {
+            if (everyFile || matchesMask(name, fileMask))
+                out.files.push_back(makeEntry(name, st));
+        }
+    }
+    ::closedir(dir);
+    sortByName(out.directories);
+    sortByName(out.files);
+    return true;
+}
+
+std::optional<FileId> PosixFileSystem::directoryId(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+std::int64_t PosixFileSystem::zoneOffsetNow()
+{
+    const std::time_t now = std::time(nullptr);
+    struct tm local;
+    if (!::localtime_r(&now, &local))
+        return 0;
+    return local.tm_gmtoff;
+}
+
+} // namespace tessarin::platform

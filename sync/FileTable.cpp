@@ -1,0 +1,68 @@
+#include "sync/FileTable.h"
+
+#include "sync/Texts.h"
+
+namespace tessarin::sync {
+
+void FileTable::clear()
+{
+    index_.clear();
+    indexed_ = false;
+    files_.clear();
+    files_.shrink_to_fit();
+    names_.clear();
+    names_.shrink_to_fit();
+    Directories.clear();
+}
+
+void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size,
+                        std::int64_t modifiedSeconds)
+{
+    // The index holds views into names_; growing names_ would move them.
+    index_.clear();
+    indexed_ = false;
+    files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size,
+                           modifiedSeconds});
+    names_.append(name);
+}
+
+std::string_view FileTable::name(std::size_t k) const
+{
+    const Entry& e = files_[k];
+    return std::string_view(names_).substr(e.nameOffset, e.nameLength);
+}
+
+std::string FileTable::sizeText(std::size_t k) const
+{
+    return FormatFileSize(files_[k].size);
+}
+
+std::string FileTable::modifiedText(std::size_t k) const
+{
+    return ModifiedTimeText(files_[k].modifiedSeconds);
+}
+
+void FileTable::buildNameIndex()
+{
+    index_.clear();
+    index_.reserve(files_.size());
+    for (std::size_t k = 0; k < files_.size(); ++k)
+        index_.emplace(name(k), static_cast<std::uint32_t>(k)); // keeps the first of equal names
+    indexed_ = true;
+}
+
+std::optional<std::size_t> FileTable::firstPosition(std::string_view wanted) const
+{
+    if (indexed_) {
+        const auto it = index_.find(wanted);
+        if (it == index_.end())
+            return std::nullopt;
+        return it->second;
+    }
+    for (std::size_t k = 0; k < files_.size(); ++k)
+        if (name(k) == wanted)
+            return k;
+    return std::nullopt;
+}
+
+} // namespace tessarin::sync

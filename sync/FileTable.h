@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tessarin::sync {
+
+// One side's listing: Files (position k is row k of the side's file list) and
+// Directories (relative paths with a leading "/", parents before children).
+//
+// A table may hold a million files, so an entry keeps its name in one shared
+// byte store and its size and time as numbers; the display texts are made on
+// demand. The texts are exactly those the listing would have stored.
+class FileTable {
+public:
+    void clear();
+
+    // Files.
+    std::size_t fileCount() const { return files_.size(); }
+    void addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size,
+                 std::int64_t modifiedSeconds);
+    std::string_view name(std::size_t k) const;
+    std::uint32_t attributes(std::size_t k) const { return files_[k].attributes; }
+    std::uint64_t size(std::size_t k) const { return files_[k].size; }
+    // Whole local seconds; ModifiedText is its "yyyy-mm-dd hh:mm:ss" form.
+    std::int64_t modifiedSeconds(std::size_t k) const { return files_[k].modifiedSeconds; }
+    std::string sizeText(std::size_t k) const;
+    std::string modifiedText(std::size_t k) const;
+
+    // Position of the first file with exactly this name (byte for byte).
+    // Built once the listing is complete; before that, a linear search.
+    std::optional<std::size_t> firstPosition(std::string_view name) const;
+    void buildNameIndex();
+
+    std::vector<std::string> Directories;
+
+private:
+    struct Entry {
+        std::uint64_t nameOffset;
+        std::uint32_t nameLength;
+        std::uint32_t attributes;
+        std::uint64_t size;
+        std::int64_t modifiedSeconds;
+    };
+    std::vector<Entry> files_;
+    std::string names_;
+    std::unordered_map<std::string_view, std::uint32_t> index_;
+    bool indexed_ = false;
+};
+
+} // namespace tessarin::sync

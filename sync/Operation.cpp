@@ -1,0 +1,25 @@
+#include "sync/Operation.h"
+
+namespace tessarin::sync {
+
+std::string_view OperationWord(Operation operation)
+{
+    switch (operation) {
+    case Operation::Update:
+        return "更新";
+    case Operation::New:
+        return "新建";
+    case Operation::Delete:
+        return "删除";
+    case Operation::Attributes:
+        return "属性";
+    }
+    return "";
+}
+
+std::string_view DirectionArrow(SyncSide side)
+{
+    return side == 1 ? "→" : "←";
+}
+
+} // namespace tessarin::sync

@@ -1,0 +1,69 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "core/Progress.h"
+#include "core/Throttle.h"
+#include "platform/FileSystem.h"
+#include "sync/FileTable.h"
+#include "sync/Operation.h"
+#include "sync/SyncOptions.h"
+
+namespace tessarin::sync {
+
+// The data of the main window's synchronisation: both sides' FileTables, both
+// operation lists, and the root texts the last compare ran on. The compare
+// command empties and rebuilds all of it; nothing else adds to it.
+class SyncSession {
+public:
+    explicit SyncSession(platform::FileSystem& fileSystem);
+
+    platform::FileSystem& fileSystem() { return fs_; }
+
+    FileTable& table(SyncSide side) { return tables_[side - 1]; }
+    const FileTable& table(SyncSide side) const { return tables_[side - 1]; }
+    OperationList& list(SyncSide side) { return lists_[side - 1]; }
+    const OperationList& list(SyncSide side) const { return lists_[side - 1]; }
+
+    // The root texts of the last compare (path field text less one trailing "/").
+    const std::string& rootText(SyncSide side) const { return roots_[side - 1]; }
+
+    // True while a compare command runs (it processes events, so a click can
+    // arrive meanwhile); a command started then is not begun.
+    bool busy() const { return busy_; }
+
+    // The compare command. dir1 and dir2 are the texts of the two path fields;
+    // each loses one trailing "/", written back so the user sees it. Returns
+    // false, with nothing changed, when either text is empty or a compare runs.
+    bool CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
+                            Progress& progress);
+
+    // Appends one unchecked row to the list of a side.
+    void AddOperation(SyncSide side, Operation operation, std::string_view fileName);
+
+    // Name of a file found at fullPath, relative to the root of a side.
+    std::string RelativeFileName(SyncSide side, std::string_view fullPath) const;
+
+    // Interval of the status and event throttle, in milliseconds (0: every update).
+    void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
+
+private:
+    void ListBothDirectories(const SyncOptions& options, Progress& progress);
+    void ListDirectoryTree(SyncSide side, const std::string& directory, const SyncOptions& options,
+                           Progress& progress);
+    void BuildOperationLists(Progress& progress);
+
+    platform::FileSystem& fs_;
+    FileTable tables_[2];
+    OperationList lists_[2];
+    std::string roots_[2];
+    bool busy_ = false;
+    std::int64_t progressIntervalMs_ = 50;
+
+    // State of one walk.
+    std::int64_t zoneOffset_ = 0;
+    std::vector<platform::FileId> walkPath_;
+    Throttle* walkThrottle_ = nullptr;
+};
+
+} // namespace tessarin::sync

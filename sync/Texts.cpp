@@ -1,0 +1,89 @@
+#include "sync/Texts.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace tessarin::sync {
+
+namespace {
+
+// Seconds from 1970-01-01 to 0000-01-01 and to 9999-12-31 23:59:59.
+constexpr std::int64_t kFirstSecond = -62167219200;
+constexpr std::int64_t kLastSecond = 253402300799;
+
+int field(std::string_view text, std::size_t from, std::size_t length)
+{
+    int value = 0;
+    for (std::size_t i = from; i < from + length && i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9')
+            value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+std::string FormatFileSize(std::uint64_t size)
+{
+    double value;
+    const char* unit;
+    if (size >= 1048576) {
+        value = static_cast<double>(size / 1048576) + static_cast<double>(size % 1048576) / 1048576.0;
+        unit = "MB";
+    } else if (size >= 1024) {
+        value = static_cast<double>(size / 1024) + static_cast<double>(size % 1024) / 1024.0;
+        unit = "KB";
+    } else {
+        value = static_cast<double>(size);
+        unit = "B";
+    }
+    // Round half up on the decimal value: printf alone rounds an exact binary
+    // half (1.125) to even. Values here are multiples of 1/1048576, exact in a
+    // double, so scaling by 100 and adding a half is exact up to 2^44 MB.
+    const double hundredths = std::floor(value * 100.0 + 0.5);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f %s", hundredths / 100.0, unit);
+    return text;
+}
+
+platform::LocalDateTime FileTimeToLocalDateTime(platform::FileTime time, std::int64_t zoneOffsetSeconds)
+{
+    return platform::toLocalDateTime(time, zoneOffsetSeconds);
+}
+
+std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSeconds)
+{
+    return std::clamp(time.seconds + zoneOffsetSeconds, kFirstSecond, kLastSecond);
+}
+
+std::string ModifiedTimeText(std::int64_t localSeconds)
+{
+    const platform::LocalDateTime t = platform::toLocalDateTime(
+        platform::FileTime{std::clamp(localSeconds, kFirstSecond, kLastSecond), 0}, 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                  t.minute, t.second);
+    return text;
+}
+
+bool IsLaterTimeText(std::string_view a, std::string_view b)
+{
+    static constexpr std::size_t kFrom[6] = {0, 5, 8, 11, 14, 17};
+    static constexpr std::size_t kLength[6] = {4, 2, 2, 2, 2, 2};
+    for (int i = 0; i < 6; ++i) {
+        const int fa = field(a, kFrom[i], kLength[i]);
+        const int fb = field(b, kFrom[i], kLength[i]);
+        if (fa != fb)
+            return fa > fb;
+    }
+    return false;
+}
+
+std::string FileCountText(std::size_t count)
+{
+    return "共" + std::to_string(count) + "个文件";
+}
+
+} // namespace tessarin::sync

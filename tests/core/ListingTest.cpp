@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include "platform/PosixFileSystem.h"
+#include "support/RecordingProgress.h"
+#include "support/TempDir.h"
+#include "sync/SyncSession.h"
+
+using namespace tessarin;
+using namespace tessarin::sync;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+namespace {
+
+std::vector<std::string> names(const FileTable& table)
+{
+    std::vector<std::string> out;
+    for (std::size_t k = 0; k < table.fileCount(); ++k)
+        out.emplace_back(table.name(k));
+    return out;
+}
+
+using Strings = std::vector<std::string>;
+
+// A file system that refuses to read chosen directories, as one without permission would.
+class RefusingFileSystem : public platform::PosixFileSystem {
+public:
+    std::set<std::string> refused;
+    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
+                       platform::DirectoryContents& out) override
+    {
+        if (refused.count(directory)) {
+            out = {};
+            return false;
+        }
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+    }
+};
+
+struct Listing : ::testing::Test {
+    TempDir tmp;
+    platform::PosixFileSystem fs;
+    SyncSession session{fs};
+    testsupport::RecordingProgress progress;
+    SyncOptions options;
+
+    void compare(std::string one, std::string two = "")
+    {
+        if (two.empty())
+            two = tmp / "none";
+        ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    }
+};
+
+} // namespace
+
+TEST_F(Listing, SubdirectoryFilesComeBeforeTheDirectorysOwnFiles)
+{
+    writeFile(tmp / "r/b.txt", "b");
+    writeFile(tmp / "r/a.txt", "a");
+    writeFile(tmp / "r/x/c.txt", "c");
+    writeFile(tmp / "r/x/y/d.txt", "d");
+    testsupport::makeDir(tmp / "r/e");
+    compare(tmp / "r/");
+    EXPECT_EQ(names(session.table(1)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(session.table(1).Directories, (Strings{"/e", "/x", "/x/y"}));
+    EXPECT_EQ(session.rootText(1), tmp / "r");
+    EXPECT_EQ(progress.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
+}
+
+TEST_F(Listing, WithoutSubfoldersOnlyTheRootsFiles)
+{
+    writeFile(tmp / "r/a.txt", "a");
+    writeFile(tmp / "r/x/c.txt", "c");
+    options.syncSubFolder = false;
+    compare(tmp / "r");
+    EXPECT_EQ(names(session.table(1)), (Strings{"a.txt"}));
+    EXPECT_TRUE(session.table(1).Directories.empty());
+}
+
+TEST_F(Listing, HiddenDirectoriesSkippedHiddenFilesListedWithTheirBit)
+{
+    writeFile(tmp / "r/.h/d.txt", "d");
+    writeFile(tmp / "r/.hidden", "x");
+    writeFile(tmp / "r/x/.in", "y");
+    compare(tmp / "r");
+    const FileTable& t = session.table(1);
+    EXPECT_EQ(names(t), (Strings{"x/.in", ".hidden"}));
+    EXPECT_EQ(t.Directories, (Strings{"/x"}));
+    EXPECT_TRUE(t.attributes(1) & platform::kAttrHidden);
+    EXPECT_TRUE(t.attributes(1) & platform::kAttrArchive);
+}
+
+TEST_F(Listing, EntryFieldsSizeTimeAndAttributes)
+{
+    writeFile(tmp / "r/ro.txt", std::string(1536, 'x'), 1141448767, 999000000);
+    ::chmod((tmp / "r/ro.txt").c_str(), 0444);
+    writeFile(tmp / "r/rw.txt", std::string(1152, 'x'));
+    ::chmod((tmp / "r/rw.txt").c_str(), 0640);
+    compare(tmp / "r");
+    const FileTable& t = session.table(1);
+    ASSERT_EQ(t.fileCount(), 2u);
+    EXPECT_EQ(t.sizeText(0), "1.50 KB");
+    EXPECT_EQ(t.sizeText(1), "1.13 KB");
+    EXPECT_EQ(t.attributes(0), platform::kAttrReadOnly | platform::kAttrArchive | (0444u << 16));
+    EXPECT_EQ(t.attributes(1), platform::kAttrArchive | (0640u << 16));
+    const std::int64_t offset = fs.zoneOffsetNow();
+    EXPECT_EQ(t.modifiedSeconds(0), 1141448767 + offset);
+    EXPECT_EQ(t.modifiedText(0).size(), 19u);
+}
+
+TEST_F(Listing, MissingRootListsEmptyAndTheOtherSideAsUsual)
+{
+    writeFile(tmp / "r/a.txt", "a");
+    std::string one = tmp / "r", two = tmp / "missing";
+    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    EXPECT_EQ(session.table(1).fileCount(), 1u);
+    EXPECT_EQ(session.table(2).fileCount(), 0u);
+    EXPECT_EQ(progress.counts.back(), "2:共0个文件");
+}
+
+TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
+{
+    writeFile(tmp / "r/x/a.txt", "a");
+    writeFile(tmp / "outside/o.txt", "o");
+    ASSERT_EQ(::symlink("..", (tmp / "r/x/up").c_str()), 0);               // back to r
+    ASSERT_EQ(::symlink("../outside", (tmp / "r/out").c_str()), 0);        // elsewhere: entered
+    ASSERT_EQ(::symlink("x/a.txt", (tmp / "r/link.txt").c_str()), 0);      // link to a file
+    ASSERT_EQ(::symlink("nowhere", (tmp / "r/broken").c_str()), 0);        // broken: not listed
+    ASSERT_EQ(::mkfifo((tmp / "r/fifo").c_str(), 0644), 0);                // never opened
+    compare(tmp / "r");
+    EXPECT_EQ(names(session.table(1)), (Strings{"out/o.txt", "x/a.txt", "link.txt"}));
+    EXPECT_EQ(session.table(1).Directories, (Strings{"/out", "/x"}));
+}
+
+TEST_F(Listing, UnreadableDirectoryContributesNothing)
+{
+    RefusingFileSystem refusing;
+    SyncSession s(refusing);
+    writeFile(tmp / "r/locked/a.txt", "a");
+    writeFile(tmp / "r/open/b.txt", "b");
+    writeFile(tmp / "r/c.txt", "c");
+    refusing.refused.insert(tmp / "r/locked/");
+    std::string one = tmp / "r", two = tmp / "none";
+    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
+    EXPECT_EQ(names(s.table(1)), (Strings{"open/b.txt", "c.txt"}));
+    EXPECT_EQ(s.table(1).Directories, (Strings{"/locked", "/open"}));
+}
+
+TEST_F(Listing, NamesThatAreNotUtf8StayBytes)
+{
+    const std::string odd = "caf\xe9-\xff.txt"; // Latin-1 bytes, invalid UTF-8
+    writeFile(tmp / ("r/" + odd), "x");
+    compare(tmp / "r");
+    ASSERT_EQ(session.table(1).fileCount(), 1u);
+    EXPECT_EQ(session.table(1).name(0), odd);
+}
+
+TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
+{
+    // "/" loses its one trailing slash; the walk still starts at "/".
+    RefusingFileSystem refusing;
+    SyncSession s(refusing);
+    options.syncSubFolder = false;
+    std::string one = "/", two = tmp / "none";
+    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
+    EXPECT_EQ(one, "");
+    EXPECT_EQ(s.RelativeFileName(1, "/etc"), "etc");
+}
+
+TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
+{
+    std::string one = tmp / "r", two = tmp / "s";
+    testsupport::makeDir(one);
+    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    EXPECT_EQ(session.RelativeFileName(1, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
+    EXPECT_EQ(session.RelativeFileName(2, two + "/a.txt"), "a.txt");
+}

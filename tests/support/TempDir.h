@@ -1,0 +1,114 @@
+#pragma once
+// A temporary directory for one test, with helpers to build trees in it.
+#include <cstdlib>
+#include <fcntl.h>
+#include <stdexcept>
+#include <string>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+#include <vector>
+#include <fstream>
+#include <sstream>
+#include <ftw.h>
+
+namespace testsupport {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/tessarin-test-XXXXXX";
+        std::vector<char> buf(pattern.begin(), pattern.end());
+        buf.push_back('\0');
+        if (!::mkdtemp(buf.data()))
+            throw std::runtime_error("mkdtemp failed");
+        path_ = buf.data();
+    }
+    ~TempDir()
+    {
+        // Make everything writable again, then remove the tree.
+        ::nftw(path_.c_str(), [](const char* p, const struct stat* sb, int type, struct FTW*) {
+            if (type == FTW_D || type == FTW_DP || type == FTW_DNR)
+                ::chmod(p, 0700);
+            (void)sb;
+            return 0;
+        }, 64, FTW_PHYS);
+        ::nftw(path_.c_str(), [](const char* p, const struct stat*, int type, struct FTW*) {
+            if (type == FTW_DP || type == FTW_D || type == FTW_DNR)
+                ::rmdir(p);
+            else
+                ::unlink(p);
+            return 0;
+        }, 64, FTW_DEPTH | FTW_PHYS);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+
+private:
+    std::string path_;
+};
+
+// Creates the parent directories of a path.
+inline void makeParents(const std::string& path)
+{
+    for (std::size_t p = 1; p < path.size(); ++p)
+        if (path[p] == '/')
+            ::mkdir(path.substr(0, p).c_str(), 0755);
+}
+
+inline void makeDir(const std::string& path)
+{
+    makeParents(path + "/");
+}
+
+// Writes a file with the given content, creating its parent directories;
+// with mtime >= 0 sets its modification time (seconds, nanoseconds).
+inline void writeFile(const std::string& path, const std::string& content, long long mtime = -1,
+                      long nsec = 0)
+{
+    makeParents(path);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    out.close();
+    if (mtime >= 0) {
+        struct timespec times[2];
+        times[0].tv_sec = mtime;
+        times[0].tv_nsec = nsec;
+        times[1] = times[0];
+        ::utimensat(AT_FDCWD, path.c_str(), times, 0);
+    }
+}
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+inline bool exists(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+inline bool isDir(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+inline struct stat statOf(const std::string& path)
+{
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st;
+}
+
+} // namespace testsupport
