@@ -1,0 +1,39 @@
+#pragma once
+// A Prompt that answers from a script and records every box it was asked to show.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/Prompt.h"
+
+namespace testsupport {
+
+class ScriptedPrompt : public tessarin::Prompt {
+public:
+    struct Shown {
+        std::string text;
+        std::string caption;
+        tessarin::MessageIcon icon;
+        bool question;
+    };
+
+    void tell(std::string_view text, std::string_view caption, tessarin::MessageIcon icon) override
+    {
+        shown.push_back({std::string(text), std::string(caption), icon, false});
+    }
+    tessarin::Answer ask(std::string_view text, std::string_view caption, tessarin::MessageIcon icon,
+                         tessarin::MessageButtons, tessarin::Answer defaultAnswer) override
+    {
+        shown.push_back({std::string(text), std::string(caption), icon, true});
+        if (answers.empty())
+            return defaultAnswer;
+        const tessarin::Answer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    std::deque<tessarin::Answer> answers;
+    std::vector<Shown> shown;
+};
+
+} // namespace testsupport
