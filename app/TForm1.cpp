@@ -241,6 +241,9 @@ void TForm1::createControls()
     C_L2 = reportList(this, operationModels_[1], {50, 50, 195}, true);
 
     const QString executeHint = QStringLiteral("单独执行选中的同步");
+    for (QLabel* label : {Label1, Label2, Label3, Label4})
+        label->adjustSize();
+
     BitBtn1 = imageButton(this, selectAllIcon(), QStringLiteral("全选"));
     BitBtn5 = imageButton(this, selectNoneIcon(), QStringLiteral("全不选"));
     BitBtn6 = imageButton(this, invertIcon(), QStringLiteral("反选"));
