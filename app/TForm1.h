@@ -186,8 +186,10 @@ private:
 
     // Keeps the models off the tables while the core rebuilds them: called
     // by the progress and the prompt, it hides every row once a compare has
-    // begun and shows the operation lists once it has ended.
+    // begun and shows all four lists once it has ended.
     void followSession();
+    bool tablesMovedUnderLists() const;
+    void hideAllRows();
     void setStatusText(const QString& text);
     void setFraction(std::uint64_t done, std::uint64_t total);
 

@@ -77,20 +77,38 @@ void TForm1::reportError(const QString& text)
 
 void TForm1::followSession()
 {
-    if (session_.busy() && !compareUnderWay_) {
-        // A compare has begun (this window's or the executor's refresh) and
-        // empties the tables: no row may be read until it hands them back.
-        compareUnderWay_ = true;
-        for (int side = 1; side <= 2; ++side) {
-            fileModels_[side - 1]->hideRows();
-            operationModels_[side - 1]->hideRows();
-        }
-    } else if (!session_.busy() && compareUnderWay_) {
+    if (session_.busy()) {
+        // A compare (this window's, or the refresh after a synchronisation)
+        // empties the tables before it reports anything: once a table no
+        // longer holds the rows its list shows, no row may be read until the
+        // compare hands the tables back. Rows being run leave them as they are.
+        if (!compareUnderWay_ && tablesMovedUnderLists())
+            hideAllRows();
+    } else if (compareUnderWay_) {
         compareUnderWay_ = false;
         for (int side = 1; side <= 2; ++side) {
             fileModels_[side - 1]->reveal();
             operationModels_[side - 1]->reveal();
         }
+    }
+}
+
+bool TForm1::tablesMovedUnderLists() const
+{
+    for (int side = 1; side <= 2; ++side) {
+        if (static_cast<std::size_t>(fileModels_[side - 1]->rowCount()) != session_.table(side).fileCount() ||
+            static_cast<std::size_t>(operationModels_[side - 1]->rowCount()) != session_.list(side).size())
+            return true;
+    }
+    return false;
+}
+
+void TForm1::hideAllRows()
+{
+    compareUnderWay_ = true;
+    for (int side = 1; side <= 2; ++side) {
+        fileModels_[side - 1]->hideRows();
+        operationModels_[side - 1]->hideRows();
     }
 }
 
@@ -107,6 +125,7 @@ void TForm1::compare()
         edDir1->setCurrentText(text1.chopped(1));
     if (text2.endsWith(QLatin1Char('/')))
         edDir2->setCurrentText(text2.chopped(1));
+    hideAllRows();
     session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_);
 }
 
