@@ -6,7 +6,7 @@ namespace tessarin::sync {
 
 void FileTable::clear()
 {
-    // A fresh map: clear() would keep the bucket array of the last listing.
+    // A new map: clear() would keep the bucket array of the last listing.
     index_ = {};
     indexed_ = false;
     files_.clear();
@@ -20,8 +20,7 @@ void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::ui
                         std::int64_t modifiedSeconds)
 {
     // The index holds views into names_; growing names_ would move them.
-    // Clearing a map walks its whole bucket array, so it is done only when
-    // there is an index to drop, not on every file of a listing.
+    // Clearing an emptied map still wipes its whole bucket array: only once.
     if (indexed_) {
         index_ = {};
         indexed_ = false;
