@@ -119,7 +119,8 @@ QToolBar* flatBar(QWidget* parent)
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), session_(fileSystem_), progress_(std::make_unique<QtProgress>(*this)),
-      prompt_(std::make_unique<WindowPrompt>(this, [this] { followSession(); }))
+      prompt_(std::make_unique<WindowPrompt>(this, [this] { followSession(); })),
+      executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_))
 {
     setWindowTitle(QStringLiteral("Tessarin 1.2"));
     setWindowIcon(applicationIcon());

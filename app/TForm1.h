@@ -5,6 +5,7 @@
 
 #include "core/Prompt.h"
 #include "platform/PosixFileSystem.h"
+#include "sync/Executor.h"
 #include "sync/SyncOptions.h"
 #include "sync/SyncSession.h"
 
@@ -200,6 +201,7 @@ private:
     QLabel* stPanel_;
     std::unique_ptr<QtProgress> progress_;
     std::unique_ptr<WindowPrompt> prompt_;
+    std::unique_ptr<sync::SyncExecutor> executor_;
     bool running_ = false;
     bool closePending_ = false;
     bool compareUnderWay_ = false;

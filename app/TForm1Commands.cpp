@@ -141,7 +141,7 @@ void TForm1::C2Click()
 
 void TForm1::BitBtn2Click()
 {
-    // SyncOneToTwo: wired to the executor.
+    runCommand([this] { executor_->SyncOneToTwo(currentOptions()); });
 }
 
 void TForm1::ToolButton2Click()
@@ -156,7 +156,7 @@ void TForm1::L1Click()
 
 void TForm1::BitBtn3Click()
 {
-    // SyncTwoToOne: wired to the executor.
+    runCommand([this] { executor_->SyncTwoToOne(currentOptions()); });
 }
 
 void TForm1::ToolButton3Click()
@@ -171,7 +171,7 @@ void TForm1::R1Click()
 
 void TForm1::BitBtn4Click()
 {
-    // SyncBothWays: wired to the executor.
+    runCommand([this] { executor_->SyncBothWays(currentOptions()); });
 }
 
 void TForm1::ToolButton4Click()
@@ -186,12 +186,12 @@ void TForm1::E1Click()
 
 void TForm1::BitBtn7Click()
 {
-    // RunCheckedRows(1): wired to the executor.
+    runCommand([this] { executor_->RunCheckedRows(1, currentOptions()); });
 }
 
 void TForm1::BitBtn11Click()
 {
-    // RunCheckedRows(2): wired to the executor.
+    runCommand([this] { executor_->RunCheckedRows(2, currentOptions()); });
 }
 
 // --- Selection --------------------------------------------------------------
