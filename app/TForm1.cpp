@@ -119,7 +119,7 @@ QToolBar* flatBar(QWidget* parent)
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), session_(fileSystem_), progress_(std::make_unique<QtProgress>(*this)),
-      prompt_(std::make_unique<WindowPrompt>(this, [this] { followSession(); })),
+      prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
       executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_))
 {
     setWindowTitle(QStringLiteral("Tessarin 1.2"));
@@ -338,6 +338,8 @@ void TForm1::setStatusText(const QString& text)
 
 void TForm1::setFraction(std::uint64_t done, std::uint64_t total)
 {
+    if (running_)
+        stProgress->show();
     if (total == 0) {
         // Between phases of a run whose length is not known yet.
         stProgress->setRange(0, 0);

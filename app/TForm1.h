@@ -190,6 +190,7 @@ private:
     // begun and shows all four lists once it has ended.
     void followSession();
     bool tablesMovedUnderLists() const;
+    void beforeMessageBox();
     void hideAllRows();
     void setStatusText(const QString& text);
     void setFraction(std::uint64_t done, std::uint64_t total);

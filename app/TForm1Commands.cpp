@@ -93,6 +93,13 @@ void TForm1::followSession()
     }
 }
 
+void TForm1::beforeMessageBox()
+{
+    followSession();
+    // A box ends or interrupts the run: the bar does not go on moving under it.
+    stProgress->hide();
+}
+
 bool TForm1::tablesMovedUnderLists() const
 {
     for (int side = 1; side <= 2; ++side) {

@@ -29,9 +29,11 @@ public:
     void tell(std::string_view text, std::string_view caption, tessarin::MessageIcon icon) override
     {
         rowsShown.push_back(form_.operationListModel(1)->rowCount() + form_.operationListModel(2)->rowCount());
+        barShown.push_back(form_.stProgress->isVisibleTo(&form_));
         ScriptedPrompt::tell(text, caption, icon);
     }
     std::vector<int> rowsShown;
+    std::vector<bool> barShown;
 
 private:
     TForm1& form_;
@@ -160,8 +162,9 @@ TEST_F(SynchronisationCommands, ExecuteRunsTheCheckedRowsOfItsOwnListThenRefresh
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "选择的同步成功完成！");
     EXPECT_EQ(prompt.shown[0].caption, "提示");
-    // The box stands over the refreshed lists, every mark cleared.
+    // The box stands over the refreshed lists, every mark cleared, the bar gone.
     EXPECT_EQ(prompt.rowsShown, std::vector<int>({3 + 2}));
+    EXPECT_EQ(prompt.barShown, std::vector<bool>({false}));
     EXPECT_EQ(shownRows(one), QStringList({"→|新建|sub/b.txt", "→|更新|c.txt", "→|删除|d.txt"}));
     EXPECT_EQ(checkMarks(*form.operationListModel(2)), "--");
 
