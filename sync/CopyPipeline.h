@@ -1,5 +1,5 @@
 #pragma once
-// Copies of one command, run on a few threads while the executor goes on with
+// Copies that replace files, run on a few threads while the executor goes on with
 // the next rows. A copy's time is mostly waiting for the disk (the rename of a
 // replaced file makes the file system write the new data out), and those waits
 // overlap well.

@@ -16,7 +16,7 @@ namespace tessarin::sync {
 
 namespace {
 
-// Copies under way at once: enough to overlap their waits for the disk.
+// Updates under way at once: enough to overlap their waits for the disk.
 constexpr unsigned kCopyThreads = 4;
 
 enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
@@ -263,8 +263,8 @@ private:
         }
     }
 
-    // Runs one row; a copy is handed to the pipeline, whose failures come
-    // back under the row number k. Returns the reason when the row failed here.
+    // Runs one row; an update's copy is handed to the pipeline, whose
+    // failures come back under the row number k. Returns the reason when the row failed here.
     std::optional<std::string> ExecuteRow(Operation word, std::size_t index, SyncSide side, CopyPipeline& copies,
                                           std::size_t k)
     {
@@ -275,9 +275,14 @@ private:
         platform::FsResult result;
         switch (word) {
         case Operation::Update:
-        case Operation::New:
+            // Replacing a file waits for the disk: such copies overlap.
             folders_.MakePathDirs(targetPath_, side);
             copies.submit(k, base_[side - 1] + name, targetPath_);
+            break;
+        case Operation::New:
+            // A new file does not wait so; threads would only contend here.
+            folders_.MakePathDirs(targetPath_, side);
+            result = fs_.copyFile(base_[side - 1] + name, targetPath_);
             break;
         case Operation::Delete:
             result = fs_.deleteFile(targetPath_);
