@@ -96,6 +96,7 @@ public:
     // target, fail-safe: the content goes to a temporary file in the target's
     // directory that is renamed over the target only when complete. On any
     // failure the temporary file is removed and the target is as it was.
+    // Called from several threads at once (copies of different files).
     virtual FsResult copyFile(const std::string& source, const std::string& target) = 0;
 
     // Removes one file; a link is removed itself, never what it points to.

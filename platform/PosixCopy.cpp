@@ -130,6 +130,19 @@ Step copyByReadWrite(int in, int out, off_t& offset)
 
 } // namespace
 
+bool PosixFileSystem::mayClone(std::uint64_t device)
+{
+    std::lock_guard lock(cloneMutex_);
+    return std::find(noCloneDevices_.begin(), noCloneDevices_.end(), device) == noCloneDevices_.end();
+}
+
+void PosixFileSystem::cloneRefused(std::uint64_t device)
+{
+    std::lock_guard lock(cloneMutex_);
+    if (std::find(noCloneDevices_.begin(), noCloneDevices_.end(), device) == noCloneDevices_.end())
+        noCloneDevices_.push_back(device);
+}
+
 FsResult PosixFileSystem::copyFile(const std::string& source, const std::string& target)
 {
     FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
@@ -156,11 +169,11 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const std::string&
 #ifdef FICLONE
     // A clone shares the blocks (copy-on-write) where the file system offers it.
     const auto device = static_cast<std::uint64_t>(st.st_dev);
-    if (st.st_size > 0 && std::find(noCloneDevices_.begin(), noCloneDevices_.end(), device) == noCloneDevices_.end()) {
+    if (st.st_size > 0 && mayClone(device)) {
         if (::ioctl(out.get(), FICLONE, in.get()) == 0)
             copied = true;
         else if (isUnsupported(errno))
-            noCloneDevices_.push_back(device);
+            cloneRefused(device);
         else
             return fail(errno);
     }

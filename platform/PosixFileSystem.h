@@ -1,4 +1,5 @@
 #pragma once
+#include <mutex>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -22,7 +23,11 @@ public:
     bool readEntries(const std::string& directory, std::vector<TreeEntry>& out) override;
 
 private:
+    bool mayClone(std::uint64_t device);
+    void cloneRefused(std::uint64_t device);
+
     // Devices whose file system refused a clone: not asked again.
+    std::mutex cloneMutex_;
     std::vector<std::uint64_t> noCloneDevices_;
 };
 

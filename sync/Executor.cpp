@@ -1,17 +1,23 @@
 #include "sync/Executor.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <unordered_set>
 
 #include "core/Error.h"
 #include "core/Throttle.h"
 #include "sync/CompletionText.h"
+#include "sync/CopyPipeline.h"
 #include "sync/FolderPass.h"
 #include "sync/RootCheck.h"
 
 namespace tessarin::sync {
 
 namespace {
+
+// Updates under way at once: enough to overlap their waits for the disk.
+constexpr unsigned kCopyThreads = 4;
 
 enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
 
@@ -185,6 +191,8 @@ private:
     void runRows(const std::vector<PlannedRow>& rows, SyncReport& report)
     {
         FractionReset reset(progress_);
+        CopyPipeline copies(fs_, kCopyThreads);
+        std::vector<CopyPipeline::Failure> failures;
         Throttle throttle(session_.progressInterval());
         for (std::size_t k = 0; k < rows.size(); ++k) {
             if (throttle.due() || k + 1 == rows.size()) {
@@ -193,9 +201,33 @@ private:
                 progress_.processEvents();
             }
             const PlannedRow& row = rows[k];
+            const Operation word = session_.list(row.side)[row.index].operation;
+            // Copies may still be under way; anything else waits for them, so
+            // every row sees the disk as the rows before it left it.
+            if (!isCopy(word) || directoryStepDue())
+                copies.drain();
             directoryStep(row.side);
-            ExecuteRow(session_.list(row.side)[row.index].operation, row.index, row.side, report);
+            if (auto reason = ExecuteRow(word, row.index, row.side, copies, k))
+                failures.push_back({k, std::move(*reason)});
+            ++report.rowsRun;
         }
+        copies.drain();
+        for (CopyPipeline::Failure& f : copies.takeFailures())
+            failures.push_back(std::move(f));
+        std::sort(failures.begin(), failures.end(),
+                  [](const CopyPipeline::Failure& a, const CopyPipeline::Failure& b) { return a.row < b.row; });
+        for (CopyPipeline::Failure& f : failures) {
+            const PlannedRow& row = rows[f.row];
+            const SyncOperation& op = session_.list(row.side)[row.index];
+            report.failures.push_back(RowFailure{row.side, op.operation, op.FileName, std::move(f.reason)});
+        }
+    }
+
+    static bool isCopy(Operation word) { return word == Operation::Update || word == Operation::New; }
+
+    bool directoryStepDue() const
+    {
+        return command_ != Command::CheckedRows && !(passComplete_[0] && passComplete_[1]);
     }
 
     // The directory pass before a row of a whole-list command. Its first error
@@ -231,19 +263,26 @@ private:
         }
     }
 
-    void ExecuteRow(Operation word, std::size_t index, SyncSide side, SyncReport& report)
+    // Runs one row; an update's copy is handed to the pipeline, whose
+    // failures come back under the row number k. Returns the reason when the row failed here.
+    std::optional<std::string> ExecuteRow(Operation word, std::size_t index, SyncSide side, CopyPipeline& copies,
+                                          std::size_t k)
     {
         const std::string& name = session_.list(side)[index].FileName;
         const SyncSide target = otherSide(side);
-        sourcePath_.assign(base_[side - 1]).append(name);
         targetPath_.assign(base_[target - 1]).append(name);
 
         platform::FsResult result;
         switch (word) {
         case Operation::Update:
-        case Operation::New:
+            // Replacing a file waits for the disk: such copies overlap.
             folders_.MakePathDirs(targetPath_, side);
-            result = fs_.copyFile(sourcePath_, targetPath_);
+            copies.submit(k, base_[side - 1] + name, targetPath_);
+            break;
+        case Operation::New:
+            // A new file does not wait so; threads would only contend here.
+            folders_.MakePathDirs(targetPath_, side);
+            result = fs_.copyFile(base_[side - 1] + name, targetPath_);
             break;
         case Operation::Delete:
             result = fs_.deleteFile(targetPath_);
@@ -259,9 +298,9 @@ private:
                 result.error = "源目录的文件列表中没有这个文件";
             break;
         }
-        ++report.rowsRun;
-        if (!result.ok())
-            report.failures.push_back(RowFailure{side, word, name, std::move(result.error)});
+        if (result.ok())
+            return std::nullopt;
+        return std::move(result.error);
     }
 
     // A new compare of the roots the rows were made for. Each text gets one
@@ -284,7 +323,7 @@ private:
     FolderPass folders_;
     const std::string base_[2] = {basePath(session_.rootText(1)), basePath(session_.rootText(2))};
     bool passComplete_[2] = {false, false};
-    std::string sourcePath_, targetPath_;
+    std::string targetPath_;
     std::unordered_set<std::string_view> namesInList1_, updatesInList2_;
 };
 

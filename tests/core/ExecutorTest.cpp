@@ -1,4 +1,6 @@
+#include <chrono>
 #include <csignal>
+#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -31,6 +33,16 @@ public:
         if (path.find("bad") != std::string::npos)
             return {"injected delete failure"};
         return PosixFileSystem::deleteFile(path);
+    }
+};
+
+// Copies that take their time, so rows after them would overtake them.
+class SlowCopyFileSystem : public platform::PosixFileSystem {
+public:
+    platform::FsResult copyFile(const std::string& source, const std::string& target) override
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        return PosixFileSystem::copyFile(source, target);
     }
 };
 
@@ -150,6 +162,30 @@ TEST_F(Executor, OneWayCommandsRunAttributeRowsOnlyWithSyncAttributes)
     ::chmod((one + "/a.txt").c_str(), 0600);
     executor().SyncOneToTwo(options);
     EXPECT_EQ(modeOf(two + "/a.txt"), 0640u);
+}
+
+// Copies overlap, but a row of another kind waits for them: the "属性" row of
+// a file runs after its "更新" row has put the new copy in place.
+TEST_F(Executor, ARowAfterACopyOfTheSameFileSeesTheCopyDone)
+{
+    SlowCopyFileSystem slow;
+    fs = &slow;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        writeFile(one + "/" + name, "new", 1600000100);
+        writeFile(two + "/" + name, "old", 1600000000);
+        ::chmod((one + "/" + name).c_str(), 0640);
+        ::chmod((two + "/" + name).c_str(), 0604);
+    }
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"更新 a.txt", "属性 a.txt", "更新 b.txt", "属性 b.txt", "更新 c.txt", "属性 c.txt"}));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+        ::chmod((one + "/" + name).c_str(), 0600); // the copy carries 0600, the row the listed 0640
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(report.failures.empty());
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        EXPECT_EQ(readFile(two + "/" + name), "new");
+        EXPECT_EQ(modeOf(two + "/" + name), 0640u) << name;
+    }
 }
 
 TEST_F(Executor, BothWaysNeverDeletesAndNeverSwapsAPairsAttributes)

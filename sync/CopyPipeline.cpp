@@ -1,0 +1,77 @@
+#include "sync/CopyPipeline.h"
+
+#include <utility>
+
+namespace tessarin::sync {
+
+namespace {
+// Enough to keep every thread busy without holding many paths in memory.
+constexpr std::size_t kMaxWaiting = 64;
+} // namespace
+
+CopyPipeline::CopyPipeline(platform::FileSystem& fs, unsigned threads) : fs_(fs)
+{
+    for (unsigned i = 0; i < threads; ++i)
+        threads_.emplace_back([this] { work(); });
+}
+
+CopyPipeline::~CopyPipeline()
+{
+    drain();
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& t : threads_)
+        t.join();
+}
+
+void CopyPipeline::submit(std::size_t row, std::string source, std::string target)
+{
+    if (threads_.empty()) {
+        platform::FsResult result = fs_.copyFile(source, target);
+        if (!result.ok())
+            failures_.push_back({row, std::move(result.error)});
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.size() < kMaxWaiting; });
+    queue_.push_back({row, std::move(source), std::move(target)});
+    changed_.notify_all();
+}
+
+void CopyPipeline::drain()
+{
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return queue_.empty() && running_ == 0; });
+}
+
+std::vector<CopyPipeline::Failure> CopyPipeline::takeFailures()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(failures_, {});
+}
+
+void CopyPipeline::work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+        if (queue_.empty())
+            return; // stopping, nothing left
+        Job job = std::move(queue_.front());
+        queue_.pop_front();
+        ++running_;
+        changed_.notify_all(); // room in the queue
+        lock.unlock();
+        platform::FsResult result = fs_.copyFile(job.source, job.target);
+        lock.lock();
+        --running_;
+        if (!result.ok())
+            failures_.push_back({job.row, std::move(result.error)});
+        changed_.notify_all();
+    }
+}
+
+} // namespace tessarin::sync
