@@ -14,10 +14,12 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"compare", tessarin::cli::runCompare},
+    {"md5", tessarin::cli::runMd5},
 };
 
 constexpr const char* kUsage =
-    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n";
+    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n"
+    "       tessarin-cli md5 FILE...\n";
 
 } // namespace
 
