@@ -15,11 +15,15 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"compare", tessarin::cli::runCompare},
     {"md5", tessarin::cli::runMd5},
+    {"drives", tessarin::cli::runDrives},
+    {"find-copies", tessarin::cli::runFindCopies},
 };
 
 constexpr const char* kUsage =
     "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n"
-    "       tessarin-cli md5 FILE...\n";
+    "       tessarin-cli md5 FILE...\n"
+    "       tessarin-cli drives\n"
+    "       tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
 
 } // namespace
 

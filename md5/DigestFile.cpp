@@ -16,12 +16,17 @@ std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std
     const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
     if (!file)
         return std::nullopt;
+    return TryDigestFile(*file);
+}
+
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file)
+{
     DigestContext context;
     DigestInit(context);
     // On the stack: the unit allocates nothing, and computations may run side by side.
     alignas(64) std::uint8_t block[kReadBlock];
     for (;;) {
-        const std::int64_t n = file->read(block, sizeof block);
+        const std::int64_t n = file.read(block, sizeof block);
         if (n < 0) {
             DigestFinal(context);
             return std::nullopt;

@@ -10,6 +10,7 @@
 
 namespace tessarin::platform {
 class FileReader;
+class InputFile;
 }
 
 namespace tessarin::md5 {
@@ -36,6 +37,8 @@ DigestBytes DigestFinal(DigestContext& context);
 // The digest of a file's whole content, or nothing when the file could not be
 // read to its end (missing, no access, not a regular file, a read error).
 std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path);
+// The same for a file already opened, read from where it stands to its end.
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file);
 
 // The digest of a file's whole content. Never fails: a file that cannot be
 // read gives the digest of the empty message, as an empty file does.

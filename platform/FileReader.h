@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileSystem.h"
+
 namespace tessarin::platform {
 
 // One file opened for a single sequential pass over its content.
@@ -14,6 +16,9 @@ public:
     // read (less than size only at the end of the file, 0 when it is reached)
     // or -1 when the read fails.
     virtual std::int64_t read(std::uint8_t* buffer, std::size_t size) = 0;
+    // Identity and size of the file as it was opened (of the target, for a link).
+    virtual FileId id() const = 0;
+    virtual std::uint64_t size() const = 0;
 };
 
 // The file-reading service: the content of regular files, read in one pass.

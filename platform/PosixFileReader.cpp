@@ -11,7 +11,11 @@ namespace {
 
 class PosixInputFile : public InputFile {
 public:
-    explicit PosixInputFile(int fd) : fd_(fd) {}
+    PosixInputFile(int fd, const struct stat& st)
+        : fd_(fd), id_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+          size_(static_cast<std::uint64_t>(st.st_size))
+    {
+    }
     ~PosixInputFile() override { ::close(fd_); }
     PosixInputFile(const PosixInputFile&) = delete;
     PosixInputFile& operator=(const PosixInputFile&) = delete;
@@ -32,8 +36,13 @@ public:
         return static_cast<std::int64_t>(done);
     }
 
+    FileId id() const override { return id_; }
+    std::uint64_t size() const override { return size_; }
+
 private:
     int fd_;
+    FileId id_;
+    std::uint64_t size_;
 };
 
 } // namespace
@@ -56,7 +65,7 @@ std::unique_ptr<InputFile> PosixFileReader::openForReading(const std::string& pa
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<PosixInputFile>(fd);
+    return std::make_unique<PosixInputFile>(fd, st);
 }
 
 } // namespace tessarin::platform

@@ -183,6 +183,8 @@ private:
                 return inner->read(buffer, size);
             return owner.laterReads(*inner, buffer, size);
         }
+        tessarin::platform::FileId id() const override { return inner->id(); }
+        std::uint64_t size() const override { return inner->size(); }
         std::unique_ptr<InputFile> inner;
         InterferingReader& owner;
         int reads = 0;
