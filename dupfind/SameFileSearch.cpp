@@ -44,7 +44,7 @@ std::string ExtensionMaskFor(std::string_view chosenFile)
 
 SameFileSearch::SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, Progress& progress,
                                Prompt& prompt, SearchView& view)
-    : fs_(fileSystem), reader_(reader), progress_(progress), prompt_(prompt), view_(view)
+    : fs_(fileSystem), reader_(reader), progress_(progress), prompt_(&prompt), view_(view)
 {
 }
 
@@ -87,7 +87,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
         // An unreadable file would match every unreadable and every empty
         // file: no search is made.
         progress_.setStatus("准备就绪。");
-        prompt_.tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", MessageIcon::Warning);
+        prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", MessageIcon::Warning);
         return false;
     }
     ExtensionMask = ExtensionMaskFor(ChosenFile);

@@ -63,6 +63,7 @@ public:
     void RequestStop();
 
     bool running() const { return running_; }
+    void setPrompt(Prompt& prompt) { prompt_ = &prompt; }
     FoundFiles& results() { return results_; }
     const FoundFiles& results() const { return results_; }
 
@@ -85,7 +86,7 @@ private:
     platform::FileSystem& fs_;
     platform::FileReader& reader_;
     Progress& progress_;
-    Prompt& prompt_;
+    Prompt* prompt_;
     SearchView& view_;
     FoundFiles results_;
     bool running_ = false;
