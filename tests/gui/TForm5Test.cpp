@@ -217,12 +217,16 @@ TEST_F(Finder, ClosingDuringASearchStopsItAndTheWindowKeepsItsState)
     writeFile(tmp / "d/b/copy", "x");
     drives.roots = {tmp / "d/"};
     make();
-    form->show();
-    QTimer::singleShot(0, form.get(), [&] { form->close(); });
-    form->CheckBox1->setChecked(true);
-    searchDrive(1, tmp / "chosen");
+    // Inside the modal window: start a search; its first event processing
+    // brings the close click.
+    QTimer::singleShot(0, form.get(), [&] {
+        QTimer::singleShot(0, form.get(), [&] { form->close(); });
+        form->CheckBox1->setChecked(true);
+        searchDrive(1, tmp / "chosen");
+        EXPECT_FALSE(form->search().running());
+    });
+    form->showFinder(); // returns once the search has unwound and the window closed
     EXPECT_FALSE(form->isVisible());
-    EXPECT_FALSE(form->search().running());
     EXPECT_EQ(rows().rowCount(), 1);
 
     form->show();
@@ -230,6 +234,7 @@ TEST_F(Finder, ClosingDuringASearchStopsItAndTheWindowKeepsItsState)
     EXPECT_EQ(form->dirList->currentIndex(), 1);
     EXPECT_TRUE(form->CheckBox1->isChecked());
     EXPECT_EQ(rows().rowCount(), 1);
+    EXPECT_EQ(form->Label4->text(), QStringLiteral("搜索完毕。"));
     form->close();
 }
 
