@@ -407,15 +407,3 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     EXPECT_NE(prompt.shown[1].text.find(tmp / "b" + "：Permission denied"), std::string::npos);
     EXPECT_NE(prompt.shown[1].text.find(tmp / "gone"), std::string::npos);
 }
-
-TEST(SelectRows, AllNoneInvert)
-{
-    FoundFiles rows(3);
-    rows[1].checked = true;
-    InvertChecks(rows);
-    EXPECT_TRUE(rows[0].checked && !rows[1].checked && rows[2].checked);
-    CheckAll(rows);
-    EXPECT_TRUE(rows[0].checked && rows[1].checked && rows[2].checked);
-    UncheckAll(rows);
-    EXPECT_TRUE(!rows[0].checked && !rows[1].checked && !rows[2].checked);
-}
