@@ -16,6 +16,8 @@
 #include "dupfind/DeleteChecked.h"
 #include "dupfind/FoundFilesModel.h"
 
+tessarin::gui::TForm5* Form5 = nullptr;
+
 namespace tessarin::gui {
 
 namespace {

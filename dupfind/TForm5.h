@@ -98,3 +98,6 @@ private:
 };
 
 } // namespace tessarin::gui
+
+// The one same-file finder of the program, made at start-up after the dialogs.
+extern tessarin::gui::TForm5* Form5;
