@@ -12,6 +12,7 @@ using Arguments = std::vector<std::string>;
 
 // Each subcommand takes the arguments after its name and returns the exit code.
 int runCompare(const Arguments& args);
+int runSync(const Arguments& args);
 int runMd5(const Arguments& args);
 int runDrives(const Arguments& args);
 int runFindCopies(const Arguments& args);
