@@ -2,7 +2,7 @@
 
 namespace tessarin::dupfind {
 
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileRemover& remover, Prompt& prompt)
+bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt)
 {
     const Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", MessageIcon::Question,
                                      MessageButtons::YesNoCancel, Answer::No);
@@ -16,11 +16,11 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileRemover& remover, Prompt
             continue;
         }
         const std::string path = rows[i].path();
-        const std::string reason = remover.removeFile(path);
-        if (reason.empty()) {
+        const platform::FsResult result = fileSystem.deleteFile(path);
+        if (result.ok()) {
             rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); // the next row takes this index
         } else {
-            failures += "\n" + path + "：" + reason;
+            failures += "\n" + path + "：" + result.error;
             ++i;
         }
     }

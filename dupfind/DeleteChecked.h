@@ -1,7 +1,7 @@
 #pragma once
 #include "core/Prompt.h"
 #include "dupfind/FoundFiles.h"
-#include "platform/FileRemover.h"
+#include "platform/FileSystem.h"
 
 namespace tessarin::dupfind {
 
@@ -11,6 +11,6 @@ namespace tessarin::dupfind {
 // stays, still checked. The closing message says "已经成功删除了选中的文件！"
 // only when every checked file went; otherwise it names those that did not,
 // with the reason. Returns true when the user said Yes.
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileRemover& remover, Prompt& prompt);
+bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt);
 
 } // namespace tessarin::dupfind

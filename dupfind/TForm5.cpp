@@ -190,7 +190,7 @@ void TForm5::BitBtn6Click()
 
 void TForm5::BitBtn7Click()
 {
-    if (dupfind::DeleteCheckedFiles(search_.results(), remover_, *prompt_))
+    if (dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_))
         model_->rowsReplaced();
 }
 

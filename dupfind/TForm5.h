@@ -8,7 +8,6 @@
 #include "core/Progress.h"
 #include "dupfind/SameFileSearch.h"
 #include "platform/Drives.h"
-#include "platform/FileRemover.h"
 #include "platform/PosixFileReader.h"
 #include "platform/PosixFileSystem.h"
 
@@ -89,7 +88,6 @@ private:
     platform::Drives& drives_;
     platform::PosixFileSystem fileSystem_;
     platform::PosixFileReader reader_;
-    platform::PosixFileRemover remover_;
     QtPrompt ownPrompt_;
     Prompt* prompt_;
     dupfind::SameFileSearch search_;

@@ -71,16 +71,17 @@ public:
     }
 };
 
-class RecordingRemover : public platform::FileRemover {
+// Deletes through the POSIX service, but fails on the paths named.
+class RecordingRemover : public platform::PosixFileSystem {
 public:
     std::set<std::string> failing;
     Strings removed;
-    std::string removeFile(const std::string& path) override
+    platform::FsResult deleteFile(const std::string& path) override
     {
         if (failing.count(path))
-            return "Permission denied";
+            return {"Permission denied"};
         removed.push_back(path);
-        return platform::PosixFileRemover().removeFile(path);
+        return PosixFileSystem::deleteFile(path);
     }
 };
 
@@ -287,8 +288,7 @@ TEST_F(Search, TheChosenFileIsNeverItsOwnCopyUnderAnyName)
     // Select all, then delete: the chosen file stays.
     CheckAll(search.results());
     prompt.answers = {Answer::Yes};
-    platform::PosixFileRemover remover;
-    EXPECT_TRUE(DeleteCheckedFiles(search.results(), remover, prompt));
+    EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "r/chosen.bin"));
     EXPECT_EQ(testsupport::readFile(tmp / "r/chosen.bin"), "payload");
     EXPECT_FALSE(testsupport::exists(tmp / "r/sub/copy.bin"));
