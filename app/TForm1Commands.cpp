@@ -10,6 +10,7 @@
 #include "app/TForm1.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
+#include "dupfind/TForm5.h"
 
 namespace tessarin::gui {
 
@@ -272,7 +273,9 @@ void TForm1::C1Click()
 
 void TForm1::ToolButton13Click()
 {
-    // Duplicate finder: Form5, shown modally; its result is not looked at.
+    // The same-file finder, shown modally; its result is not looked at.
+    if (Form5)
+        Form5->showFinder();
 }
 
 void TForm1::F1Click()

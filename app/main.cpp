@@ -4,12 +4,15 @@
 #include "app/Icons.h"
 #include "app/TForm1.h"
 #include "app/WindowFont.h"
+#include "dupfind/TForm5.h"
+#include "platform/PosixDrives.h"
 
 int main(int argc, char** argv)
 {
     using namespace tessarin::gui;
 
     Application app(argc, argv);
+    tessarin::platform::PosixDrives drives;
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setFont(windowFont());
@@ -21,11 +24,13 @@ int main(int argc, char** argv)
     // Form3, the options dialog, is created here (before Form1 is first shown:
     // Form1's FormShow writes the loaded options into it).
     // Form4, the About box, is created here.
-    // Form5, the duplicate finder, is created here.
+    // Form5, the same-file finder, owned by the main window.
+    Form5 = new TForm5(drives, Form1);
 
     Form1->show();
     const int result = QApplication::exec();
     delete Form1;
     Form1 = nullptr;
+    Form5 = nullptr;
     return result;
 }

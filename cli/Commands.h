@@ -13,6 +13,9 @@ using Arguments = std::vector<std::string>;
 // Each subcommand takes the arguments after its name and returns the exit code.
 int runCompare(const Arguments& args);
 int runSync(const Arguments& args);
+int runMd5(const Arguments& args);
+int runDrives(const Arguments& args);
+int runFindCopies(const Arguments& args);
 
 // Prints the rows of C_L1, then those of C_L2: arrow TAB word TAB name.
 void printOperationLists(const sync::SyncSession& session);

@@ -15,12 +15,18 @@ struct Subcommand {
 constexpr Subcommand kSubcommands[] = {
     {"compare", tessarin::cli::runCompare},
     {"sync", tessarin::cli::runSync},
+    {"md5", tessarin::cli::runMd5},
+    {"drives", tessarin::cli::runDrives},
+    {"find-copies", tessarin::cli::runFindCopies},
 };
 
 constexpr const char* kUsage =
     "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n"
     "       tessarin-cli sync one-to-two|two-to-one|both DIR1 DIR2 [--delete-old-files] [--no-attributes]\n"
-    "                         [--no-subfolders]\n";
+    "                         [--no-subfolders]\n"
+    "       tessarin-cli md5 FILE...\n"
+    "       tessarin-cli drives\n"
+    "       tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
 
 } // namespace
 

@@ -1,0 +1,94 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "dupfind/SameFileSearch.h"
+#include "platform/PosixDrives.h"
+#include "platform/PosixFileReader.h"
+#include "platform/PosixFileSystem.h"
+
+namespace tessarin::cli {
+
+namespace {
+
+constexpr const char* kFindCopiesUsage = "usage: tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
+
+// Notices go to standard error; there is nothing to ask.
+class ErrorStreamPrompt : public Prompt {
+public:
+    void tell(std::string_view text, std::string_view, MessageIcon) override
+    {
+        std::fprintf(stderr, "tessarin-cli: %.*s\n", static_cast<int>(text.size()), text.data());
+    }
+    Answer ask(std::string_view, std::string_view, MessageIcon, MessageButtons, Answer defaultAnswer) override
+    {
+        return defaultAnswer;
+    }
+};
+
+// Prints each copy's full path as soon as it is found.
+class PrintingView : public dupfind::SearchView {
+public:
+    explicit PrintingView(bool sameExtension) : sameExtension_(sameExtension) {}
+    void watch(const dupfind::SameFileSearch& search) { search_ = &search; }
+    void showRunning(bool) override {}
+    bool sameExtensionOnly() override { return sameExtension_; }
+    void resultAdded() override
+    {
+        out_.write(search_->results().back().path());
+        out_.write("\n");
+    }
+
+private:
+    const dupfind::SameFileSearch* search_ = nullptr;
+    bool sameExtension_;
+    Output out_;
+};
+
+} // namespace
+
+int runFindCopies(const Arguments& args)
+{
+    bool sameExtension = false;
+    std::vector<std::string> operands;
+    for (const std::string& arg : args) {
+        if (arg == "--same-extension")
+            sameExtension = true;
+        else if (arg.rfind("--", 0) == 0)
+            return usageError(kFindCopiesUsage);
+        else
+            operands.push_back(arg);
+    }
+    if (operands.empty() || operands.size() > 2 || operands[0].empty())
+        return usageError(kFindCopiesUsage);
+
+    std::vector<std::string> roots;
+    if (operands.size() == 2)
+        roots.push_back(operands[1]);
+    else
+        roots = platform::PosixDrives().fixedDriveRoots();
+
+    platform::PosixFileSystem fs;
+    platform::PosixFileReader reader;
+    SilentProgress progress;
+    ErrorStreamPrompt prompt;
+    PrintingView view(sameExtension);
+    dupfind::SameFileSearch search(fs, reader, progress, prompt, view);
+    view.watch(search);
+    return search.Search(operands[0], roots) ? 0 : 1;
+}
+
+int runDrives(const Arguments& args)
+{
+    if (!args.empty())
+        return usageError("usage: tessarin-cli drives\n");
+    Output out;
+    for (const std::string& root : platform::PosixDrives().fixedDriveRoots()) {
+        out.write(root);
+        out.write("\n");
+    }
+    return 0;
+}
+
+} // namespace tessarin::cli

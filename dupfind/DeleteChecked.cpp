@@ -1,0 +1,34 @@
+#include "dupfind/DeleteChecked.h"
+
+namespace tessarin::dupfind {
+
+bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt)
+{
+    const Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", MessageIcon::Question,
+                                     MessageButtons::YesNoCancel, Answer::No);
+    if (answer != Answer::Yes)
+        return false;
+
+    std::string failures;
+    for (std::size_t i = 0; i < rows.size();) {
+        if (!rows[i].checked) {
+            ++i;
+            continue;
+        }
+        const std::string path = rows[i].path();
+        const platform::FsResult result = fileSystem.deleteFile(path);
+        if (result.ok()) {
+            rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); // the next row takes this index
+        } else {
+            failures += "\n" + path + "：" + result.error;
+            ++i;
+        }
+    }
+    if (failures.empty())
+        prompt.tell("已经成功删除了选中的文件！", "信息", MessageIcon::Information);
+    else
+        prompt.tell("下列文件未能删除：" + failures, "提示", MessageIcon::Warning);
+    return true;
+}
+
+} // namespace tessarin::dupfind

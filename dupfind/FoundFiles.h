@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace tessarin::dupfind {
+
+// One row of the result list: a copy found by the search.
+struct FoundFile {
+    std::string name;      // as the directory enumeration gives it ("文件名")
+    std::string directory; // where it was found, ending in "/" ("路径")
+    bool checked = false;
+    std::string path() const { return directory + name; }
+};
+
+using FoundFiles = std::vector<FoundFile>;
+
+// "全选", "全不选", "反选": every row, first to last.
+void CheckAll(FoundFiles& rows);
+void UncheckAll(FoundFiles& rows);
+void InvertChecks(FoundFiles& rows);
+
+} // namespace tessarin::dupfind

@@ -1,0 +1,230 @@
+#include "dupfind/SameFileSearch.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+namespace tessarin::dupfind {
+
+namespace {
+
+constexpr std::string_view kSearchingPrefix = "正在搜索 ";
+
+// Marks a search as running for its whole life, also when an error passes,
+// and shows the start button again at its end.
+class RunningGuard {
+public:
+    RunningGuard(bool& flag, SearchView& view) : flag_(flag), view_(view)
+    {
+        flag_ = true;
+        view_.showRunning(true);
+    }
+    ~RunningGuard()
+    {
+        flag_ = false;
+        view_.showRunning(false);
+    }
+    RunningGuard(const RunningGuard&) = delete;
+    RunningGuard& operator=(const RunningGuard&) = delete;
+
+private:
+    bool& flag_;
+    SearchView& view_;
+};
+
+} // namespace
+
+std::string ExtensionMaskFor(std::string_view chosenFile)
+{
+    const std::size_t dot = chosenFile.rfind('.');
+    if (dot == std::string_view::npos)
+        return "*.*";
+    return "*" + std::string(chosenFile.substr(dot));
+}
+
+SameFileSearch::SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, Progress& progress,
+                               Prompt& prompt, SearchView& view)
+    : fs_(fileSystem), reader_(reader), progress_(progress), prompt_(&prompt), view_(view)
+{
+}
+
+void SameFileSearch::Button2Click(const std::string& chosenText, int selected,
+                                  const std::vector<std::string>& rangeEntries)
+{
+    if (running_) {
+        RequestStop();
+        return;
+    }
+    if (chosenText.empty() || selected < 0 || static_cast<std::size_t>(selected) >= rangeEntries.size())
+        return;
+    std::vector<std::string> roots;
+    if (selected == 0)
+        roots.assign(rangeEntries.begin() + 1, rangeEntries.end());
+    else
+        roots.push_back(rangeEntries[static_cast<std::size_t>(selected)]);
+    Search(chosenText, roots);
+}
+
+void SameFileSearch::RequestStop()
+{
+    // Once a stop is requested the search only unwinds: the button shows
+    // "开始搜索" at once, and a start click meanwhile is not begun on top of it.
+    if (running_ && !StopRequested) {
+        StopRequested = true;
+        view_.showRunning(false);
+    }
+}
+
+bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std::string>& roots)
+{
+    if (running_ || chosenText.empty())
+        return false;
+    StopRequested = false;
+    RunningGuard guard(running_, view_);
+    progress_.setStatus("启动搜索...");
+    ChosenFile = chosenText;
+    if (!openChosenFile()) {
+        // An unreadable file would match every unreadable and every empty
+        // file: no search is made.
+        progress_.setStatus("准备就绪。");
+        prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", MessageIcon::Warning);
+        return false;
+    }
+    ExtensionMask = ExtensionMaskFor(ChosenFile);
+    results_.clear();
+    view_.resultsCleared();
+
+    throttle_.emplace(progressIntervalMs_);
+    for (const std::string& root : roots)
+        searchRoot(root);
+    throttle_.reset();
+    progress_.setStatus("搜索完毕。");
+    return true;
+}
+
+bool SameFileSearch::openChosenFile()
+{
+    const std::unique_ptr<platform::InputFile> file = reader_.openForReading(ChosenFile);
+    if (!file)
+        return false;
+    const auto digest = md5::TryDigestFile(*file);
+    if (!digest)
+        return false;
+    chosenDigest_ = *digest;
+    ChosenDigest = md5::DigestToHex(*digest);
+    chosenId_ = file->id();
+    chosenSize_ = file->size();
+    return true;
+}
+
+void SameFileSearch::searchRoot(std::string root)
+{
+    if (root.empty() || root.back() != '/')
+        root += '/';
+    SearchDirectory(root);
+}
+
+bool SameFileSearch::entryDue()
+{
+    return !throttle_ || throttle_->due();
+}
+
+void SameFileSearch::SearchDirectory(const std::string& directory)
+{
+    const auto rootId = fs_.directoryId(directory);
+    if (!rootId)
+        return;
+    // One drive's search stays on its own file system: "/" never walks
+    // /proc or a network mount, and no file system is searched twice.
+    rootDevice_ = rootId->device;
+    walkPath_.assign(1, *rootId);
+    searchTree(directory);
+    walkPath_.clear();
+}
+
+void SameFileSearch::searchTree(const std::string& directory)
+{
+    platform::DirectoryContents contents;
+    // A directory that cannot be read contributes nothing.
+    if (!fs_.readDirectory(directory, true, "*.*", contents))
+        return;
+
+    // Directory pass: the whole tree below each subdirectory first.
+    for (const platform::DirEntry& sub : contents.directories) {
+        if (StopRequested)
+            break;
+        const bool due = entryDue();
+        // Not entered: another file system, or a link back to a directory
+        // on the current path (it would be searched for ever).
+        const bool enter = sub.id.device == rootDevice_ &&
+                           std::find(walkPath_.begin(), walkPath_.end(), sub.id) == walkPath_.end();
+        if (enter) {
+            const std::string path = directory + sub.name + "/";
+            if (due)
+                progress_.setStatus(std::string(kSearchingPrefix) + path);
+            walkPath_.push_back(sub.id);
+            searchTree(path);
+            walkPath_.pop_back();
+        }
+        if (due)
+            progress_.processEvents();
+    }
+
+    // File pass, with the option as it stands now.
+    const std::string mask = view_.sameExtensionOnly() ? ExtensionMask : "*.*";
+    for (const platform::DirEntry& file : contents.files) {
+        if (StopRequested)
+            break;
+        if (!platform::matchesMask(file.name, mask))
+            continue;
+        const bool due = entryDue();
+        if (due)
+            progress_.setStatus(std::string(kSearchingPrefix) + directory + file.name);
+        if (isCopy(directory, file)) {
+            results_.push_back(FoundFile{file.name, directory, false});
+            view_.resultAdded();
+        }
+        if (due)
+            progress_.processEvents();
+    }
+}
+
+bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEntry& file)
+{
+    // Only a file of the chosen size can hold the same bytes.
+    if (file.size != chosenSize_)
+        return false;
+    // The chosen file itself, under whatever name (a hard link, a link to
+    // it, another spelling of its path): deleting it would delete the file.
+    if (file.id == chosenId_)
+        return false;
+    const std::string path = directory + file.name;
+    const auto digest = md5::TryDigestFile(reader_, path);
+    if (!digest || *digest != chosenDigest_)
+        return false; // an unreadable file is never a copy
+    // A listed row is one click from deletion, and digests can be made to
+    // collide: the bytes decide.
+    return sameBytesAsChosen(path);
+}
+
+bool SameFileSearch::sameBytesAsChosen(const std::string& path)
+{
+    const auto chosen = reader_.openForReading(ChosenFile);
+    const auto candidate = reader_.openForReading(path);
+    if (!chosen || !candidate || chosen->id() != chosenId_)
+        return false;
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::vector<std::uint8_t> a(kBlock), b(kBlock);
+    for (;;) {
+        const std::int64_t na = chosen->read(a.data(), kBlock);
+        const std::int64_t nb = candidate->read(b.data(), kBlock);
+        if (na < 0 || nb < 0 || na != nb)
+            return false;
+        if (std::memcmp(a.data(), b.data(), static_cast<std::size_t>(na)) != 0)
+            return false;
+        if (static_cast<std::size_t>(na) < kBlock)
+            return true;
+    }
+}
+
+} // namespace tessarin::dupfind

@@ -1,0 +1,104 @@
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Progress.h"
+#include "core/Prompt.h"
+#include "core/Throttle.h"
+#include "dupfind/FoundFiles.h"
+#include "md5/Md5.h"
+#include "platform/FileReader.h"
+#include "platform/FileSystem.h"
+
+namespace tessarin::dupfind {
+
+// What the search needs of its window besides the status text and events.
+class SearchView {
+public:
+    virtual ~SearchView() = default;
+    // The start/stop button: "停止搜索" while a search runs, "开始搜索" otherwise.
+    virtual void showRunning(bool running) = 0;
+    // The same-extension option, read anew for every directory searched.
+    virtual bool sameExtensionOnly() = 0;
+    // The result rows were emptied / one row was appended at the end.
+    virtual void resultsCleared() {}
+    virtual void resultAdded() {}
+};
+
+// "*" and the text from the last full stop of the whole chosen path to its
+// end, or "*.*" when the path holds no full stop.
+std::string ExtensionMaskFor(std::string_view chosenFile);
+
+// The search for copies of one file over one fixed drive, every drive, or
+// any directory. A copy has the chosen file's size, its digest, and then
+// the same bytes; it is never the chosen file itself under another name.
+class SameFileSearch {
+public:
+    SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, Progress& progress,
+                   Prompt& prompt, SearchView& view);
+
+    // The digest text of the chosen file, fixed when a search starts.
+    std::string ChosenDigest;
+    // The file mask of the same-extension option, built when a search starts.
+    std::string ExtensionMask;
+    // The path of the file searched for, as typed.
+    std::string ChosenFile;
+    // Set by the stop click; tested at the head of each pass's loop.
+    bool StopRequested = false;
+
+    // The start/stop button. Running: requests the stop. A click while a
+    // stopped search still unwinds is ignored. Otherwise starts a search of
+    // rangeEntries[selected], or of every entry from 1 on when selected is 0
+    // (entry 0 being "全部磁盘驱动器"), and returns when it has ended.
+    void Button2Click(const std::string& chosenText, int selected, const std::vector<std::string>& rangeEntries);
+
+    // Starts a search of the given roots (each a directory ending in "/").
+    // Returns false, with nothing searched, when a search runs, the text is
+    // empty, or the chosen file cannot be read (a notice says so).
+    bool Search(const std::string& chosenText, const std::vector<std::string>& roots);
+
+    // Ends a running search at its next test; the rows found so far stay.
+    void RequestStop();
+
+    bool running() const { return running_; }
+    void setPrompt(Prompt& prompt) { prompt_ = &prompt; }
+    FoundFiles& results() { return results_; }
+    const FoundFiles& results() const { return results_; }
+
+    // Searches the tree of one directory (ending in "/") for copies of the
+    // chosen file opened by Search: in each directory the subdirectories'
+    // trees first, then its own files.
+    void SearchDirectory(const std::string& directory);
+
+    // Interval of the status and event throttle, in milliseconds (0: every entry).
+    void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
+
+private:
+    bool openChosenFile();
+    void searchRoot(std::string root);
+    void searchTree(const std::string& directory);
+    bool isCopy(const std::string& directory, const platform::DirEntry& file);
+    bool sameBytesAsChosen(const std::string& path);
+    bool entryDue();
+
+    platform::FileSystem& fs_;
+    platform::FileReader& reader_;
+    Progress& progress_;
+    Prompt* prompt_;
+    SearchView& view_;
+    FoundFiles results_;
+    bool running_ = false;
+    std::int64_t progressIntervalMs_ = 50;
+
+    // State of one search.
+    md5::DigestBytes chosenDigest_{};
+    platform::FileId chosenId_;
+    std::uint64_t chosenSize_ = 0;
+    std::uint64_t rootDevice_ = 0;
+    std::vector<platform::FileId> walkPath_;
+    std::optional<Throttle> throttle_;
+};
+
+} // namespace tessarin::dupfind

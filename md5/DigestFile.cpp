@@ -1,0 +1,56 @@
+#include "md5/Md5.h"
+
+#include "platform/PosixFileReader.h"
+
+namespace tessarin::md5 {
+
+namespace {
+// Read block: a whole number of 64-byte blocks, so every full read is
+// compressed in place; small enough to stay in the processor's cache.
+constexpr std::size_t kReadBlock = 128 * 1024;
+static_assert(kReadBlock % 64 == 0);
+} // namespace
+
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path)
+{
+    const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
+    if (!file)
+        return std::nullopt;
+    return TryDigestFile(*file);
+}
+
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file)
+{
+    DigestContext context;
+    DigestInit(context);
+    // On the stack: the unit allocates nothing, and computations may run side by side.
+    alignas(64) std::uint8_t block[kReadBlock];
+    for (;;) {
+        const std::int64_t n = file.read(block, sizeof block);
+        if (n < 0) {
+            DigestFinal(context);
+            return std::nullopt;
+        }
+        DigestUpdate(context, block, static_cast<std::size_t>(n));
+        if (static_cast<std::size_t>(n) < sizeof block)
+            break;
+    }
+    return DigestFinal(context);
+}
+
+DigestBytes DigestFile(const std::string& path)
+{
+    platform::PosixFileReader reader;
+    if (const auto digest = TryDigestFile(reader, path))
+        return *digest;
+    DigestContext empty;
+    DigestInit(empty);
+    return DigestFinal(empty);
+}
+
+std::string FileDigestHex(const std::string& path)
+{
+    return DigestToHex(DigestFile(path));
+}
+
+} // namespace tessarin::md5

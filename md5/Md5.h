@@ -1,0 +1,53 @@
+#pragma once
+// MD5 message digests (RFC 1321) of byte sequences fed in pieces and of whole
+// files, and their text form. Every computation lives in a DigestContext that
+// the caller owns; the unit keeps no state of its own.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tessarin::platform {
+class FileReader;
+class InputFile;
+}
+
+namespace tessarin::md5 {
+
+// The four state words A, B, C, D, each least significant byte first.
+using DigestBytes = std::array<std::uint8_t, 16>;
+
+// One computation in progress. Valid between DigestInit and DigestFinal;
+// DigestFinal leaves every byte zero.
+struct DigestContext {
+    std::uint32_t state[4];
+    // Message bits fed so far, modulo 2^64: low word first.
+    std::uint32_t count[2];
+    // The not yet complete 64-byte block: (count[0] >> 3) % 64 bytes valid.
+    std::uint8_t buffer[64];
+};
+
+void DigestInit(DigestContext& context);
+// Feeds length bytes as the continuation of what was fed before; any length, 0 included.
+void DigestUpdate(DigestContext& context, const void* bytes, std::size_t length);
+// Pads the message, returns its digest and zeroes the context.
+DigestBytes DigestFinal(DigestContext& context);
+
+// The digest of a file's whole content, or nothing when the file could not be
+// read to its end (missing, no access, not a regular file, a read error).
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path);
+// The same for a file already opened, read from where it stands to its end.
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file);
+
+// The digest of a file's whole content. Never fails: a file that cannot be
+// read gives the digest of the empty message, as an empty file does.
+DigestBytes DigestFile(const std::string& path);
+
+// 32 lower-case hexadecimal characters, first byte first, high four bits first.
+std::string DigestToHex(const DigestBytes& digest);
+
+// DigestToHex(DigestFile(path)).
+std::string FileDigestHex(const std::string& path);
+
+} // namespace tessarin::md5

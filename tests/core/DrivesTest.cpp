@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include "platform/PosixDrives.h"
+#include "support/TempDir.h"
+
+using namespace tessarin::platform;
+using testsupport::makeDir;
+using testsupport::TempDir;
+using testsupport::writeFile;
+
+TEST(Drives, MountTableFieldsAreDecoded)
+{
+    const auto mounts = parseMountTable("proc /proc proc rw 0 0\n"
+                                        "/dev/sda2 /media/my\\040disk ext4 rw 0 0\n"
+                                        "/dev/sdb1 /tab\\011x\\134y vfat rw 0 0");
+    ASSERT_EQ(mounts.size(), 3u);
+    EXPECT_EQ(mounts[0].device, "proc");
+    EXPECT_EQ(mounts[1].device, "/dev/sda2");
+    EXPECT_EQ(mounts[1].mountPoint, "/media/my disk");
+    EXPECT_EQ(mounts[2].mountPoint, "/tab\tx\\y");
+}
+
+TEST(Drives, FixedDrivesAreMountedNonRemovableBlockDevicesListedOnce)
+{
+    TempDir tmp;
+    // A sysfs of three disks: sda (fixed, with partition sda1), sdb
+    // (removable), sdc (fixed, partition sdc2), and a loop device.
+    const std::string sys = tmp / "sys";
+    writeFile(sys + "/devices/pci/block/sda/removable", "0\n");
+    makeDir(sys + "/devices/pci/block/sda/sda1");
+    writeFile(sys + "/devices/usb/block/sdb/removable", "1\n");
+    writeFile(sys + "/devices/pci/block/sdc/removable", "0\n");
+    makeDir(sys + "/devices/pci/block/sdc/sdc2");
+    writeFile(sys + "/devices/virtual/block/loop0/removable", "0\n");
+    makeDir(sys + "/class/block");
+    ASSERT_EQ(::symlink("../../devices/pci/block/sda/sda1", (sys + "/class/block/sda1").c_str()), 0);
+    ASSERT_EQ(::symlink("../../devices/usb/block/sdb", (sys + "/class/block/sdb").c_str()), 0);
+    ASSERT_EQ(::symlink("../../devices/pci/block/sdc/sdc2", (sys + "/class/block/sdc2").c_str()), 0);
+    ASSERT_EQ(::symlink("../../devices/virtual/block/loop0", (sys + "/class/block/loop0").c_str()), 0);
+
+    for (const char* m : {"m1", "m2", "m3", "m4", "bind", "with space"})
+        makeDir(tmp / m);
+    writeFile(tmp / "mounts", "proc /proc proc rw 0 0\n"
+                              "/dev/sda1 " + tmp / "m1" + " ext4 rw 0 0\n" +
+                              "/dev/sdb " + tmp / "m2" + " vfat rw 0 0\n" +
+                              "/dev/loop0 " + tmp / "m3" + " squashfs ro 0 0\n" +
+                              "tmpfs " + tmp / "m4" + " tmpfs rw 0 0\n" +
+                              "/dev/sda1 " + tmp / "bind" + " ext4 rw 0 0\n" +
+                              "/dev/sdc2 " + tmp / "with\\040space" + " ext4 rw 0 0\n" +
+                              "/dev/sdc2 " + tmp / "gone" + " ext4 rw 0 0\n");
+    PosixDrives drives(tmp / "mounts", sys);
+    EXPECT_EQ(drives.fixedDriveRoots(), (std::vector<std::string>{tmp / "m1/", tmp / "with space/"}));
+}
+
+TEST(Drives, TheRootFileSystemRootIsASingleSlash)
+{
+    TempDir tmp;
+    writeFile(tmp / "sys/class/block/vdz/removable", "0\n");
+    writeFile(tmp / "mounts", "/dev/vdz / ext4 rw 0 0\n");
+    EXPECT_EQ(PosixDrives(tmp / "mounts", tmp / "sys").fixedDriveRoots(), (std::vector<std::string>{"/"}));
+}

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/TForm1.h"
+#include "dupfind/TForm5.h"
+
+using tessarin::gui::TForm1;
+using tessarin::gui::TForm5;
+
+namespace {
+
+class NoDrives : public tessarin::platform::Drives {
+public:
+    std::vector<std::string> fixedDriveRoots() override { return {}; }
+};
+
+} // namespace
+
+TEST(FinderOpening, ToolButtonAndMenuEntryShowTheFinderModallyAndItKeepsItsState)
+{
+    NoDrives drives;
+    TForm1 form;
+    Form5 = new TForm5(drives, &form); // owned by the main window, as at start-up
+
+    bool shownModal = false;
+    QTimer::singleShot(0, Form5, [&] {
+        shownModal = Form5->isVisible() && Form5->isModal() && QApplication::activeModalWidget() == Form5;
+        Form5->Edit1->setText(QStringLiteral("/kept/between/openings"));
+        Form5->close();
+    });
+    form.ToolButton13->click();
+    EXPECT_TRUE(shownModal);
+    EXPECT_FALSE(Form5->isVisible());
+
+    QString seen;
+    QTimer::singleShot(0, Form5, [&] {
+        seen = Form5->Edit1->text();
+        Form5->close();
+    });
+    form.F1->trigger();
+    EXPECT_EQ(seen, QStringLiteral("/kept/between/openings"));
+    Form5 = nullptr; // deleted with the main window
+}

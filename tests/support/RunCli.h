@@ -1,0 +1,34 @@
+#pragma once
+// Runs tessarin-cli with a shell argument text; returns its exit code and
+// standard output.
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+
+namespace testsupport {
+
+inline int runCli(const std::string& args, std::string& out)
+{
+    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    out.clear();
+    if (!pipe)
+        return -1;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, n);
+    const int status = ::pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The text quoted for the shell.
+inline std::string quoted(const std::string& text)
+{
+    std::string q = "'";
+    for (const char c : text)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+} // namespace testsupport
