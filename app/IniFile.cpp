@@ -40,8 +40,12 @@ void IniFile::store(const IniDocument& document)
 void IniFile::writeValue(std::string_view section, std::string_view key, std::string_view value)
 {
     IniDocument document = readForUpdate();
+    const std::string before = document.text();
     document.setValue(section, key, value);
-    store(document);
+    // A key that already holds the value leaves the file untouched, so that an
+    // unchanged history costs no disk write at every close.
+    if (document.text() != before)
+        store(document);
 }
 
 void IniFile::removeKeys(std::string_view section, const std::vector<std::string>& keys)

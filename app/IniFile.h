@@ -19,7 +19,8 @@ public:
     // The file's content; a file that is missing or cannot be read is empty.
     IniDocument read() const;
 
-    // Writes one key, creating the file and the section as needed.
+    // Writes one key, creating the file and the section as needed. A write
+    // that would leave the text as it is does not touch the file.
     // Throws tessarin::Error "Unable to write to <path>" when it cannot.
     void writeValue(std::string_view section, std::string_view key, std::string_view value);
 

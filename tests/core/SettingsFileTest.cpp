@@ -172,6 +172,12 @@ TEST_F(Settings, AFileIsReplacedThroughATemporaryFileThatKeepsItsPermissions)
     EXPECT_NE(testsupport::statOf(path).st_ino, before);
     EXPECT_EQ(testsupport::statOf(path).st_mode & 07777, 0640u);
     EXPECT_EQ(namesIn(tmp.path()), (Strings{"settings.ini"}));
+
+    // Saving what the file already holds writes nothing, even where nothing could be written.
+    const ino_t saved = testsupport::statOf(path).st_ino;
+    store.refuseNewFiles = store.refuseFileWrites = true;
+    file.saveOptions({.deleteOldFile = true});
+    EXPECT_EQ(testsupport::statOf(path).st_ino, saved);
 }
 
 TEST_F(Settings, AFullDiskLeavesTheFileAsItWasAndNoTemporaryFileBehind)
