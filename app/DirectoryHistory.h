@@ -1,0 +1,17 @@
+#pragma once
+#include <string>
+#include <vector>
+
+class QComboBox;
+
+namespace tessarin::gui {
+
+// The history of a path field is its item list, newest first. Each item keeps
+// the path's bytes beside its display text, so that a name that is not UTF-8
+// is saved back exactly as it was loaded.
+std::vector<std::string> historyOf(const QComboBox& field);
+
+// Appends the entries to the field's list and leaves its edit text empty.
+void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
+
+} // namespace tessarin::gui
