@@ -30,13 +30,15 @@ std::vector<std::string> historyOf(const QComboBox& field)
 
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
 {
+    // Adding to an empty list would select its first item; no entry is preselected.
+    const QString text = field.currentText();
     for (const std::string& entry : entries) {
         field.addItem(displayText(entry));
         field.setItemData(field.count() - 1, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())),
                           kPathBytesRole);
     }
     field.setCurrentIndex(-1);
-    field.setEditText(QString());
+    field.setEditText(text);
 }
 
 } // namespace tessarin::gui

@@ -11,7 +11,8 @@ namespace tessarin::gui {
 // is saved back exactly as it was loaded.
 std::vector<std::string> historyOf(const QComboBox& field);
 
-// Appends the entries to the field's list and leaves its edit text empty.
+// Appends the entries to the field's list; its edit text stays as it was
+// (empty at start: no directory is preselected).
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
 
 } // namespace tessarin::gui

@@ -3,13 +3,17 @@
 #include <QComboBox>
 #include <QProgressBar>
 
+#include "app/DirectoryHistory.h"
 #include "app/FileListModel.h"
 #include "app/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/TForm1.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsPath.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
+#include "dialogs/TForm3.h"
 
 namespace tessarin::gui {
 
@@ -25,7 +29,8 @@ void TForm1::setPrompt(Prompt* replacement)
 
 sync::SyncOptions TForm1::currentOptions() const
 {
-    return sync::SyncOptions{};
+    // The options are the check states of the options dialog, read now.
+    return Form3 ? Form3->options() : sync::SyncOptions{};
 }
 
 // --- Commands ---------------------------------------------------------------
@@ -262,7 +267,9 @@ void TForm1::Button2Click()
 
 void TForm1::ToolButton8Click()
 {
-    // Options: Form3, shown modally; its result is not looked at.
+    // Its result is not looked at: the check boxes are the options either way.
+    if (Form3)
+        Form3->exec();
 }
 
 void TForm1::C1Click()
@@ -308,12 +315,22 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormShow()
 {
-    // Loads the settings file: the options and the two path histories.
+    // The options go into the options dialog's check boxes, the histories
+    // into the path fields' lists; no directory is preselected.
+    const app::StoredSettings stored = app::SettingsFile(app::settingsFilePath()).load();
+    if (Form3)
+        Form3->setOptions(stored.options);
+    appendHistory(*edDir1, stored.histories.dirs1);
+    appendHistory(*edDir2, stored.histories.dirs2);
 }
 
 bool TForm1::FormCloseQuery()
 {
-    // Saves the two path histories to the settings file.
+    // A failed save is reported, and the window still closes: with the file
+    // unwritable, refusing would leave the user unable to quit.
+    runGuarded([this] {
+        app::SettingsFile(app::settingsFilePath()).saveHistories({historyOf(*edDir1), historyOf(*edDir2)});
+    });
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "app/Icons.h"
 #include "app/TForm1.h"
 #include "app/WindowFont.h"
+#include "dialogs/TForm3.h"
 
 int main(int argc, char** argv)
 {
@@ -18,14 +19,16 @@ int main(int argc, char** argv)
     // program ends and is shown again rather than made anew.
     Form1 = new TForm1;
     // Form2, the folder browse dialog, is created here.
-    // Form3, the options dialog, is created here (before Form1 is first shown:
-    // Form1's FormShow writes the loaded options into it).
+    // Form3 exists before Form1 is first shown: Form1's FormShow writes the
+    // loaded options into its check boxes.
+    Form3 = new TForm3(Form1);
     // Form4, the About box, is created here.
     // Form5, the duplicate finder, is created here.
 
     Form1->show();
     const int result = QApplication::exec();
-    delete Form1;
+    delete Form1; // and with it the dialogs it owns
     Form1 = nullptr;
+    Form3 = nullptr;
     return result;
 }

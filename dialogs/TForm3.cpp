@@ -11,6 +11,8 @@
 #include "app/TextConversion.h"
 #include "core/Error.h"
 
+tessarin::gui::TForm3* Form3 = nullptr;
+
 namespace tessarin::gui {
 
 namespace {

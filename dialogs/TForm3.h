@@ -36,3 +36,6 @@ protected:
 };
 
 } // namespace tessarin::gui
+
+// The options dialog, created once at start-up (after the main window).
+extern tessarin::gui::TForm3* Form3;

@@ -18,10 +18,11 @@ namespace {
 struct OptionsDialog : ::testing::Test {
     testsupport::TempDir tmp;
     std::string path = tmp / "settings.ini";
+    std::string previousPath = tessarin::app::settingsFilePath();
     TForm3 form;
 
     OptionsDialog() { tessarin::app::useSettingsFilePath(path); }
-    ~OptionsDialog() override { tessarin::app::useSettingsFilePath(""); }
+    ~OptionsDialog() override { tessarin::app::useSettingsFilePath(previousPath); }
 
     void open()
     {
