@@ -10,22 +10,32 @@ namespace {
 
 constexpr int kPathBytesRole = Qt::UserRole + 1;
 
+std::string entryPath(const QComboBox& field, int index)
+{
+    const QVariant bytes = field.itemData(index, kPathBytesRole);
+    // An item added without its bytes (a path picked in this run) is taken from its text.
+    if (!bytes.isValid())
+        return pathBytes(field.itemText(index));
+    const QByteArray array = bytes.toByteArray();
+    return std::string(array.constData(), static_cast<std::size_t>(array.size()));
+}
+
 } // namespace
 
 std::vector<std::string> historyOf(const QComboBox& field)
 {
     std::vector<std::string> entries;
-    for (int i = 0; i < field.count(); ++i) {
-        const QVariant bytes = field.itemData(i, kPathBytesRole);
-        // An item added without its bytes (a path picked or typed in this run) is taken from its text.
-        if (bytes.isValid()) {
-            const QByteArray array = bytes.toByteArray();
-            entries.emplace_back(array.constData(), static_cast<std::size_t>(array.size()));
-        } else {
-            entries.push_back(pathBytes(field.itemText(i)));
-        }
-    }
+    for (int i = 0; i < field.count(); ++i)
+        entries.push_back(entryPath(field, i));
     return entries;
+}
+
+std::string currentPath(const QComboBox& field)
+{
+    const int index = field.currentIndex();
+    if (index >= 0 && field.itemText(index) == field.currentText())
+        return entryPath(field, index);
+    return pathBytes(field.currentText());
 }
 
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries)

@@ -15,4 +15,8 @@ std::vector<std::string> historyOf(const QComboBox& field);
 // (empty at start: no directory is preselected).
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
 
+// The path in the field, as bytes: the chosen entry's own bytes while the
+// field shows that entry, otherwise the bytes of the text typed.
+std::string currentPath(const QComboBox& field);
+
 } // namespace tessarin::gui

@@ -130,8 +130,9 @@ void TForm1::compare()
     const QString text2 = edDir2->currentText();
     if (text1.isEmpty() || text2.isEmpty())
         return;
-    std::string dir1 = pathBytes(text1);
-    std::string dir2 = pathBytes(text2);
+    // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
+    std::string dir1 = currentPath(*edDir1);
+    std::string dir2 = currentPath(*edDir2);
     // The root texts lose one trailing "/", and the user sees it.
     if (text1.endsWith(QLatin1Char('/')))
         edDir1->setCurrentText(text1.chopped(1));

@@ -171,3 +171,18 @@ TEST_F(MainWindowSettings, TheListingReadsTheSubfolderOptionWhenItRuns)
     window.ToolButton1->click();
     EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|sub/b.txt", "→|新建|a.txt"}));
 }
+
+TEST_F(MainWindowSettings, AHistoryEntryThatIsNotUtf8IsComparedAndSavedByItsOwnBytes)
+{
+    const std::string odd = temp / "caf\xe9-\xff";
+    writeFile(odd + "/a.txt", "a");
+    ::mkdir((temp / "two").c_str(), 0755);
+    writeFile(path, "[Dirs1]\n1=" + odd + "\n");
+    TForm1& window = showWindow();
+    window.edDir1->setCurrentIndex(0);
+    window.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
+    window.ToolButton1->click();
+    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt"}));
+    window.close();
+    EXPECT_EQ(readFile(path), "[Dirs1]\n1=" + odd + "\n");
+}
