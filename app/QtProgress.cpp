@@ -23,6 +23,12 @@ void QtProgress::processEvents()
     QCoreApplication::processEvents();
 }
 
+void QtProgress::tablesEmptied()
+{
+    // The lists stop showing rows at once, before anything can repaint them.
+    form_.followSession();
+}
+
 void QtProgress::sideListed(int side, std::string_view countText)
 {
     form_.followSession();

@@ -13,6 +13,7 @@ public:
     explicit QtProgress(TForm1& form) : form_(form) {}
     void setStatus(std::string_view text) override;
     void processEvents() override;
+    void tablesEmptied() override;
     void sideListed(int side, std::string_view countText) override;
     void setFraction(std::uint64_t done, std::uint64_t total) override;
 
