@@ -3,14 +3,18 @@
 #include <QComboBox>
 #include <QProgressBar>
 
+#include "app/DirectoryHistory.h"
 #include "app/FileListModel.h"
 #include "app/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/TForm1.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsPath.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
 #include "dupfind/TForm5.h"
+#include "dialogs/TForm3.h"
 
 namespace tessarin::gui {
 
@@ -26,7 +30,8 @@ void TForm1::setPrompt(Prompt* replacement)
 
 sync::SyncOptions TForm1::currentOptions() const
 {
-    return sync::SyncOptions{};
+    // The options are the check states of the options dialog, read now.
+    return Form3 ? Form3->options() : sync::SyncOptions{};
 }
 
 // --- Commands ---------------------------------------------------------------
@@ -126,8 +131,9 @@ void TForm1::compare()
     const QString text2 = edDir2->currentText();
     if (text1.isEmpty() || text2.isEmpty())
         return;
-    std::string dir1 = pathBytes(text1);
-    std::string dir2 = pathBytes(text2);
+    // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
+    std::string dir1 = currentPath(*edDir1);
+    std::string dir2 = currentPath(*edDir2);
     // The root texts lose one trailing "/", and the user sees it.
     if (text1.endsWith(QLatin1Char('/')))
         edDir1->setCurrentText(text1.chopped(1));
@@ -263,7 +269,9 @@ void TForm1::Button2Click()
 
 void TForm1::ToolButton8Click()
 {
-    // Options: Form3, shown modally; its result is not looked at.
+    // Its result is not looked at: the check boxes are the options either way.
+    if (Form3)
+        Form3->exec();
 }
 
 void TForm1::C1Click()
@@ -311,12 +319,22 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormShow()
 {
-    // Loads the settings file: the options and the two path histories.
+    // The options go into the options dialog's check boxes, the histories
+    // into the path fields' lists; no directory is preselected.
+    const app::StoredSettings stored = app::SettingsFile(app::settingsFilePath()).load();
+    if (Form3)
+        Form3->setOptions(stored.options);
+    appendHistory(*edDir1, stored.histories.dirs1);
+    appendHistory(*edDir2, stored.histories.dirs2);
 }
 
 bool TForm1::FormCloseQuery()
 {
-    // Saves the two path histories to the settings file.
+    // A failed save is reported, and the window still closes: with the file
+    // unwritable, refusing would leave the user unable to quit.
+    runGuarded([this] {
+        app::SettingsFile(app::settingsFilePath()).saveHistories({historyOf(*edDir1), historyOf(*edDir2)});
+    });
     return true;
 }
 

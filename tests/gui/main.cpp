@@ -2,11 +2,17 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/SettingsPath.h"
+#include "support/TempDir.h"
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    // No window under test reads or writes a settings file beside the test program.
+    testsupport::TempDir settingsDir;
+    tessarin::app::useSettingsFilePath(settingsDir / "settings.ini");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

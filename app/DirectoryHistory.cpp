@@ -1,0 +1,54 @@
+#include "app/DirectoryHistory.h"
+
+#include <QComboBox>
+
+#include "app/TextConversion.h"
+
+namespace tessarin::gui {
+
+namespace {
+
+constexpr int kPathBytesRole = Qt::UserRole + 1;
+
+std::string entryPath(const QComboBox& field, int index)
+{
+    const QVariant bytes = field.itemData(index, kPathBytesRole);
+    // An item added without its bytes (a path picked in this run) is taken from its text.
+    if (!bytes.isValid())
+        return pathBytes(field.itemText(index));
+    const QByteArray array = bytes.toByteArray();
+    return std::string(array.constData(), static_cast<std::size_t>(array.size()));
+}
+
+} // namespace
+
+std::vector<std::string> historyOf(const QComboBox& field)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < field.count(); ++i)
+        entries.push_back(entryPath(field, i));
+    return entries;
+}
+
+std::string currentPath(const QComboBox& field)
+{
+    const int index = field.currentIndex();
+    if (index >= 0 && field.itemText(index) == field.currentText())
+        return entryPath(field, index);
+    return pathBytes(field.currentText());
+}
+
+void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
+{
+    // Adding to an empty list would select its first item; no entry is preselected.
+    const QString text = field.currentText();
+    for (const std::string& entry : entries) {
+        field.addItem(displayText(entry));
+        field.setItemData(field.count() - 1, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())),
+                          kPathBytesRole);
+    }
+    field.setCurrentIndex(-1);
+    field.setEditText(text);
+}
+
+} // namespace tessarin::gui

@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+#include <vector>
+
+class QComboBox;
+
+namespace tessarin::gui {
+
+// The history of a path field is its item list, newest first. Each item keeps
+// the path's bytes beside its display text, so that a name that is not UTF-8
+// is saved back exactly as it was loaded.
+std::vector<std::string> historyOf(const QComboBox& field);
+
+// Appends the entries to the field's list; its edit text stays as it was
+// (empty at start: no directory is preselected).
+void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
+
+// The path in the field, as bytes: the chosen entry's own bytes while the
+// field shows that entry, otherwise the bytes of the text typed.
+std::string currentPath(const QComboBox& field);
+
+} // namespace tessarin::gui

@@ -1,0 +1,163 @@
+#include "app/FileStore.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tessarin::app {
+
+namespace {
+
+std::string directoryOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A settings file that is a link is written through to what it points to,
+// so that the link stays a link.
+std::string linkTarget(const std::string& path)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char resolved[PATH_MAX];
+    if (!::realpath(path.c_str(), resolved))
+        return path;
+    return resolved;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now, reporting whether the last writes reached the file.
+    bool close()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+FileStore::ReadStatus FileStore::read(const std::string& path, std::string& text)
+{
+    text.clear();
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n == 0)
+            return ReadStatus::Read;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            text.clear();
+            return ReadStatus::Failed;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+bool FileStore::replace(const std::string& path, std::string_view text)
+{
+    const std::string target = linkTarget(path);
+    bool directoryRefused = false;
+    if (replaceThroughTemporary(target, text, directoryRefused))
+        return true;
+    return directoryRefused && rewriteInPlace(target, text);
+}
+
+bool FileStore::replaceThroughTemporary(const std::string& target, std::string_view text, bool& directoryRefused)
+{
+    std::string temporary;
+    Descriptor fd(createTemporaryBeside(target, temporary));
+    if (fd.get() < 0) {
+        directoryRefused = errno == EACCES || errno == EPERM;
+        return false;
+    }
+    // The replacement keeps the permissions and, where allowed, the owner.
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+            // Only a privileged process may give a file away; the new file is then ours.
+        }
+    }
+    const bool written = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
+    if (!fd.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool FileStore::rewriteInPlace(const std::string& target, std::string_view text)
+{
+    Descriptor fd(openInPlace(target));
+    if (fd.get() < 0)
+        return false;
+    if (!writeAll(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0)
+        return false;
+    return ::fsync(fd.get()) == 0 && fd.close();
+}
+
+int FileStore::createTemporaryBeside(const std::string& target, std::string& temporaryPath)
+{
+    // A hidden name in the same directory, so that the rename stays on one file system.
+    const std::string stem = directoryOf(target) + "/." + nameOf(target) + ".";
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporaryPath = stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+int FileStore::openInPlace(const std::string& path)
+{
+    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+}
+
+bool FileStore::writeAll(int fd, std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t n = ::write(fd, text.data(), text.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace tessarin::app
