@@ -1,0 +1,27 @@
+#include "dialogs/DialogFrame.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QScreen>
+
+namespace tessarin::gui {
+
+void makeFixedDialog(QDialog& dialog, int width, int height)
+{
+    dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog.setFixedSize(width, height);
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    dialog.setFont(font);
+}
+
+void centreOnScreen(QDialog& dialog)
+{
+    if (const QScreen* screen = dialog.screen()) {
+        // An explicit move also keeps the dialog from being placed over its parent.
+        dialog.move(screen->availableGeometry().center() - dialog.rect().center());
+    }
+}
+
+} // namespace tessarin::gui
