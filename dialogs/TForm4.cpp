@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -38,6 +39,13 @@ QString text(std::string_view utf8)
 std::string forumAddress()
 {
     return std::string(kHomepageAddress) + std::string(kForumPath);
+}
+
+// A link stands at its place beside its caption, or just after the caption
+// where the installed face draws the caption wider than "宋体" does.
+void placeLink(LinkLabel& link, const QLabel& caption, int left, int top)
+{
+    link.move(std::max(left, caption.geometry().right() + 1), top);
 }
 
 QLabel* plainLabel(const QString& caption, int left, int top, QWidget* parent)
@@ -94,15 +102,15 @@ TForm4::TForm4(platform::Shell& shell, QWidget* parent) : QDialog(parent), shell
 
     Label4 = plainLabel(QStringLiteral("官方主页："), 24, 96, this);
     Label6 = new LinkLabel(text(kHomepageAddress), QString::fromUtf8(kSupportHint), this);
-    Label6->move(84, 96);
+    placeLink(*Label6, *Label4, 84, 96);
 
     Label8 = plainLabel(QStringLiteral("官方论坛："), 24, 120, this);
     Label9 = new LinkLabel(text(forumAddress()), QString::fromUtf8(kSupportHint), this);
-    Label9->move(84, 120);
+    placeLink(*Label9, *Label8, 84, 120);
 
     Label5 = plainLabel(QStringLiteral("BUG反馈："), 24, 144, this);
     Label7 = new LinkLabel(text(kBugReportAddress), QString::fromUtf8(kBugHint), this);
-    Label7->move(78, 144);
+    placeLink(*Label7, *Label5, 78, 144);
 
     Memo1 = new QPlainTextEdit(QString::fromUtf8(kNotice), this);
     Memo1->setGeometry(24, 168, 265, 81);
