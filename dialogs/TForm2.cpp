@@ -73,7 +73,8 @@ void enterIntoHistory(QComboBox& field, const QString& path)
 }
 
 TForm2::TForm2(platform::FileSystem& fileSystem, QWidget* parent)
-    : QDialog(parent), fileSystem_(fileSystem)
+    : QDialog(parent), fileSystem_(fileSystem),
+      folderIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setWindowTitle(QStringLiteral("浏览目录"));
     makeFixedDialog(*this, 321, 323);
@@ -136,9 +137,8 @@ std::string TForm2::folderPath(const QTreeWidgetItem& item)
 
 QTreeWidgetItem* TForm2::addFolder(QTreeWidgetItem* parent, const std::string& path, const QString& label)
 {
-    static const QIcon folderIcon = QFileIconProvider().icon(QAbstractFileIconProvider::Folder);
     auto* item = new QTreeWidgetItem(QStringList{label});
-    item->setIcon(0, folderIcon);
+    item->setIcon(0, folderIcon_);
     item->setData(0, kPathRole, QByteArray(path.data(), static_cast<qsizetype>(path.size())));
     // Whether it has subfolders is known once it is opened; until then it offers an expander.
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
