@@ -1,9 +1,11 @@
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -151,6 +153,36 @@ TEST_F(BrowseDialog, AcceptsAnEmptyOrMissingPathAsItStands)
     });
     EXPECT_EQ(edDir1.currentText(), missing);
     EXPECT_EQ(entries(edDir1), (QStringList{missing, "", "/kept"}));
+}
+
+TEST_F(BrowseDialog, EnterAcceptsEscCancelsAndTabFollowsTheDialogOrder)
+{
+    const std::vector<QWidget*> controls{form.ShellTreeView1, form.Edit1, form.Button1, form.Button2};
+    std::vector<QWidget*> order;
+    QWidget* widget = form.ShellTreeView1;
+    do {
+        if (std::find(controls.begin(), controls.end(), widget) != controls.end())
+            order.push_back(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != form.ShellTreeView1);
+    EXPECT_EQ(order, controls);
+
+    browseAndDo(form, 2, [&] {
+        form.Edit1->setText("/by/enter");
+        form.Edit1->setFocus();
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QApplication::sendEvent(form.Edit1, &enter);
+    });
+    EXPECT_EQ(entries(edDir2), (QStringList{"/by/enter"}));
+
+    browseAndDo(form, 2, [&] {
+        form.Edit1->setText("/by/esc");
+        QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(form.Edit1, &esc);
+        EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_EQ(entries(edDir2), (QStringList{"/by/enter"}));
+    EXPECT_EQ(edDir2.currentText(), "/by/enter");
 }
 
 TEST_F(BrowseDialog, AnUnknownTargetFillsNoField)
