@@ -12,6 +12,7 @@ using Arguments = std::vector<std::string>;
 
 // Each subcommand takes the arguments after its name and returns the exit code.
 int runCompare(const Arguments& args);
+int runSync(const Arguments& args);
 
 // Prints the rows of C_L1, then those of C_L2: arrow TAB word TAB name.
 void printOperationLists(const sync::SyncSession& session);

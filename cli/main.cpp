@@ -14,10 +14,13 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"compare", tessarin::cli::runCompare},
+    {"sync", tessarin::cli::runSync},
 };
 
 constexpr const char* kUsage =
-    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n";
+    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n"
+    "       tessarin-cli sync one-to-two|two-to-one|both DIR1 DIR2 [--delete-old-files] [--no-attributes]\n"
+    "                         [--no-subfolders]\n";
 
 } // namespace
 

@@ -52,6 +52,22 @@ struct DirectoryContents {
     std::vector<DirEntry> files;
 };
 
+// What a path names, the path itself not followed when it is a link.
+enum class EntryKind { Missing, Directory, Link, Other };
+
+// One entry of a directory as a removal sees it: real directories apart from
+// everything else (files, links of any kind, FIFOs...), which is unlinked.
+struct TreeEntry {
+    std::string name;
+    EntryKind kind = EntryKind::Other;
+};
+
+// Outcome of one change on disk: success, or the system's reason for failing.
+struct FsResult {
+    std::string error; // empty on success
+    bool ok() const { return error.empty(); }
+};
+
 // Local calendar fields of a time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -75,6 +91,30 @@ public:
 
     // Offset of local time from UTC in force now, in seconds (east positive).
     virtual std::int64_t zoneOffsetNow() = 0;
+
+    // Copies a file's content, permission bits and modification time over the
+    // target, fail-safe: the content goes to a temporary file in the target's
+    // directory that is renamed over the target only when complete. On any
+    // failure the temporary file is removed and the target is as it was.
+    virtual FsResult copyFile(const std::string& source, const std::string& target) = 0;
+
+    // Removes one file; a link is removed itself, never what it points to.
+    virtual FsResult deleteFile(const std::string& path) = 0;
+
+    // Applies an attribute word: its permission bits (16 to 27) when any is
+    // set, otherwise only its read-only state (clears or restores write permission).
+    virtual FsResult setAttributes(const std::string& path, std::uint32_t word) = 0;
+
+    virtual FsResult createDirectory(const std::string& path) = 0;
+    // Removes one empty directory.
+    virtual FsResult removeDirectory(const std::string& path) = 0;
+
+    // What the path names, without following a final link.
+    virtual EntryKind entryKind(const std::string& path) = 0;
+
+    // Every entry of a directory (path ending in "/") but "." and "..", in
+    // byte order of names. Returns false when the directory cannot be read.
+    virtual bool readEntries(const std::string& directory, std::vector<TreeEntry>& out) = 0;
 };
 
 // Splits a UTC time into local calendar fields with one zone offset for every

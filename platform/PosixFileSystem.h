@@ -1,4 +1,6 @@
 #pragma once
+#include <vector>
+
 #include "platform/FileSystem.h"
 
 namespace tessarin::platform {
@@ -10,7 +12,22 @@ public:
                        std::string_view fileMask, DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     std::int64_t zoneOffsetNow() override;
+
+    FsResult copyFile(const std::string& source, const std::string& target) override;
+    FsResult deleteFile(const std::string& path) override;
+    FsResult setAttributes(const std::string& path, std::uint32_t word) override;
+    FsResult createDirectory(const std::string& path) override;
+    FsResult removeDirectory(const std::string& path) override;
+    EntryKind entryKind(const std::string& path) override;
+    bool readEntries(const std::string& directory, std::vector<TreeEntry>& out) override;
+
+private:
+    // Devices whose file system refused a clone: not asked again.
+    std::vector<std::uint64_t> noCloneDevices_;
 };
+
+// The system's text for an error number.
+std::string systemErrorText(int errorNumber);
 
 // The attribute word of a file system object with this mode and name.
 std::uint32_t attributeWord(unsigned mode, std::string_view name);

@@ -27,6 +27,9 @@ struct SyncReport {
     // refused (a compare or another command under way, a missing source root,
     // nested roots), with no refresh.
     bool ran = false;
+    // True when the command was refused with a notice (a missing source root,
+    // nested or identical roots); nothing was changed.
+    bool refused = false;
     std::size_t rowsRun = 0;
     std::vector<RowFailure> failures;
 };

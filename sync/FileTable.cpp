@@ -6,7 +6,8 @@ namespace tessarin::sync {
 
 void FileTable::clear()
 {
-    index_.clear();
+    // A new map: clear() would keep the bucket array of the last listing.
+    index_ = {};
     indexed_ = false;
     files_.clear();
     files_.shrink_to_fit();
@@ -19,8 +20,11 @@ void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::ui
                         std::int64_t modifiedSeconds)
 {
     // The index holds views into names_; growing names_ would move them.
-    index_.clear();
-    indexed_ = false;
+    // Clearing an emptied map still wipes its whole bucket array: only once.
+    if (indexed_) {
+        index_ = {};
+        indexed_ = false;
+    }
     files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size,
                            modifiedSeconds});
     names_.append(name);

@@ -9,18 +9,6 @@ namespace tessarin::sync {
 
 namespace {
 
-// Marks the session busy for the life of one command, also when an error passes.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& flag) : flag_(flag) { flag_ = true; }
-    ~BusyGuard() { flag_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& flag_;
-};
-
 void trimOneSlash(std::string& text)
 {
     if (!text.empty() && text.back() == '/')
@@ -49,7 +37,7 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
         return false;
     if (dir1.empty() || dir2.empty())
         return false;
-    BusyGuard guard(busy_);
+    BusyScope busy(*this);
 
     for (int side = 1; side <= 2; ++side) {
         table(side).clear();

@@ -28,9 +28,22 @@ public:
     // The root texts of the last compare (path field text less one trailing "/").
     const std::string& rootText(SyncSide side) const { return roots_[side - 1]; }
 
-    // True while a compare command runs (it processes events, so a click can
-    // arrive meanwhile); a command started then is not begun.
+    // True while a compare command or a synchronisation runs (both process
+    // events, so a click can arrive meanwhile); a command started then is not begun.
     bool busy() const { return busy_; }
+
+    // Marks the session busy for the life of one command, also when an error
+    // passes through. Make one only when busy() is false.
+    class BusyScope {
+    public:
+        explicit BusyScope(SyncSession& session) : flag_(session.busy_) { flag_ = true; }
+        ~BusyScope() { flag_ = false; }
+        BusyScope(const BusyScope&) = delete;
+        BusyScope& operator=(const BusyScope&) = delete;
+
+    private:
+        bool& flag_;
+    };
 
     // The compare command. dir1 and dir2 are the texts of the two path fields;
     // each loses one trailing "/", written back so the user sees it. Returns
@@ -46,6 +59,7 @@ public:
 
     // Interval of the status and event throttle, in milliseconds (0: every update).
     void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
+    std::int64_t progressInterval() const { return progressIntervalMs_; }
 
 private:
     void ListBothDirectories(const SyncOptions& options, Progress& progress);

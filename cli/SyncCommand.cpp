@@ -1,0 +1,91 @@
+#include <cstdio>
+#include <string>
+
+#include "cli/Commands.h"
+#include "cli/Output.h"
+#include "platform/PosixFileSystem.h"
+#include "sync/Executor.h"
+#include "sync/SyncSession.h"
+
+namespace tessarin::cli {
+
+namespace {
+
+constexpr const char* kSyncUsage =
+    "usage: tessarin-cli sync one-to-two|two-to-one|both DIR1 DIR2 [--delete-old-files] [--no-attributes] "
+    "[--no-subfolders]\n";
+
+// Message boxes become lines on standard output.
+class PrintingPrompt : public Prompt {
+public:
+    void tell(std::string_view text, std::string_view, MessageIcon) override
+    {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    Answer ask(std::string_view text, std::string_view caption, MessageIcon icon, MessageButtons,
+               Answer defaultAnswer) override
+    {
+        tell(text, caption, icon);
+        return defaultAnswer;
+    }
+};
+
+void printFailures(const std::vector<sync::RowFailure>& failures)
+{
+    Output out;
+    for (const sync::RowFailure& f : failures) {
+        out.write("失败\t");
+        out.write(sync::OperationWord(f.operation));
+        out.write("\t");
+        out.write(f.fileName);
+        out.write("\t");
+        out.write(f.reason);
+        out.write("\n");
+    }
+}
+
+} // namespace
+
+int runSync(const Arguments& args)
+{
+    sync::SyncOptions options;
+    std::vector<std::string> words;
+    for (const std::string& arg : args) {
+        if (arg == "--delete-old-files")
+            options.deleteOldFile = true;
+        else if (arg == "--no-attributes")
+            options.syncAttributes = false;
+        else if (arg == "--no-subfolders")
+            options.syncSubFolder = false;
+        else if (arg.rfind("--", 0) == 0)
+            return usageError(kSyncUsage);
+        else
+            words.push_back(arg);
+    }
+    if (words.size() != 3 || words[1].empty() || words[2].empty())
+        return usageError(kSyncUsage);
+    const std::string& direction = words[0];
+    if (direction != "one-to-two" && direction != "two-to-one" && direction != "both")
+        return usageError(kSyncUsage);
+
+    platform::PosixFileSystem fs;
+    sync::SyncSession session(fs);
+    SilentProgress progress;
+    PrintingPrompt prompt;
+    session.CompareDirectories(words[1], words[2], options, progress);
+
+    sync::SyncExecutor executor(session, progress, prompt);
+    sync::SyncReport report;
+    if (direction == "one-to-two")
+        report = executor.SyncOneToTwo(options);
+    else if (direction == "two-to-one")
+        report = executor.SyncTwoToOne(options);
+    else
+        report = executor.SyncBothWays(options);
+    std::fflush(stdout);
+    printFailures(report.failures);
+    return report.refused || !report.failures.empty() ? 1 : 0;
+}
+
+} // namespace tessarin::cli

@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "sync/Executor.h"
+
+namespace tessarin::sync {
+
+// How many listed failures a message shows at most; the rest are counted.
+inline constexpr std::size_t kListedFailures = 20;
+
+// The completion message of a command: its own text when every row ran, else
+// a text that says how many rows failed and lists them (arrow, operation
+// word, name, the system's reason). The checked-rows command's success text
+// is never used for a run with failures.
+std::string CompletionText(std::string_view successText, bool checkedRows,
+                           const std::vector<RowFailure>& failures);
+
+} // namespace tessarin::sync

@@ -1,0 +1,318 @@
+#include "sync/Executor.h"
+
+#include <cstdio>
+#include <unordered_set>
+
+#include "core/Error.h"
+#include "core/Throttle.h"
+#include "sync/CompletionText.h"
+#include "sync/FolderPass.h"
+#include "sync/RootCheck.h"
+
+namespace tessarin::sync {
+
+namespace {
+
+enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
+
+struct PlannedRow {
+    SyncSide side;
+    std::size_t index;
+};
+
+// Hides the progress indicator on every way out of the row loop.
+class FractionReset {
+public:
+    explicit FractionReset(Progress& progress) : progress_(progress) {}
+    ~FractionReset() { progress_.setFraction(0, 0); }
+    FractionReset(const FractionReset&) = delete;
+    FractionReset& operator=(const FractionReset&) = delete;
+
+private:
+    Progress& progress_;
+};
+
+std::string rowProgressText(std::size_t current, std::size_t total)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "正在同步，当前%llu个，共%llu个...", static_cast<unsigned long long>(current),
+                  static_cast<unsigned long long>(total));
+    return text;
+}
+
+// Root text followed by one "/", unless it already ends with one.
+std::string basePath(const std::string& root)
+{
+    return !root.empty() && root.back() == '/' ? root : root + "/";
+}
+
+// One run of one command, from its checks to its completion message.
+class CommandRun {
+public:
+    CommandRun(SyncSession& session, Progress& progress, Prompt& prompt, Command command, SyncSide side,
+               const SyncOptions& options)
+        : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt),
+          command_(command), checkedSide_(side), options_(options), folders_(session, fs_)
+    {
+    }
+
+    SyncReport run()
+    {
+        SyncReport report;
+        if (session_.busy() || nothingToDo())
+            return report;
+        if (const auto notice = RootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource())) {
+            prompt_.tell(*notice, "提示", MessageIcon::Warning);
+            report.refused = true;
+            return report;
+        }
+        report.ran = true;
+        {
+            SyncSession::BusyScope busy(session_);
+            runRows(plan(), report);
+        }
+        refresh();
+        const bool checked = command_ == Command::CheckedRows;
+        prompt_.tell(CompletionText(successText(), checked, report.failures), checked ? "提示" : "信息",
+                     report.failures.empty() ? MessageIcon::Information : MessageIcon::Warning);
+        return report;
+    }
+
+private:
+    bool nothingToDo() const
+    {
+        if (command_ == Command::CheckedRows)
+            return session_.list(checkedSide_).empty();
+        return session_.list(1).empty() && session_.list(2).empty();
+    }
+
+    SyncSide requiredSource() const
+    {
+        switch (command_) {
+        case Command::OneToTwo:
+            return 1;
+        case Command::TwoToOne:
+            return 2;
+        default:
+            return 0;
+        }
+    }
+
+    std::string_view successText() const
+    {
+        switch (command_) {
+        case Command::OneToTwo:
+            return "目录一同步到目录二完成！";
+        case Command::TwoToOne:
+            return "目录二同步到目录一完成！";
+        case Command::BothWays:
+            return "双向同步完成！";
+        case Command::CheckedRows:
+            break;
+        }
+        return "选择的同步成功完成！";
+    }
+
+    // The rows that will run, in the order they run. Decided before the first
+    // row: the lists do not change while the command runs, and the total is
+    // shown with every row.
+    std::vector<PlannedRow> plan()
+    {
+        std::vector<PlannedRow> rows;
+        auto take = [&](SyncSide side) {
+            const OperationList& list = session_.list(side);
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (runs(side, list[i]))
+                    rows.push_back({side, i});
+        };
+        switch (command_) {
+        case Command::OneToTwo:
+            take(1);
+            break;
+        case Command::TwoToOne:
+            take(2);
+            break;
+        case Command::BothWays:
+            noteBothWaysPairs();
+            take(1);
+            take(2);
+            break;
+        case Command::CheckedRows:
+            take(checkedSide_);
+            break;
+        }
+        return rows;
+    }
+
+    bool runs(SyncSide side, const SyncOperation& row) const
+    {
+        switch (command_) {
+        case Command::CheckedRows:
+            return row.Checked;
+        case Command::OneToTwo:
+        case Command::TwoToOne:
+            if (row.operation == Operation::Delete)
+                return options_.deleteOldFile;
+            if (row.operation == Operation::Attributes)
+                return options_.syncAttributes;
+            return true;
+        case Command::BothWays:
+            if (row.operation == Operation::Delete)
+                return false;
+            if (row.operation == Operation::Attributes)
+                return options_.syncAttributes && !attributesGoTheOtherWay(side, row.FileName);
+            return true;
+        }
+        return false;
+    }
+
+    // Two-way: a pair's attributes go one way only, the newer copy's, at
+    // equal times directory one's; its other "属性" row is passed over.
+    void noteBothWaysPairs()
+    {
+        for (const SyncOperation& row : session_.list(1))
+            namesInList1_.insert(row.FileName);
+        for (const SyncOperation& row : session_.list(2))
+            if (row.operation == Operation::Update)
+                updatesInList2_.insert(row.FileName);
+    }
+
+    bool attributesGoTheOtherWay(SyncSide side, const std::string& name) const
+    {
+        return side == 1 ? updatesInList2_.count(name) != 0 : namesInList1_.count(name) != 0;
+    }
+
+    void runRows(const std::vector<PlannedRow>& rows, SyncReport& report)
+    {
+        FractionReset reset(progress_);
+        Throttle throttle(session_.progressInterval());
+        for (std::size_t k = 0; k < rows.size(); ++k) {
+            if (throttle.due() || k + 1 == rows.size()) {
+                progress_.setStatus(rowProgressText(k + 1, rows.size()));
+                progress_.setFraction(k + 1, rows.size());
+                progress_.processEvents();
+            }
+            const PlannedRow& row = rows[k];
+            directoryStep(row.side);
+            ExecuteRow(session_.list(row.side)[row.index].operation, row.index, row.side, report);
+        }
+    }
+
+    // The directory pass before a row of a whole-list command. Its first error
+    // ends it silently and the row runs all the same. Once a pass has been
+    // completed it would find nothing left to do, so it is run again only
+    // while the last one ended in an error.
+    void directoryStep(SyncSide side)
+    {
+        if (command_ == Command::CheckedRows || passComplete_[side - 1])
+            return;
+        try {
+            if (command_ == Command::BothWays)
+                folders_.CreateMissingFolders(side);
+            else
+                MirrorFolders(side);
+            passComplete_[side - 1] = true;
+        } catch (const Error&) {
+        }
+    }
+
+    // The one-way pass. The target's extra directories go only when the
+    // target's old files go too.
+    void MirrorFolders(SyncSide side)
+    {
+        if (side == 1) {
+            folders_.CreateMissingFolders(1);
+            if (options_.deleteOldFile)
+                folders_.RemoveExtraFolders(1);
+        } else {
+            if (options_.deleteOldFile)
+                folders_.RemoveExtraFolders(2);
+            folders_.CreateMissingFolders(2);
+        }
+    }
+
+    void ExecuteRow(Operation word, std::size_t index, SyncSide side, SyncReport& report)
+    {
+        const std::string& name = session_.list(side)[index].FileName;
+        const SyncSide target = otherSide(side);
+        sourcePath_.assign(base_[side - 1]).append(name);
+        targetPath_.assign(base_[target - 1]).append(name);
+
+        platform::FsResult result;
+        switch (word) {
+        case Operation::Update:
+        case Operation::New:
+            folders_.MakePathDirs(targetPath_, side);
+            result = fs_.copyFile(sourcePath_, targetPath_);
+            break;
+        case Operation::Delete:
+            result = fs_.deleteFile(targetPath_);
+            // Gone already (with an extra directory the pass removed): done.
+            if (!result.ok() && fs_.entryKind(targetPath_) == platform::EntryKind::Missing)
+                result = {};
+            break;
+        case Operation::Attributes:
+            // The word captured when the source was listed.
+            if (const auto position = session_.table(side).firstPosition(name))
+                result = fs_.setAttributes(targetPath_, session_.table(side).attributes(*position));
+            else
+                result.error = "源目录的文件列表中没有这个文件";
+            break;
+        }
+        ++report.rowsRun;
+        if (!result.ok())
+            report.failures.push_back(RowFailure{side, word, name, std::move(result.error)});
+    }
+
+    // A new compare of the roots the rows were made for. Each text gets one
+    // "/" that the compare takes off again, so the root "/" (empty root
+    // text) is compared too.
+    void refresh()
+    {
+        std::string one = session_.rootText(1) + "/";
+        std::string two = session_.rootText(2) + "/";
+        session_.CompareDirectories(one, two, options_, progress_);
+    }
+
+    SyncSession& session_;
+    platform::FileSystem& fs_;
+    Progress& progress_;
+    Prompt& prompt_;
+    const Command command_;
+    const SyncSide checkedSide_;
+    const SyncOptions options_;
+    FolderPass folders_;
+    const std::string base_[2] = {basePath(session_.rootText(1)), basePath(session_.rootText(2))};
+    bool passComplete_[2] = {false, false};
+    std::string sourcePath_, targetPath_;
+    std::unordered_set<std::string_view> namesInList1_, updatesInList2_;
+};
+
+} // namespace
+
+SyncExecutor::SyncExecutor(SyncSession& session, Progress& progress, Prompt& prompt)
+    : session_(session), progress_(progress), prompt_(prompt)
+{
+}
+
+SyncReport SyncExecutor::SyncOneToTwo(const SyncOptions& options)
+{
+    return CommandRun(session_, progress_, prompt_, Command::OneToTwo, 1, options).run();
+}
+
+SyncReport SyncExecutor::SyncTwoToOne(const SyncOptions& options)
+{
+    return CommandRun(session_, progress_, prompt_, Command::TwoToOne, 2, options).run();
+}
+
+SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
+{
+    return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options).run();
+}
+
+SyncReport SyncExecutor::RunCheckedRows(SyncSide side, const SyncOptions& options)
+{
+    return CommandRun(session_, progress_, prompt_, Command::CheckedRows, side, options).run();
+}
+
+} // namespace tessarin::sync

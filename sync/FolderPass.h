@@ -1,0 +1,44 @@
+#pragma once
+// The directories a synchronisation creates and removes. Paths are built from
+// the root texts of the last compare and the two sides' Directories lists.
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "sync/Operation.h"
+#include "sync/SyncSession.h"
+
+namespace tessarin::sync {
+
+class FolderPass {
+public:
+    explicit FolderPass(const SyncSession& session, platform::FileSystem& fs) : session_(session), fs_(fs) {}
+
+    // Creates the missing directories of a target path from the outermost
+    // inwards, starting at the target side's root (side is the source side);
+    // the part after the last "/" is never created. Throws tessarin::Error
+    // when a directory cannot be created.
+    void MakePathDirs(const std::string& path, SyncSide side);
+
+    // Creates on the target side each subdirectory listed only on the source side.
+    void CreateMissingFolders(SyncSide side);
+
+    // Removes from the target side, with their contents, the subdirectories
+    // listed only there. A link standing for such a directory is removed
+    // itself; what it points to is left alone. Throws on a failed removal.
+    void RemoveExtraFolders(SyncSide side);
+
+    // Empties one directory (path ending in "/"): its subdirectories with
+    // their trees, then its files. Hidden subdirectories are neither entered
+    // nor removed; links are removed, never entered. Files that cannot be
+    // deleted are left; a subdirectory that cannot be removed throws.
+    void DeleteFolderTree(const std::string& path);
+
+private:
+    const SyncSession& session_;
+    platform::FileSystem& fs_;
+    // A directory whose every prefix from the root on is known to exist; rows
+    // in list order share their directories, so most need no look at the disk.
+    std::string knownDirectory_;
+};
+
+} // namespace tessarin::sync

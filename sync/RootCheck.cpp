@@ -1,0 +1,80 @@
+#include "sync/RootCheck.h"
+
+namespace tessarin::sync {
+
+namespace {
+
+// Enough for any real depth; a bound in case a file system answers oddly.
+constexpr int kMaxClimb = 4096;
+
+const char* sideName(SyncSide side)
+{
+    return side == 1 ? "目录一" : "目录二";
+}
+
+// The directory a path is walked from: the root text with its "/".
+std::string startOf(const std::string& root)
+{
+    return root + "/";
+}
+
+// The text of the directory that holds path, lexically.
+std::string lexicalParent(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer)
+{
+    std::string current = path;
+    std::optional<platform::FileId> id = fs.directoryId(current);
+    // Not there yet: it would be made inside its nearest existing ancestor.
+    for (int i = 0; !id && i < kMaxClimb; ++i) {
+        const std::string parent = lexicalParent(current);
+        if (parent == current)
+            return false;
+        current = parent;
+        id = fs.directoryId(current);
+    }
+    for (int i = 0; id && i < kMaxClimb; ++i) {
+        if (*id == outer)
+            return true;
+        current += "/..";
+        const std::optional<platform::FileId> parent = fs.directoryId(current);
+        if (parent && *parent == *id)
+            return false; // the top of the tree
+        id = parent;
+    }
+    return false;
+}
+
+std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1,
+                                        const std::string& root2, SyncSide requiredSource)
+{
+    const std::string start[2] = {startOf(root1), startOf(root2)};
+    const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};
+    if (requiredSource != 0 && !id[requiredSource - 1]) {
+        const std::string& root = requiredSource == 1 ? root1 : root2;
+        return std::string(sideName(requiredSource)) + "“" + (root.empty() ? "/" : root) +
+               "”不存在或不是目录，同步没有执行。";
+    }
+    if (id[0] && id[1] && *id[0] == *id[1])
+        return std::string("目录一和目录二是同一个目录，同步没有执行。");
+    for (SyncSide outer = 1; outer <= 2; ++outer) {
+        const SyncSide inner = otherSide(outer);
+        if (id[outer - 1] && LiesInside(fs, start[inner - 1], *id[outer - 1]))
+            return std::string(sideName(inner)) + "位于" + sideName(outer) + "之内，同步没有执行。";
+    }
+    return std::nullopt;
+}
+
+} // namespace tessarin::sync

@@ -1,0 +1,60 @@
+#pragma once
+// A pair of directories, a session over them, and the executor with
+// recording progress and prompt.
+#include <gtest/gtest.h>
+
+#include "platform/PosixFileSystem.h"
+#include "support/RecordingProgress.h"
+#include "support/ScriptedPrompt.h"
+#include "support/TempDir.h"
+#include "sync/Executor.h"
+
+namespace testsupport {
+
+using Strings = std::vector<std::string>;
+
+struct ExecutorFixture : ::testing::Test {
+    TempDir tmp;
+    tessarin::platform::PosixFileSystem posix;
+    tessarin::platform::FileSystem* fs = &posix;
+    std::unique_ptr<tessarin::sync::SyncSession> session;
+    RecordingProgress progress;
+    ScriptedPrompt prompt;
+    tessarin::sync::SyncOptions options;
+    std::string one = tmp / "one";
+    std::string two = tmp / "two";
+
+    // Compares the two roots, as the compare command does before a command.
+    void compare()
+    {
+        if (!session) {
+            session = std::make_unique<tessarin::sync::SyncSession>(*fs);
+            session->setProgressInterval(0);
+        }
+        std::string a = one, b = two;
+        ASSERT_TRUE(session->CompareDirectories(a, b, options, progress));
+        progress.statuses.clear();
+    }
+
+    tessarin::sync::SyncExecutor executor() { return tessarin::sync::SyncExecutor(*session, progress, prompt); }
+
+    // The rows of a list as "word name".
+    Strings rows(int side) const
+    {
+        Strings out;
+        for (const auto& row : session->list(side))
+            out.push_back(std::string(tessarin::sync::OperationWord(row.operation)) + " " + row.FileName);
+        return out;
+    }
+
+    void check(int side, const std::string& name)
+    {
+        for (auto& row : session->list(side))
+            if (row.FileName == name)
+                row.Checked = true;
+    }
+
+    unsigned modeOf(const std::string& path) const { return statOf(path).st_mode & 07777; }
+};
+
+} // namespace testsupport

@@ -1,0 +1,418 @@
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "ExecutorFixture.h"
+#include "core/Error.h"
+#include "sync/RootCheck.h"
+
+using namespace tessarin;
+using namespace tessarin::sync;
+using testsupport::exists;
+using testsupport::readFile;
+using testsupport::Strings;
+using testsupport::writeFile;
+
+namespace {
+
+using Executor = testsupport::ExecutorFixture;
+
+// Fails every copy and delete of names holding "bad", as a full or protected disk would.
+class FaultyFileSystem : public platform::PosixFileSystem {
+public:
+    platform::FsResult copyFile(const std::string& source, const std::string& target) override
+    {
+        if (target.find("bad") != std::string::npos)
+            return {"injected copy failure"};
+        return PosixFileSystem::copyFile(source, target);
+    }
+    platform::FsResult deleteFile(const std::string& path) override
+    {
+        if (path.find("bad") != std::string::npos)
+            return {"injected delete failure"};
+        return PosixFileSystem::deleteFile(path);
+    }
+};
+
+// A progress that tries to start a compare while rows run, as a click would.
+class ClickingProgress : public testsupport::RecordingProgress {
+public:
+    SyncSession* session = nullptr;
+    std::vector<bool> compareBegun;
+    void processEvents() override
+    {
+        std::string a = "/tmp", b = "/tmp";
+        compareBegun.push_back(session->CompareDirectories(a, b, SyncOptions{}, *this));
+    }
+};
+
+} // namespace
+
+TEST_F(Executor, EmptyListsDoNothingAtAll)
+{
+    testsupport::makeDir(one);
+    testsupport::makeDir(two);
+    compare();
+    auto ex = executor();
+    EXPECT_FALSE(ex.SyncOneToTwo(options).ran);
+    EXPECT_FALSE(ex.SyncTwoToOne(options).ran);
+    EXPECT_FALSE(ex.SyncBothWays(options).ran);
+    EXPECT_FALSE(ex.RunCheckedRows(1, options).ran);
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_TRUE(progress.statuses.empty()); // no refresh
+}
+
+TEST_F(Executor, OneToTwoCopiesIntoAMissingTargetThenTheRefreshShowsNoRow)
+{
+    writeFile(one + "/a.txt", "aaa", 1600000000, 250000000);
+    writeFile(one + "/x/y/c.txt", "ccc", 1600000000);
+    testsupport::makeDir(one + "/empty");
+    compare();
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(report.ran);
+    EXPECT_EQ(report.rowsRun, 2u);
+    EXPECT_EQ(readFile(two + "/x/y/c.txt"), "ccc");
+    EXPECT_EQ(readFile(two + "/a.txt"), "aaa");
+    EXPECT_TRUE(testsupport::isDir(two + "/empty"));
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_TRUE(rows(2).empty());
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！");
+    EXPECT_EQ(prompt.shown[0].caption, "信息");
+    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(progress.statuses.back(), "准备就绪。");
+}
+
+TEST_F(Executor, DeleteOldFileOffKeepsTheTargetsExtraFilesAndDirectories)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(two + "/old.txt", "o", 1600000000);
+    writeFile(two + "/extra/e.txt", "e", 1600000000);
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"新建 a.txt", "删除 extra/e.txt", "删除 old.txt"}));
+    executor().SyncOneToTwo(options);
+    EXPECT_TRUE(exists(two + "/old.txt"));
+    EXPECT_TRUE(exists(two + "/extra/e.txt"));
+    EXPECT_TRUE(exists(two + "/a.txt"));
+    EXPECT_EQ(rows(1), (Strings{"删除 extra/e.txt", "删除 old.txt"}));
+}
+
+TEST_F(Executor, DeleteOldFileOnRemovesExtraFilesAndDirectoriesWithTheirContents)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(one + "/keep/k.txt", "k", 1600000000);
+    writeFile(two + "/old.txt", "o", 1600000000);
+    writeFile(two + "/extra/e.txt", "e", 1600000000);
+    writeFile(two + "/extra/deep/d.txt", "d", 1600000000);
+    writeFile(two + "/extra2/f.txt", "f", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(report.failures.empty()) << report.failures[0].reason;
+    EXPECT_FALSE(exists(two + "/old.txt"));
+    EXPECT_FALSE(exists(two + "/extra"));
+    EXPECT_FALSE(exists(two + "/extra2")); // the nested extra/deep going first does not stop it
+    EXPECT_EQ(readFile(two + "/keep/k.txt"), "k");
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_TRUE(rows(2).empty());
+    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Information);
+}
+
+TEST_F(Executor, TwoToOneMirrorsTheOtherWay)
+{
+    writeFile(two + "/n.txt", "new", 1600000000);
+    writeFile(one + "/gone/g.txt", "g", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    EXPECT_EQ(rows(2), (Strings{"删除 gone/g.txt", "新建 n.txt"}));
+    executor().SyncTwoToOne(options);
+    EXPECT_FALSE(exists(one + "/gone"));
+    EXPECT_EQ(readFile(one + "/n.txt"), "new");
+    EXPECT_EQ(prompt.shown.at(0).text, "目录二同步到目录一完成！");
+}
+
+TEST_F(Executor, OneWayCommandsRunAttributeRowsOnlyWithSyncAttributes)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(two + "/a.txt", "a", 1600000000);
+    ::chmod((one + "/a.txt").c_str(), 0640);
+    ::chmod((two + "/a.txt").c_str(), 0604);
+    options.syncAttributes = false;
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"属性 a.txt"}));
+    executor().SyncOneToTwo(options);
+    EXPECT_EQ(modeOf(two + "/a.txt"), 0604u);
+    EXPECT_EQ(rows(1), (Strings{"属性 a.txt"}));
+
+    // The word written is the one listed, even when the source changed since.
+    options.syncAttributes = true;
+    compare();
+    ::chmod((one + "/a.txt").c_str(), 0600);
+    executor().SyncOneToTwo(options);
+    EXPECT_EQ(modeOf(two + "/a.txt"), 0640u);
+}
+
+TEST_F(Executor, BothWaysNeverDeletesAndNeverSwapsAPairsAttributes)
+{
+    // equal.txt: same time, different permissions: directory one's word wins.
+    writeFile(one + "/equal.txt", "e", 1600000000);
+    writeFile(two + "/equal.txt", "e", 1600000000);
+    ::chmod((one + "/equal.txt").c_str(), 0640);
+    ::chmod((two + "/equal.txt").c_str(), 0604);
+    // newer2.txt: directory two's copy is newer: its copy and word win.
+    writeFile(one + "/newer2.txt", "old", 1600000000);
+    writeFile(two + "/newer2.txt", "new", 1600000100);
+    ::chmod((one + "/newer2.txt").c_str(), 0600);
+    ::chmod((two + "/newer2.txt").c_str(), 0644);
+    // newer1.txt: directory one's copy is newer.
+    writeFile(one + "/newer1.txt", "new", 1600000100);
+    writeFile(two + "/newer1.txt", "old", 1600000000);
+    ::chmod((one + "/newer1.txt").c_str(), 0660);
+    ::chmod((two + "/newer1.txt").c_str(), 0606);
+    writeFile(one + "/only1.txt", "1", 1600000000);
+    writeFile(two + "/only2/x.txt", "2", 1600000000);
+    testsupport::makeDir(one + "/emptydir");
+    compare();
+    const SyncReport report = executor().SyncBothWays(options);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(modeOf(one + "/equal.txt"), 0640u);
+    EXPECT_EQ(modeOf(two + "/equal.txt"), 0640u);
+    EXPECT_EQ(modeOf(one + "/newer2.txt"), 0644u);
+    EXPECT_EQ(modeOf(two + "/newer2.txt"), 0644u);
+    EXPECT_EQ(readFile(one + "/newer2.txt"), "new");
+    EXPECT_EQ(modeOf(one + "/newer1.txt"), 0660u);
+    EXPECT_EQ(modeOf(two + "/newer1.txt"), 0660u);
+    EXPECT_EQ(readFile(two + "/only1.txt"), "1");
+    EXPECT_EQ(readFile(one + "/only2/x.txt"), "2");
+    EXPECT_TRUE(testsupport::isDir(two + "/emptydir"));
+    EXPECT_TRUE(rows(1).empty());
+    EXPECT_TRUE(rows(2).empty());
+    EXPECT_EQ(prompt.shown.at(0).text, "双向同步完成！");
+}
+
+TEST_F(Executor, BothWaysWithoutSyncAttributesPassesAttributeRowsOver)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(two + "/a.txt", "a", 1600000000);
+    ::chmod((one + "/a.txt").c_str(), 0640);
+    ::chmod((two + "/a.txt").c_str(), 0604);
+    options.syncAttributes = false;
+    compare();
+    executor().SyncBothWays(options);
+    EXPECT_EQ(modeOf(one + "/a.txt"), 0640u);
+    EXPECT_EQ(modeOf(two + "/a.txt"), 0604u);
+}
+
+TEST_F(Executor, ACommandRunningNoRowTouchesNoDirectory)
+{
+    writeFile(two + "/old.txt", "o", 1600000000);
+    writeFile(two + "/extra/e.txt", "e", 1600000000);
+    testsupport::makeDir(one + "/onlyone");
+    compare();
+    // Every row of C_L1 is a "删除" row, passed over with DeleteOldFile off.
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(report.ran);
+    EXPECT_EQ(report.rowsRun, 0u);
+    EXPECT_FALSE(exists(two + "/onlyone"));
+    EXPECT_TRUE(exists(two + "/extra/e.txt"));
+    EXPECT_EQ(prompt.shown.size(), 1u);
+}
+
+TEST_F(Executor, CheckedRowsRunWhateverTheOptionsAndEndUnchecked)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(one + "/b.txt", "b", 1600000000);
+    writeFile(two + "/old.txt", "o", 1600000000);
+    compare();
+    // None checked: still a refresh and the message.
+    EXPECT_TRUE(executor().RunCheckedRows(1, options).ran);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "选择的同步成功完成！");
+    EXPECT_EQ(prompt.shown[0].caption, "提示");
+
+    check(1, "b.txt");
+    check(1, "old.txt"); // runs although DeleteOldFile is off
+    const SyncReport report = executor().RunCheckedRows(1, options);
+    EXPECT_EQ(report.rowsRun, 2u);
+    EXPECT_FALSE(exists(two + "/a.txt"));
+    EXPECT_TRUE(exists(two + "/b.txt"));
+    EXPECT_FALSE(exists(two + "/old.txt"));
+    EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
+    for (int side = 1; side <= 2; ++side)
+        for (const auto& row : session->list(side))
+            EXPECT_FALSE(row.Checked);
+}
+
+TEST_F(Executor, AFileWhereADirectoryIsNeededStopsTheCommandWithAnError)
+{
+    writeFile(one + "/x/f.txt", "f", 1600000000);
+    writeFile(one + "/z.txt", "z", 1600000000);
+    writeFile(two + "/x", "a file", 1600000000);
+    compare();
+    const Strings before = rows(1);
+    try {
+        executor().SyncOneToTwo(options);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find(two + "/x"), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(exists(two + "/z.txt")); // later rows not run
+    EXPECT_EQ(rows(1), before);             // no refresh
+    EXPECT_TRUE(prompt.shown.empty());       // no completion message
+    EXPECT_FALSE(session->busy());
+}
+
+TEST_F(Executor, FailedRowsAreCountedListedAndWarnedOf)
+{
+    FaultyFileSystem faulty;
+    fs = &faulty;
+    writeFile(one + "/good.txt", "g", 1600000000);
+    for (int i = 0; i < 23; ++i)
+        writeFile(one + "/bad" + std::to_string(100 + i) + ".txt", "b", 1600000000);
+    compare();
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_EQ(report.rowsRun, 24u);
+    ASSERT_EQ(report.failures.size(), 23u);
+    EXPECT_EQ(report.failures[0].fileName, "bad100.txt");
+    EXPECT_EQ(report.failures[0].reason, "injected copy failure");
+    EXPECT_TRUE(exists(two + "/good.txt"));
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    const std::string& text = prompt.shown[0].text;
+    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有23个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("bad119.txt"), std::string::npos);
+    EXPECT_EQ(text.find("bad120.txt"), std::string::npos);
+    EXPECT_NE(text.find("另有3个失败未列出。"), std::string::npos);
+
+    // Checked rows with a failure never claim success.
+    writeFile(two + "/bad.del", "x", 1600000000);
+    compare();
+    check(1, "bad.del");
+    executor().RunCheckedRows(1, options);
+    EXPECT_EQ(prompt.shown.back().text.find("成功"), std::string::npos);
+    EXPECT_NE(prompt.shown.back().text.find("删除 bad.del：injected delete failure"), std::string::npos);
+    EXPECT_EQ(prompt.shown.back().caption, "提示");
+}
+
+// The copy fails part-way in earnest (the process may not write a file that
+// large): the row is reported, the old target is kept byte for byte.
+TEST_F(Executor, ACopyFailingPartWayIsReportedAndKeepsTheOldTarget)
+{
+    writeFile(one + "/big.bin", std::string(512 * 1024, 'n'), 1600000100);
+    writeFile(two + "/big.bin", "old bytes", 1600000000);
+    compare();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit{32 * 1024, 32 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const SyncReport report = executor().SyncOneToTwo(options);
+        const bool reported = report.failures.size() == 1 && report.failures[0].fileName == "big.bin" &&
+                              prompt.shown.size() == 1 && prompt.shown[0].icon == MessageIcon::Warning &&
+                              rows(1) == Strings{"更新 big.bin"};
+        ::_exit(reported ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the failure was not reported";
+    EXPECT_EQ(readFile(two + "/big.bin"), "old bytes");
+    std::vector<platform::TreeEntry> left;
+    ASSERT_TRUE(posix.readEntries(two + "/", left));
+    ASSERT_EQ(left.size(), 1u); // no temporary file
+    EXPECT_EQ(left[0].name, "big.bin");
+}
+
+TEST_F(Executor, AMissingSourceRootRefusesAOneWayCommand)
+{
+    writeFile(two + "/precious.txt", "p", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_FALSE(report.ran);
+    EXPECT_TRUE(report.refused);
+    EXPECT_TRUE(exists(two + "/precious.txt"));
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "目录一“" + one + "”不存在或不是目录，同步没有执行。");
+    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    // The other way round the missing root is the target: it is created.
+    EXPECT_TRUE(executor().SyncTwoToOne(options).ran);
+    EXPECT_EQ(readFile(one + "/precious.txt"), "p");
+}
+
+TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    ASSERT_EQ(::symlink(one.c_str(), (tmp / "alias").c_str()), 0);
+    struct Case {
+        std::string two;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {one + "/inside", "目录二位于目录一之内，同步没有执行。"},       // not there yet
+        {tmp / "alias/sub/deeper", "目录二位于目录一之内，同步没有执行。"}, // through a link
+        {tmp.path(), "目录一位于目录二之内，同步没有执行。"},
+    };
+    for (const Case& c : cases) {
+        two = c.two;
+        compare();
+        check(1, "a.txt");
+        prompt.shown.clear();
+        auto ex = executor();
+        EXPECT_TRUE(ex.SyncOneToTwo(options).refused) << c.two;
+        EXPECT_TRUE(ex.SyncBothWays(options).refused) << c.two;
+        EXPECT_TRUE(ex.RunCheckedRows(1, options).refused) << c.two;
+        ASSERT_EQ(prompt.shown.size(), 3u);
+        EXPECT_EQ(prompt.shown[0].text, c.notice);
+    }
+    EXPECT_FALSE(exists(one + "/inside"));
+    EXPECT_FALSE(exists(one + "/sub"));
+    // One directory under two names lists alike on both sides, so the lists
+    // are empty; the check itself refuses it all the same.
+    EXPECT_EQ(RootsRefusal(posix, one, tmp / "alias/.", 0), "目录一和目录二是同一个目录，同步没有执行。");
+    EXPECT_EQ(RootsRefusal(posix, one, tmp / "elsewhere", 0), std::nullopt);
+}
+
+TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
+{
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(one + "/b.txt", "b", 1600000000);
+    compare();
+    {
+        SyncSession::BusyScope busy(*session);
+        EXPECT_FALSE(executor().SyncOneToTwo(options).ran);
+        EXPECT_FALSE(exists(two));
+    }
+    ClickingProgress clicking;
+    clicking.session = session.get();
+    SyncExecutor ex(*session, clicking, prompt);
+    const SyncReport report = ex.SyncOneToTwo(options);
+    EXPECT_EQ(report.rowsRun, 2u);
+    // Two passes while the rows ran were refused; the refresh's own passes came after.
+    ASSERT_GE(clicking.compareBegun.size(), 3u);
+    EXPECT_FALSE(clicking.compareBegun[0]);
+    EXPECT_FALSE(clicking.compareBegun[1]);
+    EXPECT_EQ(session->rootText(1), one);
+}
+
+TEST_F(Executor, ProgressNamesTheRowAndTotalAndAlwaysTheLast)
+{
+    for (int i = 0; i < 3; ++i)
+        writeFile(one + "/f" + std::to_string(i), "x", 1600000000);
+    compare();
+    executor().SyncOneToTwo(options);
+    const Strings running(progress.statuses.begin(), progress.statuses.begin() + 3);
+    EXPECT_EQ(running, (Strings{"正在同步，当前1个，共3个...", "正在同步，当前2个，共3个...",
+                                "正在同步，当前3个，共3个..."}));
+
+    // A long interval lets only the first and the last through.
+    for (int i = 0; i < 3; ++i)
+        writeFile(two + "/f" + std::to_string(i), "y", 1600000100);
+    session->setProgressInterval(1000000);
+    compare();
+    executor().SyncTwoToOne(options);
+    EXPECT_EQ(progress.statuses[0], "正在同步，当前1个，共3个...");
+    EXPECT_EQ(progress.statuses[1], "正在同步，当前3个，共3个...");
+}

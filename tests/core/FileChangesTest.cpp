@@ -1,0 +1,162 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <dirent.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "platform/PosixFileSystem.h"
+#include "support/TempDir.h"
+
+using namespace tessarin;
+using platform::PosixFileSystem;
+using testsupport::TempDir;
+using testsupport::readFile;
+using testsupport::statOf;
+using testsupport::writeFile;
+
+namespace {
+
+// Names in a directory, to see that no temporary file was left behind.
+std::vector<std::string> entriesOf(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(FileChanges, CopyReplacesTheTargetWithContentPermissionsAndNanosecondTime)
+{
+    TempDir tmp;
+    PosixFileSystem fs;
+    const std::string big(3 * 1024 * 1024 + 17, 'q');
+    writeFile(tmp / "src/a.bin", big, 1600000000, 123456789);
+    ::chmod((tmp / "src/a.bin").c_str(), 0751);
+    writeFile(tmp / "dst/a.bin", "old");
+    ::chmod((tmp / "dst/a.bin").c_str(), 0600);
+    writeFile(tmp / "src/empty", "", 1500000000, 5);
+
+    ASSERT_TRUE(fs.copyFile(tmp / "src/a.bin", tmp / "dst/a.bin").ok());
+    ASSERT_TRUE(fs.copyFile(tmp / "src/empty", tmp / "dst/empty").ok());
+
+    EXPECT_EQ(readFile(tmp / "dst/a.bin"), big);
+    const struct stat st = statOf(tmp / "dst/a.bin");
+    EXPECT_EQ(st.st_mode & 07777, 0751u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+    EXPECT_EQ(statOf(tmp / "dst/empty").st_size, 0);
+    EXPECT_EQ(statOf(tmp / "dst/empty").st_mtim.tv_nsec, 5);
+    EXPECT_EQ(entriesOf(tmp / "dst"), (std::vector<std::string>{"a.bin", "empty"}));
+}
+
+TEST(FileChanges, FailedCopiesReportTheReasonAndLeaveNothingBehind)
+{
+    TempDir tmp;
+    PosixFileSystem fs;
+    writeFile(tmp / "src/a", "a");
+    testsupport::makeDir(tmp / "dst/a");
+
+    const platform::FsResult missing = fs.copyFile(tmp / "src/nothing", tmp / "dst/b");
+    EXPECT_FALSE(missing.ok());
+    EXPECT_NE(missing.error.find("No such file"), std::string::npos) << missing.error;
+    EXPECT_FALSE(fs.copyFile(tmp / "src/a", tmp / "nodir/a").ok());
+    // A directory stands where the file should go: the rename fails.
+    EXPECT_FALSE(fs.copyFile(tmp / "src/a", tmp / "dst/a").ok());
+    EXPECT_TRUE(testsupport::isDir(tmp / "dst/a"));
+    EXPECT_EQ(entriesOf(tmp / "dst"), (std::vector<std::string>{"a"}));
+}
+
+// A copy that fails part-way, here because the process may not write files
+// larger than 64 KiB: the old target is untouched and the temporary file is gone.
+TEST(FileChanges, CopyFailingPartWayKeepsTheOldTargetByteForByte)
+{
+    TempDir tmp;
+    std::string source(1024 * 1024, '\0');
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<char>(i * 7 + 3);
+    const std::string old = "the old target, which must survive\n";
+    writeFile(tmp / "src/big", source);
+    writeFile(tmp / "dst/big", old, 1400000000);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const struct rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        PosixFileSystem fs;
+        const platform::FsResult result = fs.copyFile(tmp / "src/big", tmp / "dst/big");
+        ::_exit(!result.ok() && result.error.find("too large") != std::string::npos ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the copy did not report the failure";
+    EXPECT_EQ(readFile(tmp / "dst/big"), old);
+    EXPECT_EQ(statOf(tmp / "dst/big").st_mtim.tv_sec, 1400000000);
+    EXPECT_EQ(entriesOf(tmp / "dst"), (std::vector<std::string>{"big"}));
+}
+
+TEST(FileChanges, DeleteRemovesALinkNotWhatItPointsTo)
+{
+    TempDir tmp;
+    PosixFileSystem fs;
+    writeFile(tmp / "keep.txt", "keep");
+    ASSERT_EQ(::symlink((tmp / "keep.txt").c_str(), (tmp / "link").c_str()), 0);
+    EXPECT_EQ(fs.entryKind(tmp / "link"), platform::EntryKind::Link);
+    EXPECT_TRUE(fs.deleteFile(tmp / "link").ok());
+    EXPECT_FALSE(testsupport::exists(tmp / "link"));
+    EXPECT_EQ(readFile(tmp / "keep.txt"), "keep");
+    EXPECT_FALSE(fs.deleteFile(tmp / "link").ok());
+    EXPECT_EQ(fs.entryKind(tmp / "link"), platform::EntryKind::Missing);
+}
+
+TEST(FileChanges, AttributeWordAppliesPermissionBitsOrOnlyTheReadOnlyState)
+{
+    TempDir tmp;
+    PosixFileSystem fs;
+    writeFile(tmp / "f", "x");
+    ::chmod((tmp / "f").c_str(), 0664);
+    auto mode = [&] { return statOf(tmp / "f").st_mode & 07777; };
+
+    ASSERT_TRUE(fs.setAttributes(tmp / "f", platform::kAttrArchive | (0640u << 16)).ok());
+    EXPECT_EQ(mode(), 0640u);
+    ASSERT_TRUE(fs.setAttributes(tmp / "f", platform::kAttrReadOnly | platform::kAttrArchive).ok());
+    EXPECT_EQ(mode(), 0440u);
+    ASSERT_TRUE(fs.setAttributes(tmp / "f", platform::kAttrArchive).ok());
+    EXPECT_EQ(mode(), 0640u);
+    EXPECT_FALSE(fs.setAttributes(tmp / "missing", 0644u << 16).ok());
+}
+
+TEST(FileChanges, DirectoryCreationAndRemovalReportTheSystemsReason)
+{
+    TempDir tmp;
+    PosixFileSystem fs;
+    writeFile(tmp / "file", "x");
+    EXPECT_TRUE(fs.createDirectory(tmp / "d").ok());
+    const platform::FsResult underFile = fs.createDirectory(tmp / "file/d");
+    EXPECT_NE(underFile.error.find("Not a directory"), std::string::npos) << underFile.error;
+    writeFile(tmp / "d/x", "x");
+    EXPECT_FALSE(fs.removeDirectory(tmp / "d").ok());
+    ASSERT_TRUE(fs.deleteFile(tmp / "d/x").ok());
+    EXPECT_TRUE(fs.removeDirectory(tmp / "d").ok());
+
+    std::vector<platform::TreeEntry> entries;
+    testsupport::makeDir(tmp / "t/sub");
+    writeFile(tmp / "t/.hidden", "");
+    ASSERT_EQ(::symlink("sub", (tmp / "t/link").c_str()), 0);
+    ASSERT_TRUE(fs.readEntries(tmp / "t/", entries));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, ".hidden");
+    EXPECT_EQ(entries[0].kind, platform::EntryKind::Other);
+    EXPECT_EQ(entries[1].kind, platform::EntryKind::Link);
+    EXPECT_EQ(entries[2].kind, platform::EntryKind::Directory);
+}
