@@ -13,6 +13,9 @@ public:
     virtual void setStatus(std::string_view text) = 0;
     // Keep the window alive: process the events that are pending now.
     virtual void processEvents() = 0;
+    // The compare command has just emptied both FileTables and operation
+    // lists: no row shown before may be read any more.
+    virtual void tablesEmptied() {}
     // A side's listing is complete: its file count text ("共%d个文件") and rows are final.
     virtual void sideListed(int /*side*/, std::string_view /*countText*/) {}
     // How far a long run has come; total 0 hides the indicator.

@@ -44,6 +44,7 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
         list(side).clear();
         list(side).shrink_to_fit();
     }
+    progress.tablesEmptied();
     trimOneSlash(dir1);
     trimOneSlash(dir2);
     roots_[0] = dir1;

@@ -1,0 +1,72 @@
+#include "app/FileListModel.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "app/TextConversion.h"
+
+namespace tessarin::gui {
+
+FileListModel::FileListModel(const sync::FileTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table)
+{
+}
+
+int FileListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shown_;
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_)
+        return {};
+    const auto k = static_cast<std::size_t>(index.row());
+    switch (index.column()) {
+    case 0:
+        return displayText(table_.name(k));
+    case 1:
+        return displayText(table_.sizeText(k));
+    case 2:
+        return displayText(table_.modifiedText(k));
+    }
+    return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0:
+        return QStringLiteral("文件名");
+    case 1:
+        return QStringLiteral("大小");
+    case 2:
+        return QStringLiteral("修改时间");
+    }
+    return {};
+}
+
+void FileListModel::reveal()
+{
+    beginResetModel();
+    shown_ = static_cast<int>(std::min<std::size_t>(table_.fileCount(), INT_MAX));
+    endResetModel();
+}
+
+void FileListModel::hideRows()
+{
+    if (shown_ == 0)
+        return;
+    beginResetModel();
+    shown_ = 0;
+    endResetModel();
+}
+
+} // namespace tessarin::gui

@@ -1,0 +1,142 @@
+#include "app/OperationListModel.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "app/TextConversion.h"
+
+namespace tessarin::gui {
+
+QColor OperationColour(std::string_view word)
+{
+    using sync::Operation;
+    using sync::OperationWord;
+    if (word == OperationWord(Operation::Update))
+        return QColor(0, 0, 255);
+    if (word == OperationWord(Operation::New))
+        return QColor(0, 128, 0);
+    if (word == OperationWord(Operation::Delete))
+        return QColor(255, 0, 0);
+    if (word == OperationWord(Operation::Attributes))
+        return QColor(128, 0, 0);
+    return {};
+}
+
+OperationListModel::OperationListModel(sync::OperationList& rows, sync::SyncSide side, QObject* parent)
+    : QAbstractTableModel(parent), rows_(rows), side_(side)
+{
+}
+
+int OperationListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : shown_;
+}
+
+int OperationListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 3;
+}
+
+QVariant OperationListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= shown_)
+        return {};
+    const sync::SyncOperation& row = rows_[static_cast<std::size_t>(index.row())];
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (index.column()) {
+        case 0:
+            return displayText(sync::DirectionArrow(side_));
+        case 1:
+            return displayText(sync::OperationWord(row.operation));
+        case 2:
+            return displayText(row.FileName);
+        }
+        return {};
+    case Qt::CheckStateRole:
+        if (index.column() == 0)
+            return row.Checked ? Qt::Checked : Qt::Unchecked;
+        return {};
+    case Qt::ForegroundRole: {
+        const QColor colour = OperationColour(sync::OperationWord(row.operation));
+        if (colour.isValid())
+            return colour;
+        return {};
+    }
+    }
+    return {};
+}
+
+bool OperationListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (locked_ || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
+        index.row() >= shown_)
+        return false;
+    rows_[static_cast<std::size_t>(index.row())].Checked =
+        value.value<Qt::CheckState>() == Qt::Checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    return true;
+}
+
+Qt::ItemFlags OperationListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (index.column() == 0)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+QVariant OperationListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case 0:
+        return QStringLiteral("方向");
+    case 1:
+        return QStringLiteral("操作");
+    case 2:
+        return QStringLiteral("文件名");
+    }
+    return {};
+}
+
+void OperationListModel::reveal()
+{
+    beginResetModel();
+    shown_ = static_cast<int>(std::min<std::size_t>(rows_.size(), INT_MAX));
+    endResetModel();
+}
+
+void OperationListModel::hideRows()
+{
+    if (shown_ == 0)
+        return;
+    beginResetModel();
+    shown_ = 0;
+    endResetModel();
+}
+
+void OperationListModel::setAllChecked(bool checked)
+{
+    for (int r = 0; r < shown_; ++r)
+        rows_[static_cast<std::size_t>(r)].Checked = checked;
+    checksChanged();
+}
+
+void OperationListModel::invertChecked()
+{
+    for (int r = 0; r < shown_; ++r) {
+        bool& mark = rows_[static_cast<std::size_t>(r)].Checked;
+        mark = !mark;
+    }
+    checksChanged();
+}
+
+void OperationListModel::checksChanged()
+{
+    if (shown_ > 0)
+        emit dataChanged(index(0, 0), index(shown_ - 1, 0), {Qt::CheckStateRole});
+}
+
+} // namespace tessarin::gui

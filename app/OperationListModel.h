@@ -1,0 +1,49 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QColor>
+#include <string_view>
+
+#include "sync/Operation.h"
+
+namespace tessarin::gui {
+
+// Text colour of an operation row by its word: "更新" blue, "新建" green,
+// "删除" red, "属性" maroon; an invalid colour (the list's own) for any other.
+QColor OperationColour(std::string_view word);
+
+// An operation list (C_L1, C_L2) over one side's rows: columns "方向", "操作",
+// "文件名", a check box per row (its Checked mark) and the row's colour.
+// Like the file lists it shows rows only once the window reveals them.
+class OperationListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    OperationListModel(sync::OperationList& rows, sync::SyncSide side, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void reveal();
+    void hideRows();
+
+    // While a command runs the check marks are its input: clicks on the
+    // check boxes are refused.
+    void setLocked(bool locked) { locked_ = locked; }
+
+    // The selection buttons: every shown row checked, unchecked or inverted.
+    void setAllChecked(bool checked);
+    void invertChecked();
+
+private:
+    void checksChanged();
+
+    sync::OperationList& rows_;
+    sync::SyncSide side_;
+    int shown_ = 0;
+    bool locked_ = false;
+};
+
+} // namespace tessarin::gui

@@ -1,0 +1,365 @@
+// The main window: its controls, menus, bars and layout.
+#include "app/TForm1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/BandBar.h"
+#include "app/FileListModel.h"
+#include "app/Icons.h"
+#include "app/MessageBoxes.h"
+#include "app/OperationListModel.h"
+#include "app/QtProgress.h"
+#include "app/ResizeRule.h"
+#include "app/WindowFont.h"
+#include "app/WindowPrompt.h"
+
+tessarin::gui::TForm1* Form1 = nullptr;
+
+namespace tessarin::gui {
+
+namespace {
+
+QPushButton* imageButton(QWidget* parent, const QIcon& icon, const QString& text, const QString& hint = {})
+{
+    auto* button = new QPushButton(icon, text, parent);
+    button->setToolTip(hint);
+    button->setIconSize(QSize(16, 16));
+    return button;
+}
+
+QComboBox* pathField(QWidget* parent)
+{
+    auto* field = new QComboBox(parent);
+    field->setEditable(true);
+    field->setInsertPolicy(QComboBox::NoInsert); // the history is kept by the settings file
+    field->setMaxVisibleItems(20);
+    return field;
+}
+
+// A report-style list: whole-row selection, read-only, one line per row,
+// columns of fixed start widths that the user may drag.
+QTableView* reportList(QWidget* parent, QAbstractItemModel* model, std::initializer_list<int> widths, bool grid)
+{
+    auto* view = new QTableView(parent);
+    view->setModel(model);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setShowGrid(grid);
+    view->setWordWrap(false);
+    view->setCornerButtonEnabled(false);
+    view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    QHeaderView* rows = view->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(view->fontMetrics().height() + 3);
+    QHeaderView* columns = view->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setStretchLastSection(false);
+    columns->setMinimumSectionSize(8);
+    int column = 0;
+    for (int width : widths)
+        columns->resizeSection(column++, width);
+    return view;
+}
+
+QToolButton* menuRowButton(const QString& text, QMenu* menu)
+{
+    auto* button = new QToolButton;
+    button->setText(text);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(true);
+    button->setFixedSize(55, 20);
+    return button;
+}
+
+QToolButton* commandButton(const QIcon& icon, const QString& text, const QString& hint)
+{
+    auto* button = new QToolButton;
+    button->setIcon(icon);
+    button->setText(text);
+    button->setToolTip(hint);
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setIconSize(QSize(16, 16));
+    button->setAutoRaise(true);
+    button->setFixedSize(79, 35);
+    return button;
+}
+
+QToolBar* flatBar(QWidget* parent)
+{
+    auto* bar = new QToolBar(parent);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setContentsMargins(0, 0, 0, 0);
+    bar->setStyleSheet(QStringLiteral("QToolBar { border: none; spacing: 0px; padding: 0px; }"
+                                      "QToolBar::separator { width: 8px; }"
+                                      "QToolButton::menu-indicator { image: none; width: 0px; }"));
+    return bar;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), session_(fileSystem_), progress_(std::make_unique<QtProgress>(*this)),
+      prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
+      executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_))
+{
+    setWindowTitle(QStringLiteral("Tessarin 1.2"));
+    setWindowIcon(applicationIcon());
+    setFont(windowFont());
+
+    for (int side = 1; side <= 2; ++side) {
+        fileModels_[side - 1] = new FileListModel(session_.table(side), this);
+        operationModels_[side - 1] = new OperationListModel(session_.list(side), side, this);
+    }
+
+    createMenus();
+    createBandBar();
+    createControls();
+
+    const QSize client = kDesignOuterSize - kDesignFrame;
+    setMinimumSize(minimumOuterSize() - kDesignFrame);
+    resize(client);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(kDesignOuterSize.width() / 2,
+                                                           kDesignOuterSize.height() / 2));
+}
+
+void TForm1::createMenus()
+{
+    S1 = new QMenu(QStringLiteral("系统(&S)"), this);
+    C1 = S1->addAction(QStringLiteral("同步选项(&C)"), this, &TForm1::C1Click);
+    N2 = S1->addSeparator();
+    X1 = S1->addAction(QStringLiteral("退出程序(&X)"), this, &TForm1::X1Click);
+
+    Y1 = new QMenu(QStringLiteral("同步(&Y)"), this);
+    C2 = Y1->addAction(QStringLiteral("比较目录(&C)"), this, &TForm1::C2Click);
+    QFont bold = C2->font();
+    bold.setBold(true);
+    C2->setFont(bold); // the menu's default entry
+    Y1->setDefaultAction(C2);
+    N1 = Y1->addSeparator();
+    L1 = Y1->addAction(QStringLiteral("目录一到二(&L)"), this, &TForm1::L1Click);
+    R1 = Y1->addAction(QStringLiteral("目录二到一(&R)"), this, &TForm1::R1Click);
+    E1 = Y1->addAction(QStringLiteral("双向同步(&E)"), this, &TForm1::E1Click);
+
+    T1 = new QMenu(QStringLiteral("工具(&T)"), this);
+    F1 = T1->addAction(QStringLiteral("相同文件搜索器(&F)"), this, &TForm1::F1Click);
+
+    H1 = new QMenu(QStringLiteral("帮助(&H)"), this);
+    H2 = H1->addAction(QStringLiteral("帮助主题(&H)"), this, &TForm1::H2Click);
+    H2->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(H2); // F1 works in the window, not only with the menu open
+    A1 = H1->addAction(QStringLiteral("关于(&A)..."), this, &TForm1::A1Click);
+}
+
+void TForm1::createBandBar()
+{
+    ToolBar2 = flatBar(nullptr);
+    ToolButton9 = menuRowButton(QStringLiteral("系统(&S)"), S1);
+    ToolButton5 = menuRowButton(QStringLiteral("同步(&Y)"), Y1);
+    ToolButton10 = menuRowButton(QStringLiteral("工具(&T)"), T1);
+    ToolButton11 = menuRowButton(QStringLiteral("帮助(&H)"), H1);
+    for (QToolButton* button : {ToolButton9, ToolButton5, ToolButton10, ToolButton11})
+        ToolBar2->addWidget(button);
+
+    ToolBar1 = flatBar(nullptr);
+    ToolButton1 = commandButton(compareIcon(), QStringLiteral("比较目录"), QStringLiteral("进行目录比较"));
+    ToolButton2 = commandButton(oneToTwoIcon(), QStringLiteral("目录一到二"), QStringLiteral("将目录一同步到目录二"));
+    ToolButton3 = commandButton(twoToOneIcon(), QStringLiteral("目录二到一"), QStringLiteral("将目录二同步到目录一"));
+    ToolButton4 = commandButton(twoWayIcon(), QStringLiteral("双向同步"), QStringLiteral("将目录一和目录二互补同步"));
+    ToolButton8 = commandButton(optionsIcon(), QStringLiteral("同步选项"), QStringLiteral("设置同步的选项"));
+    ToolButton13 = commandButton(finderIcon(), QStringLiteral("相同文件搜索"),
+                                 QStringLiteral("启动“相同文件搜索”工具"));
+    ToolBar1->addWidget(ToolButton1);
+    ToolButton6 = ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton2);
+    ToolBar1->addWidget(ToolButton3);
+    ToolBar1->addWidget(ToolButton4);
+    ToolButton7 = ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton8);
+    ToolButton12 = ToolBar1->addSeparator();
+    ToolBar1->addWidget(ToolButton13);
+
+    connect(ToolButton1, &QToolButton::clicked, this, &TForm1::ToolButton1Click);
+    connect(ToolButton2, &QToolButton::clicked, this, &TForm1::ToolButton2Click);
+    connect(ToolButton3, &QToolButton::clicked, this, &TForm1::ToolButton3Click);
+    connect(ToolButton4, &QToolButton::clicked, this, &TForm1::ToolButton4Click);
+    connect(ToolButton8, &QToolButton::clicked, this, &TForm1::ToolButton8Click);
+    connect(ToolButton13, &QToolButton::clicked, this, &TForm1::ToolButton13Click);
+
+    CoolBar1 = new BandBar(ToolBar2, 21, ToolBar1, 38, this);
+}
+
+void TForm1::createControls()
+{
+    Label1 = new QLabel(QStringLiteral("目录一："), this);
+    edDir1 = pathField(this);
+    Button1 = new QPushButton(QStringLiteral("浏览"), this);
+    Button1->setToolTip(QStringLiteral("点此浏览目录并选择"));
+    Label2 = new QLabel(QStringLiteral("目录二："), this);
+    edDir2 = pathField(this);
+    Button2 = new QPushButton(QStringLiteral("浏览"), this);
+    Button2->setToolTip(QStringLiteral("点此浏览目录并选择"));
+
+    dirList1 = reportList(this, fileModels_[0], {100, 68, 128}, false);
+    dirList2 = reportList(this, fileModels_[1], {100, 68, 128}, false);
+
+    BitBtn2 = imageButton(this, oneToTwoIcon(), {}, QStringLiteral("目录一同步到目录二"));
+    BitBtn3 = imageButton(this, twoToOneIcon(), {}, QStringLiteral("目录二同步到目录一"));
+    BitBtn4 = imageButton(this, twoWayIcon(), {}, QStringLiteral("将目录一和目录二互补同步"));
+
+    Label3 = new QLabel(QStringLiteral("共0个文件"), this);
+    Label4 = new QLabel(QStringLiteral("共0个文件"), this);
+    for (QLabel* label : {Label3, Label4}) {
+        QFont bold = label->font();
+        bold.setBold(true);
+        label->setFont(bold);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::blue);
+        label->setPalette(palette);
+    }
+
+    C_L1 = reportList(this, operationModels_[0], {50, 50, 195}, true);
+    C_L2 = reportList(this, operationModels_[1], {50, 50, 195}, true);
+
+    const QString executeHint = QStringLiteral("单独执行选中的同步");
+    for (QLabel* label : {Label1, Label2, Label3, Label4})
+        label->adjustSize();
+
+    BitBtn1 = imageButton(this, selectAllIcon(), QStringLiteral("全选"));
+    BitBtn5 = imageButton(this, selectNoneIcon(), QStringLiteral("全不选"));
+    BitBtn6 = imageButton(this, invertIcon(), QStringLiteral("反选"));
+    BitBtn7 = imageButton(this, executeIcon(), QStringLiteral("执行"), executeHint);
+    BitBtn8 = imageButton(this, selectAllIcon(), QStringLiteral("全选"));
+    BitBtn9 = imageButton(this, selectNoneIcon(), QStringLiteral("全不选"));
+    BitBtn10 = imageButton(this, invertIcon(), QStringLiteral("反选"));
+    BitBtn11 = imageButton(this, executeIcon(), QStringLiteral("执行"), executeHint);
+
+    st = new QStatusBar(this);
+    stPanel_ = new QLabel(QStringLiteral("准备就绪。"));
+    st->addWidget(stPanel_, 1);
+    stProgress = new QProgressBar;
+    stProgress->setFixedSize(150, 12);
+    stProgress->setTextVisible(false);
+    stProgress->hide();
+    st->addPermanentWidget(stProgress);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+    connect(BitBtn6, &QPushButton::clicked, this, &TForm1::BitBtn6Click);
+    connect(BitBtn7, &QPushButton::clicked, this, &TForm1::BitBtn7Click);
+    connect(BitBtn8, &QPushButton::clicked, this, &TForm1::BitBtn8Click);
+    connect(BitBtn9, &QPushButton::clicked, this, &TForm1::BitBtn9Click);
+    connect(BitBtn10, &QPushButton::clicked, this, &TForm1::BitBtn10Click);
+    connect(BitBtn11, &QPushButton::clicked, this, &TForm1::BitBtn11Click);
+}
+
+void TForm1::applyLayout(const MainWindowLayout& l)
+{
+    CoolBar1->setGeometry(l.CoolBar1);
+    st->setGeometry(l.st);
+    Label1->move(l.Label1);
+    Label2->move(l.Label2);
+    Label3->move(l.Label3);
+    Label4->move(l.Label4);
+    edDir1->setGeometry(l.edDir1);
+    edDir2->setGeometry(l.edDir2);
+    Button1->setGeometry(l.Button1);
+    Button2->setGeometry(l.Button2);
+    dirList1->setGeometry(l.dirList1);
+    dirList2->setGeometry(l.dirList2);
+    BitBtn2->setGeometry(l.BitBtn2);
+    BitBtn3->setGeometry(l.BitBtn3);
+    BitBtn4->setGeometry(l.BitBtn4);
+    C_L1->setGeometry(l.C_L1);
+    C_L2->setGeometry(l.C_L2);
+    BitBtn1->setGeometry(l.BitBtn1);
+    BitBtn5->setGeometry(l.BitBtn5);
+    BitBtn6->setGeometry(l.BitBtn6);
+    BitBtn7->setGeometry(l.BitBtn7);
+    BitBtn8->setGeometry(l.BitBtn8);
+    BitBtn9->setGeometry(l.BitBtn9);
+    BitBtn10->setGeometry(l.BitBtn10);
+    BitBtn11->setGeometry(l.BitBtn11);
+    if (l.fileNameColumn) {
+        dirList1->horizontalHeader()->resizeSection(0, *l.fileNameColumn);
+        dirList2->horizontalHeader()->resizeSection(0, *l.fileNameColumn);
+    }
+    if (l.operationNameColumn) {
+        C_L1->horizontalHeader()->resizeSection(2, *l.operationNameColumn);
+        C_L2->horizontalHeader()->resizeSection(2, *l.operationNameColumn);
+    }
+}
+
+void TForm1::FormResize()
+{
+    applyLayout(layoutForOuterSize(size() + kDesignFrame));
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    FormResize();
+}
+
+QString TForm1::statusText() const
+{
+    return stPanel_->text();
+}
+
+void TForm1::setStatusText(const QString& text)
+{
+    stPanel_->setText(text);
+}
+
+void TForm1::setFraction(std::uint64_t done, std::uint64_t total)
+{
+    if (running_)
+        stProgress->show();
+    if (total == 0) {
+        // Between phases of a run whose length is not known yet.
+        stProgress->setRange(0, 0);
+        return;
+    }
+    constexpr int kSteps = 1000;
+    stProgress->setRange(0, kSteps);
+    stProgress->setValue(static_cast<int>(std::min<std::uint64_t>(done, total) * kSteps / total));
+}
+
+TForm1::~TForm1() = default;
+
+FileListModel* TForm1::fileListModel(sync::SyncSide side) const
+{
+    return fileModels_[side - 1];
+}
+
+OperationListModel* TForm1::operationListModel(sync::SyncSide side) const
+{
+    return operationModels_[side - 1];
+}
+
+} // namespace tessarin::gui

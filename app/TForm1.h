@@ -1,0 +1,215 @@
+#pragma once
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "core/Prompt.h"
+#include "platform/PosixFileSystem.h"
+#include "sync/Executor.h"
+#include "sync/SyncOptions.h"
+#include "sync/SyncSession.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTableView;
+class QToolBar;
+class QToolButton;
+
+namespace tessarin::gui {
+
+class FileListModel;
+class OperationListModel;
+class QtProgress;
+class WindowPrompt;
+struct MainWindowLayout;
+
+// The main window: two path fields, the file lists of both sides, the two
+// operation lists with their buttons, the menu row, the command bar and the
+// status bar. Its handlers are a few lines each over the SyncSession and the
+// executor. A command that processes events while it runs is not begun a
+// second time meanwhile; a close asked for then happens when it ends.
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The controls, by their names.
+    QFrame* CoolBar1;
+    QToolBar* ToolBar2; // menu row
+    QToolButton* ToolButton9;  // "系统(&S)" -> S1
+    QToolButton* ToolButton5;  // "同步(&Y)" -> Y1
+    QToolButton* ToolButton10; // "工具(&T)" -> T1
+    QToolButton* ToolButton11; // "帮助(&H)" -> H1
+    QMenu* S1;
+    QAction* C1; // "同步选项(&C)"
+    QAction* N2;
+    QAction* X1; // "退出程序(&X)"
+    QMenu* Y1;
+    QAction* C2; // "比较目录(&C)"
+    QAction* N1;
+    QAction* L1; // "目录一到二(&L)"
+    QAction* R1; // "目录二到一(&R)"
+    QAction* E1; // "双向同步(&E)"
+    QMenu* T1;
+    QAction* F1; // "相同文件搜索器(&F)"
+    QMenu* H1;
+    QAction* H2; // "帮助主题(&H)", F1
+    QAction* A1; // "关于(&A)..."
+    QToolBar* ToolBar1; // command bar
+    QToolButton* ToolButton1; // "比较目录"
+    QAction* ToolButton6;     // separator
+    QToolButton* ToolButton2; // "目录一到二"
+    QToolButton* ToolButton3; // "目录二到一"
+    QToolButton* ToolButton4; // "双向同步"
+    QAction* ToolButton7;     // separator
+    QToolButton* ToolButton8; // "同步选项"
+    QAction* ToolButton12;    // separator
+    QToolButton* ToolButton13; // "相同文件搜索"
+    QLabel* Label1;
+    QComboBox* edDir1;
+    QPushButton* Button1;
+    QLabel* Label2;
+    QComboBox* edDir2;
+    QPushButton* Button2;
+    QTableView* dirList1;
+    QTableView* dirList2;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn4;
+    QLabel* Label3;
+    QLabel* Label4;
+    QTableView* C_L1;
+    QTableView* C_L2;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn5;
+    QPushButton* BitBtn6;
+    QPushButton* BitBtn7;
+    QPushButton* BitBtn8;
+    QPushButton* BitBtn9;
+    QPushButton* BitBtn10;
+    QPushButton* BitBtn11;
+    QStatusBar* st;
+    QProgressBar* stProgress; // at the right end of st while a compare or sync runs
+
+    // The text of the status bar's panel.
+    QString statusText() const;
+
+    sync::SyncSession& session() { return session_; }
+    FileListModel* fileListModel(sync::SyncSide side) const;
+    OperationListModel* operationListModel(sync::SyncSide side) const;
+
+    // The synchronisation options in force now.
+    sync::SyncOptions currentOptions() const;
+
+    // Message boxes of this window (completions, notices, the standard error
+    // box). Tests put a scripted prompt in place of the real boxes.
+    Prompt& prompt();
+    void setPrompt(Prompt* replacement); // nullptr: the window's own message boxes
+
+    // True while a compare or a synchronisation runs.
+    bool commandRunning() const { return running_; }
+
+    // Runs a handler's work as a command of this window: not begun while
+    // another runs; an exception leaving it is shown in the standard error
+    // box and the program goes on.
+    void runCommand(const std::function<void()>& work);
+    // The same for a short handler that runs no long loop (dialogs, help):
+    // only the standard error box.
+    void runGuarded(const std::function<void()>& work);
+
+public slots:
+    // Compare.
+    void ToolButton1Click();
+    void C2Click();
+    // One to two, two to one, two-way.
+    void BitBtn2Click();
+    void ToolButton2Click();
+    void L1Click();
+    void BitBtn3Click();
+    void ToolButton3Click();
+    void R1Click();
+    void BitBtn4Click();
+    void ToolButton4Click();
+    void E1Click();
+    // Execute the checked rows of C_L1, of C_L2.
+    void BitBtn7Click();
+    void BitBtn11Click();
+    // Select all, none, invert: C_L1, then C_L2.
+    void BitBtn1Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn8Click();
+    void BitBtn9Click();
+    void BitBtn10Click();
+    // Browse for directory one, two.
+    void Button1Click();
+    void Button2Click();
+    // Options.
+    void ToolButton8Click();
+    void C1Click();
+    // Duplicate finder.
+    void ToolButton13Click();
+    void F1Click();
+    // Help, About, Exit.
+    void H2Click();
+    void A1Click();
+    void X1Click();
+
+    // Window events.
+    void FormShow();        // first shown: load the settings file
+    void FormResize();      // apply the resize rule
+    bool FormCloseQuery();  // about to close: save the histories; never vetoes
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    friend class QtProgress;
+
+    void createMenus();
+    void createBandBar();
+    void createControls();
+    void applyLayout(const MainWindowLayout& layout);
+
+    void compare();
+    void setAllChecked(sync::SyncSide side, bool checked);
+    void invertChecked(sync::SyncSide side);
+    void reportError(const QString& text);
+
+    // Keeps the models off the tables while the core rebuilds them: called
+    // by the progress and the prompt, it hides every row once a compare has
+    // begun and shows all four lists once it has ended.
+    void followSession();
+    bool tablesMovedUnderLists() const;
+    void beforeMessageBox();
+    void hideAllRows();
+    void setStatusText(const QString& text);
+    void setFraction(std::uint64_t done, std::uint64_t total);
+
+    platform::PosixFileSystem fileSystem_;
+    sync::SyncSession session_;
+    FileListModel* fileModels_[2];
+    OperationListModel* operationModels_[2];
+    QLabel* stPanel_;
+    std::unique_ptr<QtProgress> progress_;
+    std::unique_ptr<WindowPrompt> prompt_;
+    std::unique_ptr<sync::SyncExecutor> executor_;
+    bool running_ = false;
+    bool closePending_ = false;
+    bool compareUnderWay_ = false;
+    bool shownOnce_ = false;
+};
+
+} // namespace tessarin::gui
+
+// The windows of the program, created once at start-up.
+extern tessarin::gui::TForm1* Form1;

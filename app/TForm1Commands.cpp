@@ -1,0 +1,336 @@
+// The main window's handlers: each a few lines over the core.
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QProgressBar>
+
+#include "app/FileListModel.h"
+#include "app/MessageBoxes.h"
+#include "app/OperationListModel.h"
+#include "app/QtProgress.h"
+#include "app/TForm1.h"
+#include "app/TextConversion.h"
+#include "app/WindowPrompt.h"
+
+namespace tessarin::gui {
+
+Prompt& TForm1::prompt()
+{
+    return *prompt_;
+}
+
+void TForm1::setPrompt(Prompt* replacement)
+{
+    prompt_->use(replacement);
+}
+
+sync::SyncOptions TForm1::currentOptions() const
+{
+    return sync::SyncOptions{};
+}
+
+// --- Commands ---------------------------------------------------------------
+
+void TForm1::runCommand(const std::function<void()>& work)
+{
+    if (running_)
+        return;
+    running_ = true;
+    for (OperationListModel* model : operationModels_)
+        model->setLocked(true);
+    stProgress->setRange(0, 0);
+    stProgress->show();
+
+    QString error;
+    try {
+        work();
+    } catch (const std::exception& e) {
+        error = displayText(e.what());
+    }
+
+    running_ = false;
+    for (OperationListModel* model : operationModels_)
+        model->setLocked(false);
+    stProgress->hide();
+    followSession();
+    if (!error.isNull())
+        reportError(error);
+    if (closePending_) {
+        closePending_ = false;
+        close();
+    }
+}
+
+void TForm1::runGuarded(const std::function<void()>& work)
+{
+    try {
+        work();
+    } catch (const std::exception& e) {
+        reportError(displayText(e.what()));
+    }
+}
+
+void TForm1::reportError(const QString& text)
+{
+    const std::string shown = standardErrorText(text).toStdString();
+    prompt().tell(shown, "Tessarin", MessageIcon::Error);
+}
+
+void TForm1::followSession()
+{
+    if (session_.busy()) {
+        // A compare (this window's, or the refresh after a synchronisation)
+        // empties the tables before it reports anything: once a table no
+        // longer holds the rows its list shows, no row may be read until the
+        // compare hands the tables back. Rows being run leave them as they are.
+        if (!compareUnderWay_ && tablesMovedUnderLists())
+            hideAllRows();
+    } else if (compareUnderWay_) {
+        compareUnderWay_ = false;
+        for (int side = 1; side <= 2; ++side) {
+            fileModels_[side - 1]->reveal();
+            operationModels_[side - 1]->reveal();
+        }
+    }
+}
+
+void TForm1::beforeMessageBox()
+{
+    followSession();
+    // A box ends or interrupts the run: the bar does not go on moving under it.
+    stProgress->hide();
+}
+
+bool TForm1::tablesMovedUnderLists() const
+{
+    for (int side = 1; side <= 2; ++side) {
+        if (static_cast<std::size_t>(fileModels_[side - 1]->rowCount()) != session_.table(side).fileCount() ||
+            static_cast<std::size_t>(operationModels_[side - 1]->rowCount()) != session_.list(side).size())
+            return true;
+    }
+    return false;
+}
+
+void TForm1::hideAllRows()
+{
+    compareUnderWay_ = true;
+    for (int side = 1; side <= 2; ++side) {
+        fileModels_[side - 1]->hideRows();
+        operationModels_[side - 1]->hideRows();
+    }
+}
+
+void TForm1::compare()
+{
+    const QString text1 = edDir1->currentText();
+    const QString text2 = edDir2->currentText();
+    if (text1.isEmpty() || text2.isEmpty())
+        return;
+    std::string dir1 = pathBytes(text1);
+    std::string dir2 = pathBytes(text2);
+    // The root texts lose one trailing "/", and the user sees it.
+    if (text1.endsWith(QLatin1Char('/')))
+        edDir1->setCurrentText(text1.chopped(1));
+    if (text2.endsWith(QLatin1Char('/')))
+        edDir2->setCurrentText(text2.chopped(1));
+    hideAllRows();
+    session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_);
+}
+
+void TForm1::ToolButton1Click()
+{
+    runCommand([this] { compare(); });
+}
+
+void TForm1::C2Click()
+{
+    ToolButton1Click();
+}
+
+void TForm1::BitBtn2Click()
+{
+    runCommand([this] { executor_->SyncOneToTwo(currentOptions()); });
+}
+
+void TForm1::ToolButton2Click()
+{
+    BitBtn2Click();
+}
+
+void TForm1::L1Click()
+{
+    BitBtn2Click();
+}
+
+void TForm1::BitBtn3Click()
+{
+    runCommand([this] { executor_->SyncTwoToOne(currentOptions()); });
+}
+
+void TForm1::ToolButton3Click()
+{
+    BitBtn3Click();
+}
+
+void TForm1::R1Click()
+{
+    BitBtn3Click();
+}
+
+void TForm1::BitBtn4Click()
+{
+    runCommand([this] { executor_->SyncBothWays(currentOptions()); });
+}
+
+void TForm1::ToolButton4Click()
+{
+    BitBtn4Click();
+}
+
+void TForm1::E1Click()
+{
+    BitBtn4Click();
+}
+
+void TForm1::BitBtn7Click()
+{
+    runCommand([this] { executor_->RunCheckedRows(1, currentOptions()); });
+}
+
+void TForm1::BitBtn11Click()
+{
+    runCommand([this] { executor_->RunCheckedRows(2, currentOptions()); });
+}
+
+// --- Selection --------------------------------------------------------------
+
+void TForm1::setAllChecked(sync::SyncSide side, bool checked)
+{
+    if (!running_)
+        operationModels_[side - 1]->setAllChecked(checked);
+}
+
+void TForm1::invertChecked(sync::SyncSide side)
+{
+    if (!running_)
+        operationModels_[side - 1]->invertChecked();
+}
+
+void TForm1::BitBtn1Click()
+{
+    setAllChecked(1, true);
+}
+
+void TForm1::BitBtn5Click()
+{
+    setAllChecked(1, false);
+}
+
+void TForm1::BitBtn6Click()
+{
+    invertChecked(1);
+}
+
+void TForm1::BitBtn8Click()
+{
+    setAllChecked(2, true);
+}
+
+void TForm1::BitBtn9Click()
+{
+    setAllChecked(2, false);
+}
+
+void TForm1::BitBtn10Click()
+{
+    invertChecked(2);
+}
+
+// --- Other windows ----------------------------------------------------------
+// The browse dialog (Form2), the options dialog (Form3), the About box
+// (Form4), the duplicate finder (Form5) and the help file: each handler shows
+// its window once that window exists.
+
+void TForm1::Button1Click()
+{
+    // Browse for directory one: Form2.
+}
+
+void TForm1::Button2Click()
+{
+    // Browse for directory two: Form2.
+}
+
+void TForm1::ToolButton8Click()
+{
+    // Options: Form3, shown modally; its result is not looked at.
+}
+
+void TForm1::C1Click()
+{
+    ToolButton8Click();
+}
+
+void TForm1::ToolButton13Click()
+{
+    // Duplicate finder: Form5, shown modally; its result is not looked at.
+}
+
+void TForm1::F1Click()
+{
+    ToolButton13Click();
+}
+
+void TForm1::H2Click()
+{
+    // Help: opens the help file.
+}
+
+void TForm1::A1Click()
+{
+    // About: Form4, shown modally.
+}
+
+void TForm1::X1Click()
+{
+    close();
+}
+
+// --- Window events ----------------------------------------------------------
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        runGuarded([this] { FormShow(); });
+    }
+}
+
+void TForm1::FormShow()
+{
+    // Loads the settings file: the options and the two path histories.
+}
+
+bool TForm1::FormCloseQuery()
+{
+    // Saves the two path histories to the settings file.
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (running_) {
+        // A running loop reads the tables this window owns: the close waits.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    bool canClose = true;
+    runGuarded([&] { canClose = FormCloseQuery(); });
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace tessarin::gui

@@ -1,0 +1,263 @@
+// The main window over temporary trees: commands clicked as a user would.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <sys/stat.h>
+
+#include "app/FileListModel.h"
+#include "app/OperationListModel.h"
+#include "app/ResizeRule.h"
+#include "app/TForm1.h"
+#include "core/Error.h"
+#include "gui/MainWindowSupport.h"
+#include "support/TempDir.h"
+
+using namespace testsupport;
+using tessarin::gui::TForm1;
+
+namespace {
+
+class MainWindow : public ::testing::Test {
+protected:
+    MainWindow()
+    {
+        form.setPrompt(&prompt);
+        // dir1: sub/b.txt, a.txt, c.txt (newer); dir2: c.txt, d.txt.
+        writeFile(dir1 + "/sub/b.txt", "hello", 1000000000);
+        writeFile(dir1 + "/a.txt", "hello", 1000000000);
+        writeFile(dir1 + "/c.txt", "newer", 1000002000);
+        writeFile(dir2 + "/c.txt", "old", 1000000000);
+        writeFile(dir2 + "/d.txt", "hello", 1000000000);
+    }
+
+    void enterPaths(const QString& one, const QString& two)
+    {
+        form.edDir1->setCurrentText(one);
+        form.edDir2->setCurrentText(two);
+    }
+    void enterPaths() { enterPaths(QString::fromStdString(dir1), QString::fromStdString(dir2)); }
+
+    QStringList fileRows(int side) const
+    {
+        QStringList names;
+        const auto& model = *form.fileListModel(side);
+        for (int r = 0; r < model.rowCount(); ++r)
+            names << model.data(model.index(r, 0)).toString() + "|" + model.data(model.index(r, 1)).toString();
+        return names;
+    }
+    QStringList operationRows(int side) const { return shownRows(*form.operationListModel(side)); }
+
+    const QStringList expectedOne{"→|新建|sub/b.txt", "→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"};
+    const QStringList expectedTwo{"←|删除|sub/b.txt", "←|删除|a.txt", "←|新建|d.txt"};
+
+    TempDir temp;
+    std::string dir1 = temp / "one";
+    std::string dir2 = temp / "two";
+    ScriptedPrompt prompt;
+    TForm1 form;
+};
+
+} // namespace
+
+TEST_F(MainWindow, StartsEmptyAndReady)
+{
+    EXPECT_EQ(form.windowTitle(), "Tessarin 1.2");
+    EXPECT_EQ(form.statusText(), "准备就绪。");
+    EXPECT_EQ(form.Label3->text(), "共0个文件");
+    EXPECT_EQ(form.edDir1->currentText(), "");
+    EXPECT_EQ(form.dirList1->model()->rowCount(), 0);
+    EXPECT_EQ(form.C_L2->model()->rowCount(), 0);
+    EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
+    EXPECT_EQ(form.ToolButton13->toolTip(), "启动“相同文件搜索”工具");
+    EXPECT_EQ(form.BitBtn11->toolTip(), "单独执行选中的同步");
+}
+
+TEST_F(MainWindow, CompareFillsTheFourListsAndTheCounts)
+{
+    enterPaths(QString::fromStdString(dir1) + "/", QString::fromStdString(dir2));
+    form.ToolButton1->click();
+
+    EXPECT_EQ(form.edDir1->currentText(), QString::fromStdString(dir1)); // one trailing "/" removed
+    EXPECT_EQ(fileRows(1), QStringList({"sub/b.txt|5.00 B", "a.txt|5.00 B", "c.txt|5.00 B"}));
+    EXPECT_EQ(fileRows(2), QStringList({"c.txt|3.00 B", "d.txt|5.00 B"}));
+    EXPECT_EQ(form.Label3->text(), "共3个文件");
+    EXPECT_EQ(form.Label4->text(), "共2个文件");
+    EXPECT_EQ(operationRows(1), expectedOne);
+    EXPECT_EQ(operationRows(2), expectedTwo);
+    EXPECT_EQ(form.statusText(), "准备就绪。");
+    EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(MainWindow, CompareWithAnEmptyPathFieldLeavesEverythingAsItWas)
+{
+    enterPaths();
+    form.ToolButton1->click();
+    form.BitBtn1->click();
+    enterPaths(QString::fromStdString(dir1), "");
+    form.ToolButton1->click();
+    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "xxxx");
+    EXPECT_EQ(form.Label3->text(), "共3个文件");
+}
+
+TEST_F(MainWindow, TheCompareMenuEntryDoesWhatItsButtonDoes)
+{
+    enterPaths();
+    form.C2->trigger();
+    EXPECT_EQ(operationRows(1), expectedOne);
+    EXPECT_EQ(operationRows(2), expectedTwo);
+    EXPECT_EQ(fileRows(1).size(), 3);
+}
+
+TEST_F(MainWindow, SelectionButtonsTouchOnlyTheirOwnList)
+{
+    enterPaths();
+    form.ToolButton1->click();
+    auto& one = *form.operationListModel(1);
+    auto& two = *form.operationListModel(2);
+
+    form.BitBtn1->click(); // all, C_L1
+    EXPECT_EQ(checkMarks(one), "xxxx");
+    EXPECT_EQ(checkMarks(two), "---");
+    form.BitBtn6->click(); // invert, C_L1
+    EXPECT_EQ(checkMarks(one), "----");
+
+    // A check box clicked by the user, then invert twice restores it.
+    EXPECT_TRUE(two.setData(two.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+    form.BitBtn10->click();
+    EXPECT_EQ(checkMarks(two), "x-x");
+    form.BitBtn10->click();
+    EXPECT_EQ(checkMarks(two), "-x-");
+    form.BitBtn8->click();
+    EXPECT_EQ(checkMarks(two), "xxx");
+    form.BitBtn9->click();
+    EXPECT_EQ(checkMarks(two), "---");
+    form.BitBtn5->click();
+    EXPECT_EQ(checkMarks(one), "----");
+    EXPECT_EQ(checkMarks(two), "---");
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(MainWindow, SelectionButtonsOnEmptyListsDoNothing)
+{
+    for (QPushButton* b : {form.BitBtn1, form.BitBtn5, form.BitBtn6, form.BitBtn8, form.BitBtn9, form.BitBtn10})
+        b->click();
+    EXPECT_EQ(form.C_L1->model()->rowCount(), 0);
+    EXPECT_TRUE(form.session().list(1).empty());
+}
+
+TEST_F(MainWindow, RowsAreColouredByTheirOperationWord)
+{
+    ::chmod((dir2 + "/c.txt").c_str(), 0600); // attributes differ too
+    enterPaths();
+    form.ToolButton1->click();
+    ASSERT_EQ(operationRows(1),
+              QStringList({"→|新建|sub/b.txt", "→|新建|a.txt", "→|更新|c.txt", "→|属性|c.txt", "→|删除|d.txt"}));
+    ASSERT_EQ(operationRows(2), QStringList({"←|删除|sub/b.txt", "←|删除|a.txt", "←|属性|c.txt", "←|新建|d.txt"}));
+
+    auto colour = [&](int side, int row, int column) {
+        const auto& m = *form.operationListModel(side);
+        return m.data(m.index(row, column), Qt::ForegroundRole).value<QColor>();
+    };
+    EXPECT_EQ(colour(1, 0, 0), QColor(0, 128, 0));
+    EXPECT_EQ(colour(1, 1, 2), QColor(0, 128, 0)); // every column of the row
+    EXPECT_EQ(colour(1, 2, 1), QColor(0, 0, 255));
+    EXPECT_EQ(colour(1, 3, 2), QColor(128, 0, 0));
+    EXPECT_EQ(colour(1, 4, 0), QColor(255, 0, 0));
+    EXPECT_EQ(colour(2, 0, 2), QColor(255, 0, 0)); // "删除" is red in both lists
+    EXPECT_EQ(colour(2, 2, 0), QColor(128, 0, 0));
+    EXPECT_FALSE(tessarin::gui::OperationColour("其他").isValid());
+}
+
+TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegunAndACloseWaitsForItsEnd)
+{
+    enterPaths();
+    form.ToolButton1->click();
+    form.show();
+
+    bool ranInside = false;
+    QStringList seenDuringCompare;
+    QTimer::singleShot(0, &form, [&] {
+        ranInside = true;
+        // The compare has emptied the tables: no list shows a row it would read.
+        for (int side = 1; side <= 2; ++side)
+            seenDuringCompare << QString::number(form.fileListModel(side)->rowCount())
+                              << QString::number(form.operationListModel(side)->rowCount());
+        EXPECT_TRUE(form.commandRunning());
+        EXPECT_TRUE(form.stProgress->isVisible());
+        form.ToolButton1->click(); // a second compare
+        form.BitBtn1->click();     // a selection
+        form.X1->trigger();        // a close
+        EXPECT_TRUE(form.isVisible());
+    });
+    form.ToolButton1->click();
+
+    ASSERT_TRUE(ranInside);
+    EXPECT_EQ(seenDuringCompare, QStringList({"0", "0", "0", "0"}));
+    EXPECT_EQ(operationRows(1), expectedOne); // unchecked: the selection was not run
+    EXPECT_EQ(operationRows(2), expectedTwo);
+    EXPECT_EQ(fileRows(1).size(), 3);
+    EXPECT_FALSE(form.isVisible()); // closed once the compare had ended
+}
+
+TEST_F(MainWindow, AnExceptionLeavingAHandlerIsShownInTheStandardErrorBox)
+{
+    form.runCommand([] { throw tessarin::Error("无法创建目录 /x/y"); });
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "无法创建目录 /x/y.");
+    EXPECT_EQ(prompt.shown[0].caption, "Tessarin");
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
+    EXPECT_FALSE(form.commandRunning());
+    EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
+
+    form.runGuarded([] { throw tessarin::Error("I/O error 5, "); });
+    EXPECT_EQ(prompt.shown.back().text, "I/O error 5, "); // ends at or below ".": no full stop
+
+    // The window goes on.
+    enterPaths();
+    form.ToolButton1->click();
+    EXPECT_EQ(operationRows(1), expectedOne);
+}
+
+TEST_F(MainWindow, AppliesTheResizeRuleAndKeepsColumnsBelowTheDesignWidth)
+{
+    form.show();
+    form.resize(689, 510); // outer 697 x 544
+    EXPECT_EQ(form.edDir1->geometry(), QRect(56, 72, 225, 20));
+    EXPECT_EQ(form.edDir2->geometry(), QRect(416, 72, 225, 20));
+    EXPECT_EQ(form.st->geometry(), QRect(0, 492, 689, 18));
+
+    form.resize(691, 600); // outer 699 x 634
+    EXPECT_EQ(form.dirList1->width(), 318);
+    EXPECT_EQ(form.dirList1->horizontalHeader()->sectionSize(0), 101);
+    EXPECT_EQ(form.C_L2->horizontalHeader()->sectionSize(2), 196);
+    EXPECT_EQ(form.C_L2->geometry(), QRect(365, 328, 318, 215));
+    EXPECT_EQ(form.BitBtn9->pos(), QPoint(445, 550));
+
+    form.resize(686, 510); // outer 694: panes shrink, columns keep 101 and 196
+    EXPECT_EQ(form.dirList1->width(), 316);
+    EXPECT_EQ(form.dirList2->horizontalHeader()->sectionSize(0), 101);
+    EXPECT_EQ(form.C_L1->horizontalHeader()->sectionSize(2), 196);
+}
+
+TEST_F(MainWindow, AtItsMinimumSizeTheOperationListsStillShowRows)
+{
+    const QSize minimumClient = tessarin::gui::minimumOuterSize() - tessarin::gui::kDesignFrame;
+    EXPECT_EQ(form.minimumSize(), minimumClient);
+    enterPaths();
+    form.ToolButton1->click();
+    form.show();
+    form.resize(minimumClient);
+    const int rowHeight = form.C_L1->rowHeight(0);
+    EXPECT_GE(form.C_L1->viewport()->height(), 2 * rowHeight);
+    EXPECT_GE(form.edDir1->width(), 150);
+    EXPECT_FALSE(form.BitBtn7->geometry().intersects(form.BitBtn8->geometry()));
+}
