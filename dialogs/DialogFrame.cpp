@@ -1,8 +1,9 @@
 #include "dialogs/DialogFrame.h"
 
 #include <QDialog>
-#include <QFont>
 #include <QScreen>
+
+#include "app/WindowFont.h"
 
 namespace tessarin::gui {
 
@@ -11,9 +12,7 @@ void makeFixedDialog(QDialog& dialog, int width, int height)
     dialog.setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     dialog.setFixedSize(width, height);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    dialog.setFont(font);
+    dialog.setFont(windowFont());
 }
 
 void centreOnScreen(QDialog& dialog)

@@ -5,8 +5,8 @@ class QDialog;
 namespace tessarin::gui {
 
 // Gives a dialog the program's fixed frame: a client area of width x height
-// that cannot be resized, no minimise or maximise box, and the dialog font
-// "宋体" at 12 pixels (fontconfig substitutes an installed CJK face).
+// that cannot be resized, no minimise or maximise box, and the window font
+// ("宋体" at 12 pixels, or its installed substitute).
 void makeFixedDialog(QDialog& dialog, int width, int height);
 
 // Places a window at the centre of its screen, whatever its parent.

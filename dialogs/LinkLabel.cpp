@@ -2,12 +2,13 @@
 
 #include <QMouseEvent>
 
+#include "app/WindowFont.h"
+
 namespace tessarin::gui {
 
 LinkLabel::LinkLabel(const QString& text, const QString& hint, QWidget* parent) : QLabel(text, parent)
 {
-    QFont linkFont(QStringLiteral("宋体"));
-    linkFont.setPixelSize(12);
+    QFont linkFont = windowFont(); // "宋体", 12 pixels
     linkFont.setUnderline(false);
     setFont(linkFont);
     setToolTip(hint);

@@ -13,6 +13,8 @@
 #include "dialogs/DialogFrame.h"
 #include "platform/FileSystem.h"
 
+tessarin::gui::TForm2* Form2 = nullptr;
+
 namespace tessarin::gui {
 
 namespace {

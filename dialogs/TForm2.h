@@ -77,3 +77,6 @@ private:
 };
 
 } // namespace tessarin::gui
+
+// The folder browse dialog of the program, created once at start-up.
+extern tessarin::gui::TForm2* Form2;

@@ -8,11 +8,14 @@
 #include <array>
 #include <string>
 
+#include "app/Icons.h"
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "dialogs/DialogFrame.h"
 #include "dialogs/LinkLabel.h"
-#include "dialogs/ProgramIcon.h"
 #include "platform/Shell.h"
+
+tessarin::gui::TForm4* Form4 = nullptr;
 
 namespace tessarin::gui {
 
@@ -83,11 +86,11 @@ TForm4::TForm4(platform::Shell& shell, QWidget* parent) : QDialog(parent), shell
     makeFixedDialog(*this, 313, 297);
 
     Image1 = new QLabel(this);
-    Image1->setPixmap(programIcon().pixmap(32, 32));
+    Image1->setPixmap(applicationIcon().pixmap(32, 32));
     Image1->setGeometry(24, 20, 32, 32);
 
     Label1 = plainLabel(QStringLiteral("Tessarin V1.2"), 84, 20, this);
-    QFont titleFont(QStringLiteral("宋体"));
+    QFont titleFont = windowFont();
     titleFont.setPixelSize(14);
     titleFont.setBold(true);
     Label1->setFont(titleFont);

@@ -62,3 +62,6 @@ private:
 };
 
 } // namespace tessarin::gui
+
+// The About box of the program, created once at start-up.
+extern tessarin::gui::TForm4* Form4;
