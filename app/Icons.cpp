@@ -14,8 +14,6 @@ const QColor kGreenDark(0x1b, 0x6b, 0x25);
 const QColor kBlue(0x2f, 0x6f, 0xc7);
 const QColor kGrey(0x5a, 0x5a, 0x5a);
 const QColor kPaper(0xfc, 0xfc, 0xfc);
-const QColor kFolder(0xe8, 0xb8, 0x3a);
-const QColor kFolderDark(0xa8, 0x7c, 0x14);
 
 // Draws one image on a 16 x 16 logical grid at the given pixel size.
 QPixmap drawn(int size, const std::function<void(QPainter&)>& paint)
@@ -105,21 +103,6 @@ void curvedArrow(QPainter& p, bool upper)
     p.drawPolygon(head);
 }
 
-void folder(QPainter& p, const QRectF& r)
-{
-    p.setPen(QPen(kFolderDark, 0.8));
-    p.setBrush(kFolder);
-    QPainterPath path;
-    path.moveTo(r.left(), r.top() + 1.5);
-    path.lineTo(r.left() + r.width() * 0.4, r.top() + 1.5);
-    path.lineTo(r.left() + r.width() * 0.5, r.top() + 2.5);
-    path.lineTo(r.right(), r.top() + 2.5);
-    path.lineTo(r.right(), r.bottom());
-    path.lineTo(r.left(), r.bottom());
-    path.closeSubpath();
-    p.drawPath(path);
-}
-
 } // namespace
 
 QIcon compareIcon()
@@ -202,16 +185,12 @@ QIcon executeIcon()
 
 QIcon applicationIcon()
 {
-    return icon([](QPainter& p) {
-        folder(p, QRectF(0.5, 1, 7, 6));
-        folder(p, QRectF(8.5, 9, 7, 6));
-        arrow(p, true, 11.5, 0.5, 7.5, kGreen);
-        p.save();
-        p.translate(16, 0);
-        p.scale(-1, 1); // the same arrow mirrored: from folder two back to one
-        arrow(p, true, 4.5, 0.5, 7.5, kBlue);
-        p.restore();
-    });
+    // Drawn larger than the command images, in the sizes a desktop asks for;
+    // the same pictures are installed for the desktop's menu.
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 72, 128, 256})
+        icon.addFile(QStringLiteral(":/tessarin/tessarin-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace tessarin::gui

@@ -15,6 +15,6 @@ QIcon selectAllIcon();   // a checked box
 QIcon selectNoneIcon();  // an empty box
 QIcon invertIcon();      // a checked box over an empty one
 QIcon executeIcon();     // a green "run" triangle
-QIcon applicationIcon(); // two folders with arrows between them, 16 and 32 pixels
+QIcon applicationIcon(); // two folders with arrows between them, 16 to 256 pixels (resources/)
 
 } // namespace tessarin::gui

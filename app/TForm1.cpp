@@ -25,6 +25,7 @@
 #include "app/ResizeRule.h"
 #include "app/WindowFont.h"
 #include "app/WindowPrompt.h"
+#include "dialogs/DesktopShell.h"
 
 tessarin::gui::TForm1* Form1 = nullptr;
 
@@ -120,7 +121,8 @@ QToolBar* flatBar(QWidget* parent)
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), session_(fileSystem_), progress_(std::make_unique<QtProgress>(*this)),
       prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
-      executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_))
+      executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_)),
+      desktopShell_(std::make_unique<DesktopShell>()), shell_(desktopShell_.get())
 {
     setWindowTitle(QStringLiteral("Tessarin 1.2"));
     setWindowIcon(applicationIcon());

@@ -5,6 +5,7 @@
 
 #include "core/Prompt.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/Shell.h"
 #include "sync/Executor.h"
 #include "sync/SyncOptions.h"
 #include "sync/SyncSession.h"
@@ -27,6 +28,7 @@ class FileListModel;
 class OperationListModel;
 class QtProgress;
 class WindowPrompt;
+class DesktopShell;
 struct MainWindowLayout;
 
 // The main window: two path fields, the file lists of both sides, the two
@@ -112,6 +114,11 @@ public:
     // box). Tests put a scripted prompt in place of the real boxes.
     Prompt& prompt();
     void setPrompt(Prompt* replacement); // nullptr: the window's own message boxes
+
+    // The desktop's "open" service, for the help file. Tests put a recording
+    // shell in place of the desktop's.
+    platform::Shell& shell();
+    void setShell(platform::Shell* replacement); // nullptr: the desktop's own
 
     // True while a compare or a synchronisation runs.
     bool commandRunning() const { return running_; }
@@ -203,6 +210,8 @@ private:
     std::unique_ptr<QtProgress> progress_;
     std::unique_ptr<WindowPrompt> prompt_;
     std::unique_ptr<sync::SyncExecutor> executor_;
+    std::unique_ptr<DesktopShell> desktopShell_;
+    platform::Shell* shell_;
     bool running_ = false;
     bool closePending_ = false;
     bool compareUnderWay_ = false;

@@ -15,6 +15,10 @@
 #include "app/WindowPrompt.h"
 #include "dupfind/TForm5.h"
 #include "dialogs/TForm3.h"
+#include "dialogs/DesktopShell.h"
+#include "dialogs/Help.h"
+#include "dialogs/TForm2.h"
+#include "dialogs/TForm4.h"
 
 namespace tessarin::gui {
 
@@ -26,6 +30,16 @@ Prompt& TForm1::prompt()
 void TForm1::setPrompt(Prompt* replacement)
 {
     prompt_->use(replacement);
+}
+
+platform::Shell& TForm1::shell()
+{
+    return *shell_;
+}
+
+void TForm1::setShell(platform::Shell* replacement)
+{
+    shell_ = replacement ? replacement : desktopShell_.get();
 }
 
 sync::SyncOptions TForm1::currentOptions() const
@@ -255,16 +269,18 @@ void TForm1::BitBtn10Click()
 // --- Other windows ----------------------------------------------------------
 // The browse dialog (Form2), the options dialog (Form3), the About box
 // (Form4), the duplicate finder (Form5) and the help file: each handler shows
-// its window once that window exists.
+// its window once that window exists (tests make only the windows they use).
 
 void TForm1::Button1Click()
 {
-    // Browse for directory one: Form2.
+    if (Form2)
+        Form2->browse(1);
 }
 
 void TForm1::Button2Click()
 {
-    // Browse for directory two: Form2.
+    if (Form2)
+        Form2->browse(2);
 }
 
 void TForm1::ToolButton8Click()
@@ -293,12 +309,13 @@ void TForm1::F1Click()
 
 void TForm1::H2Click()
 {
-    // Help: opens the help file.
+    openHelp(shell());
 }
 
 void TForm1::A1Click()
 {
-    // About: Form4, shown modally.
+    if (Form4)
+        Form4->showAbout();
 }
 
 void TForm1::X1Click()

@@ -4,9 +4,12 @@
 #include "app/Icons.h"
 #include "app/TForm1.h"
 #include "app/WindowFont.h"
+#include "dialogs/TForm2.h"
+#include "dialogs/TForm3.h"
+#include "dialogs/TForm4.h"
 #include "dupfind/TForm5.h"
 #include "platform/PosixDrives.h"
-#include "dialogs/TForm3.h"
+#include "platform/PosixFileSystem.h"
 
 int main(int argc, char** argv)
 {
@@ -18,22 +21,28 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setFont(windowFont());
 
+    // Read by the browse dialog; it outlives every window.
+    tessarin::platform::PosixFileSystem folders;
+
     // Created first, so it is the main window. Every window lives until the
-    // program ends and is shown again rather than made anew.
+    // program ends and is shown again rather than made anew; the dialogs are
+    // children of the main window and go with it.
     Form1 = new TForm1;
-    // Form2, the folder browse dialog, is created here.
+    Form2 = new TForm2(folders, Form1);
+    Form2->setTargets(Form1->edDir1, Form1->edDir2);
     // Form3 exists before Form1 is first shown: Form1's FormShow writes the
     // loaded options into its check boxes.
     Form3 = new TForm3(Form1);
-    // Form4, the About box, is created here.
-    // Form5, the same-file finder, owned by the main window.
+    Form4 = new TForm4(Form1->shell(), Form1);
     Form5 = new TForm5(drives, Form1);
 
     Form1->show();
     const int result = QApplication::exec();
     delete Form1; // and with it the dialogs it owns
     Form1 = nullptr;
-    Form5 = nullptr;
+    Form2 = nullptr;
     Form3 = nullptr;
+    Form4 = nullptr;
+    Form5 = nullptr;
     return result;
 }

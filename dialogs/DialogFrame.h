@@ -1,0 +1,15 @@
+#pragma once
+
+class QDialog;
+
+namespace tessarin::gui {
+
+// Gives a dialog the program's fixed frame: a client area of width x height
+// that cannot be resized, no minimise or maximise box, and the window font
+// ("宋体" at 12 pixels, or its installed substitute).
+void makeFixedDialog(QDialog& dialog, int width, int height);
+
+// Places a window at the centre of its screen, whatever its parent.
+void centreOnScreen(QDialog& dialog);
+
+} // namespace tessarin::gui

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+namespace tessarin::platform {
+class Shell;
+}
+
+namespace tessarin::gui {
+
+// The help file's name; it stands beside the executable.
+inline constexpr const char* kHelpFileName = "软件帮助.html";
+
+// The help file's full path: the executable's path with its file name
+// replaced, so the help opens from any working directory.
+std::string helpFilePath();
+
+// The help command: asks the shell to open the help file. A missing file or
+// a desktop without a viewer is not reported.
+void openHelp(platform::Shell& shell);
+
+} // namespace tessarin::gui

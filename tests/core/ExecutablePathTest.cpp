@@ -1,0 +1,28 @@
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <unistd.h>
+
+#include "platform/ExecutablePath.h"
+
+using tessarin::platform::besideExecutable;
+using tessarin::platform::executablePath;
+
+TEST(ExecutablePath, ReplacesTheFileNameOnly)
+{
+    EXPECT_EQ(besideExecutable("/opt/tessarin/bin/tessarin", "软件帮助.html"), "/opt/tessarin/bin/软件帮助.html");
+    EXPECT_EQ(besideExecutable("/tessarin", "settings.ini"), "/settings.ini");
+    EXPECT_EQ(besideExecutable("/a.b/c", "x"), "/a.b/x");
+}
+
+TEST(ExecutablePath, IsTheRunningProgramWhateverTheWorkingDirectory)
+{
+    const std::string before = executablePath();
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before.front(), '/');
+    EXPECT_NE(before.find("core_tests"), std::string::npos);
+    char* previous = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir("/"), 0);
+    EXPECT_EQ(executablePath(), before);
+    ASSERT_EQ(::chdir(previous), 0);
+    std::free(previous);
+}
