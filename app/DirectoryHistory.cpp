@@ -38,6 +38,22 @@ std::string currentPath(const QComboBox& field)
     return pathBytes(field.currentText());
 }
 
+void enterIntoHistory(QComboBox& field, const std::string& path)
+{
+    int entry = -1;
+    for (int i = 0; i < field.count() && entry < 0; ++i) {
+        if (entryPath(field, i) == path) // byte for byte: another letter case is another entry
+            entry = i;
+    }
+    if (entry < 0) {
+        field.insertItem(0, displayText(path));
+        field.setItemData(0, QByteArray(path.data(), static_cast<qsizetype>(path.size())), kPathBytesRole);
+        entry = 0;
+    }
+    field.setCurrentIndex(entry);
+    field.setEditText(field.itemText(entry));
+}
+
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
 {
     // Adding to an empty list would select its first item; no entry is preselected.

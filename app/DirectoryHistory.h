@@ -19,4 +19,8 @@ void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
 // field shows that entry, otherwise the bytes of the text typed.
 std::string currentPath(const QComboBox& field);
 
+// Puts a path into the field: its entry is selected when one holds exactly
+// these bytes, otherwise a new entry with them goes to the top of the list.
+void enterIntoHistory(QComboBox& field, const std::string& path);
+
 } // namespace tessarin::gui

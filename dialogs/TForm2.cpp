@@ -1,5 +1,7 @@
 #include "dialogs/TForm2.h"
 
+#include "app/DirectoryHistory.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFileIconProvider>
@@ -58,21 +60,6 @@ void collectExpanded(const QTreeWidgetItem& item, std::set<std::string>& expande
 }
 
 } // namespace
-
-void enterIntoHistory(QComboBox& field, const QString& path)
-{
-    int entry = -1;
-    for (int i = 0; i < field.count() && entry < 0; ++i) {
-        if (field.itemText(i) == path) // exact: another letter case is another entry
-            entry = i;
-    }
-    if (entry < 0) {
-        field.insertItem(0, path);
-        entry = 0;
-    }
-    field.setCurrentIndex(entry);
-    field.setEditText(path);
-}
 
 TForm2::TForm2(platform::FileSystem& fileSystem, QWidget* parent)
     : QDialog(parent), fileSystem_(fileSystem),
@@ -249,8 +236,13 @@ void TForm2::ShellTreeView1Change()
 void TForm2::Button1Click()
 {
     QComboBox* field = BrowseTarget == 1 ? edDir1_ : BrowseTarget == 2 ? edDir2_ : nullptr;
-    if (field)
-        enterIntoHistory(*field, Edit1->text());
+    if (field) {
+        // The selected folder's own bytes while the field shows its path, so
+        // a name that is not UTF-8 reaches the path field intact.
+        const QTreeWidgetItem* current = ShellTreeView1->currentItem();
+        const bool showsSelection = current && displayText(folderPath(*current)) == Edit1->text();
+        enterIntoHistory(*field, showsSelection ? folderPath(*current) : pathBytes(Edit1->text()));
+    }
     accept();
 }
 

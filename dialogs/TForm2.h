@@ -17,11 +17,6 @@ class FileSystem;
 
 namespace tessarin::gui {
 
-// Puts a picked path into a directory field: the path becomes the field's
-// text, and it goes to the top of the field's history unless an entry equals
-// it exactly (letter case counts); an equal entry stays where it is.
-void enterIntoHistory(QComboBox& field, const QString& path);
-
 // The folder browse dialog, "浏览目录": a tree of the file system's folders
 // from "/" and a path field. OK puts the path into directory one's or
 // directory two's field. The dialog lives for the whole run, so the tree's

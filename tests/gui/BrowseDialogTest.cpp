@@ -9,6 +9,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "app/DirectoryHistory.h"
 #include "dialogs/TForm2.h"
 #include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
@@ -102,6 +103,26 @@ TEST_F(BrowseDialog, ShowsFoldersOnlyAndPutsTheSelectedFullPathIntoTheField)
         form.Button1->click();
     });
     EXPECT_EQ(edDir1.currentText(), QString::fromStdString(dir / "beta"));
+}
+
+TEST_F(BrowseDialog, AFolderWhoseNameIsNotUtf8ReachesTheFieldAsItsBytes)
+{
+    const std::string odd = dir / "caf\xe9";
+    testsupport::makeDir(odd);
+    browseAndDo(form, 1, [&] {
+        QTreeWidgetItem* item = openTo(form, odd);
+        ASSERT_NE(item, nullptr);
+        form.ShellTreeView1->setCurrentItem(item);
+        form.Button1->click();
+    });
+    EXPECT_EQ(tessarin::gui::currentPath(edDir1), odd);
+    EXPECT_EQ(tessarin::gui::historyOf(edDir1), (std::vector<std::string>{odd}));
+    // Picked again: the entry with those bytes is found, not added twice.
+    browseAndDo(form, 1, [&] {
+        form.ShellTreeView1->setCurrentItem(openTo(form, odd));
+        form.Button1->click();
+    });
+    EXPECT_EQ(edDir1.count(), 1);
 }
 
 TEST_F(BrowseDialog, AcceptFillsTheTargetFieldAndPutsANewPathAtTheTop)
