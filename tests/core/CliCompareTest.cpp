@@ -1,30 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
 
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 using testsupport::TempDir;
+using testsupport::runCli;
 using testsupport::writeFile;
-
-namespace {
-
-// Runs the command-line program; returns its exit code and standard output.
-int runCli(const std::string& args, std::string& out)
-{
-    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    out.clear();
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-} // namespace
 
 TEST(CliCompare, PrintsBothListsAsArrowWordName)
 {

@@ -1,34 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
 
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
 using testsupport::TempDir;
+using testsupport::runCli;
+using testsupport::quoted;
 using testsupport::writeFile;
-
-namespace {
-
-int runCli(const std::string& args, std::string& out)
-{
-    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    out.clear();
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::string quoted(const std::string& path)
-{
-    return "'" + path + "'";
-}
-
-} // namespace
 
 TEST(CliSync, RunsTheCommandAndPrintsTheCompletionText)
 {
