@@ -82,10 +82,12 @@ public:
     // directories are not gathered. fileMask is a wildcard mask ("*", "?",
     // without regard to letter case; "*.*" matches every name).
     // Returns false, with nothing gathered, when the directory cannot be read.
+    // Called from two threads at once (the compare lists both sides together).
     virtual bool readDirectory(const std::string& directory, bool wantDirectories,
                                std::string_view fileMask, DirectoryContents& out) = 0;
 
     // The path exists and is a directory (a link to one counts); its identity.
+    // Called from two threads at once, as readDirectory is.
     virtual std::optional<FileId> directoryId(const std::string& path) = 0;
     bool isDirectory(const std::string& path) { return directoryId(path).has_value(); }
 

@@ -1,7 +1,9 @@
 #include "sync/SyncSession.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <future>
 
 #include "sync/Texts.h"
 
@@ -60,58 +62,76 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, Progress& prog
     table(1).Directories.clear();
     table(2).Directories.clear();
     progress.setStatus("正在列出文件列表...");
-    zoneOffset_ = fs_.zoneOffsetNow();
+    const std::int64_t zoneOffset = fs_.zoneOffsetNow();
     Throttle throttle(progressIntervalMs_);
-    walkThrottle_ = &throttle;
-    for (int side = 1; side <= 2; ++side) {
-        const std::string start = rootText(side) + "/";
-        // A root that is not an existing directory lists as empty, without a message.
-        if (const auto rootId = fs_.directoryId(start)) {
-            walkPath_.assign(1, *rootId);
-            ListDirectoryTree(side, start, options, progress);
-            walkPath_.clear();
-        }
-        table(side).buildNameIndex();
-        progress.sideListed(side, FileCountText(table(side).fileCount()));
-        progress.processEvents();
+
+    // Directory two is listed on a second thread while this one lists
+    // directory one: the two trees are often on different disks, and the
+    // walk spends most of its time waiting for the kernel. Only this thread
+    // touches the progress; the other writes nothing but table two.
+    TreeWalk walkTwo{2, options, zoneOffset, nullptr, nullptr, {}};
+    auto listedTwo = std::async(std::launch::async, [this, &walkTwo] { ListSide(walkTwo); });
+    TreeWalk walkOne{1, options, zoneOffset, &throttle, &progress, {}};
+    try {
+        ListSide(walkOne);
+    } catch (...) {
+        listedTwo.wait();
+        throw;
     }
-    walkThrottle_ = nullptr;
+    progress.sideListed(1, FileCountText(table(1).fileCount()));
+    progress.processEvents();
+    while (listedTwo.wait_for(std::chrono::milliseconds(std::max<std::int64_t>(progressIntervalMs_, 1))) !=
+           std::future_status::ready)
+        progress.processEvents();
+    listedTwo.get(); // passes on an error of the second walk
+    progress.sideListed(2, FileCountText(table(2).fileCount()));
+    progress.processEvents();
 }
 
-void SyncSession::ListDirectoryTree(SyncSide side, const std::string& directory, const SyncOptions& options,
-                                    Progress& progress)
+void SyncSession::ListSide(TreeWalk& walk)
+{
+    const std::string start = rootText(walk.side) + "/";
+    // A root that is not an existing directory lists as empty, without a message.
+    if (const auto rootId = fs_.directoryId(start)) {
+        walk.path.assign(1, *rootId);
+        ListDirectoryTree(walk, start);
+    }
+    table(walk.side).buildNameIndex();
+}
+
+void SyncSession::ListDirectoryTree(TreeWalk& walk, const std::string& directory)
 {
     platform::DirectoryContents contents;
     // A directory that cannot be read contributes nothing; the walk goes on.
-    if (!fs_.readDirectory(directory, options.syncSubFolder, "*.*", contents))
+    if (!fs_.readDirectory(directory, walk.options.syncSubFolder, "*.*", contents))
         return;
-    if (walkThrottle_ && walkThrottle_->due())
-        progress.processEvents();
+    if (walk.throttle && walk.throttle->due())
+        walk.progress->processEvents();
 
-    FileTable& files = table(side);
-    const std::size_t rootLength = rootText(side).size();
+    FileTable& files = table(walk.side);
+    const std::size_t rootLength = rootText(walk.side).size();
 
     // Subdirectory pass: each subdirectory's tree complete before the next.
     for (const platform::DirEntry& sub : contents.directories) {
         // A link leading back to a directory on the current path would walk
         // the same files again and again: it is not entered.
-        if (std::find(walkPath_.begin(), walkPath_.end(), sub.id) != walkPath_.end())
+        if (std::find(walk.path.begin(), walk.path.end(), sub.id) != walk.path.end())
             continue;
         std::string path = directory + sub.name;
         files.Directories.push_back(path.substr(rootLength));
         path += '/';
-        walkPath_.push_back(sub.id);
-        ListDirectoryTree(side, path, options, progress);
-        walkPath_.pop_back();
+        walk.path.push_back(sub.id);
+        ListDirectoryTree(walk, path);
+        walk.path.pop_back();
     }
 
     // File pass: the directory's own files, after those of its subdirectories.
-    std::string name = RelativeFileName(side, directory);
+    std::string name = RelativeFileName(walk.side, directory);
     const std::size_t prefixLength = name.size();
     for (const platform::DirEntry& file : contents.files) {
         name.resize(prefixLength);
         name += file.name;
-        files.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, zoneOffset_));
+        files.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, walk.zoneOffset));
     }
 }
 

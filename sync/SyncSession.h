@@ -62,9 +62,21 @@ public:
     std::int64_t progressInterval() const { return progressIntervalMs_; }
 
 private:
+    // One side's walk. The two sides are listed at once, each on its own
+    // thread, so every walk carries its own state.
+    struct TreeWalk {
+        SyncSide side;
+        const SyncOptions& options;
+        std::int64_t zoneOffset;
+        // Keeps the window alive from the thread that may process events; empty on the other.
+        Throttle* throttle;
+        Progress* progress;
+        std::vector<platform::FileId> path; // directories from the root to the current one
+    };
+
     void ListBothDirectories(const SyncOptions& options, Progress& progress);
-    void ListDirectoryTree(SyncSide side, const std::string& directory, const SyncOptions& options,
-                           Progress& progress);
+    void ListSide(TreeWalk& walk);
+    void ListDirectoryTree(TreeWalk& walk, const std::string& directory);
     void BuildOperationLists(Progress& progress);
 
     platform::FileSystem& fs_;
@@ -73,11 +85,6 @@ private:
     std::string roots_[2];
     bool busy_ = false;
     std::int64_t progressIntervalMs_ = 50;
-
-    // State of one walk.
-    std::int64_t zoneOffset_ = 0;
-    std::vector<platform::FileId> walkPath_;
-    Throttle* walkThrottle_ = nullptr;
 };
 
 } // namespace tessarin::sync

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <set>
+#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
 
@@ -38,6 +40,40 @@ public:
             return false;
         }
         return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+    }
+};
+
+// Reads the directories under one root slowly, as a busy or remote disk would.
+class SlowSideFileSystem : public platform::PosixFileSystem {
+public:
+    std::string slowRoot;
+    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
+                       platform::DirectoryContents& out) override
+    {
+        if (directory.rfind(slowRoot, 0) == 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+    }
+};
+
+// Records from which threads the core reached the window.
+class ThreadRecordingProgress : public testsupport::RecordingProgress {
+public:
+    std::set<std::thread::id> threads;
+    void setStatus(std::string_view text) override
+    {
+        threads.insert(std::this_thread::get_id());
+        RecordingProgress::setStatus(text);
+    }
+    void processEvents() override
+    {
+        threads.insert(std::this_thread::get_id());
+        RecordingProgress::processEvents();
+    }
+    void sideListed(int side, std::string_view countText) override
+    {
+        threads.insert(std::this_thread::get_id());
+        RecordingProgress::sideListed(side, countText);
     }
 };
 
@@ -149,6 +185,29 @@ TEST_F(Listing, UnreadableDirectoryContributesNothing)
     ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
     EXPECT_EQ(names(s.table(1)), (Strings{"open/b.txt", "c.txt"}));
     EXPECT_EQ(s.table(1).Directories, (Strings{"/locked", "/open"}));
+}
+
+TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
+{
+    SlowSideFileSystem slow;
+    slow.slowRoot = tmp / "two";
+    SyncSession s(slow);
+    s.setProgressInterval(10);
+    for (const char* dir : {"a", "b", "c", "d"}) {
+        writeFile(tmp / ("one/" + std::string(dir) + "/f.txt"), "1", 1600000000);
+        writeFile(tmp / ("two/" + std::string(dir) + "/f.txt"), "22", 1700000000);
+    }
+    ThreadRecordingProgress watching;
+    std::string one = tmp / "one", two = tmp / "two";
+    ASSERT_TRUE(s.CompareDirectories(one, two, options, watching));
+
+    EXPECT_EQ(watching.threads, (std::set<std::thread::id>{std::this_thread::get_id()}));
+    // Five slow reads of 60 ms: events were processed while side two was still listing.
+    EXPECT_GE(watching.eventPasses, 10);
+    EXPECT_EQ(watching.counts, (Strings{"1:共4个文件", "2:共4个文件"}));
+    EXPECT_EQ(names(s.table(2)), (Strings{"a/f.txt", "b/f.txt", "c/f.txt", "d/f.txt"}));
+    EXPECT_EQ(s.table(2).Directories, (Strings{"/a", "/b", "/c", "/d"}));
+    EXPECT_EQ(s.list(2).size(), 4u); // four "更新" rows: side two's files are newer
 }
 
 TEST_F(Listing, NamesThatAreNotUtf8StayBytes)
