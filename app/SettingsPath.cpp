@@ -1,6 +1,9 @@
 #include "app/SettingsPath.h"
 
-#include <climits>
+#include "platform/ExecutablePath.h"
+
+#include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tessarin::app {
@@ -15,28 +18,38 @@ std::string& chosenPath()
 
 } // namespace
 
-std::string siblingPath(std::string_view path, std::string_view fileName)
+std::string settingsFileFor(const std::string& executable, bool besideWritable, const char* configHome,
+                            const char* home)
 {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string_view::npos)
-        return std::string(fileName);
-    return std::string(path.substr(0, slash + 1)) + std::string(fileName);
-}
-
-std::string executablePath()
-{
-    char buffer[PATH_MAX];
-    const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buffer)
-        return {};
-    return std::string(buffer, static_cast<std::size_t>(n));
+    if (besideWritable)
+        return platform::besideExecutable(executable, "settings.ini");
+    // The base directory specification: a relative XDG_CONFIG_HOME is ignored.
+    std::string base;
+    if (configHome && configHome[0] == '/')
+        base = configHome;
+    else if (home && home[0] == '/')
+        base = std::string(home) + "/.config";
+    else
+        return platform::besideExecutable(executable, "settings.ini"); // no home: nowhere better to go
+    return base + "/tessarin/settings.ini";
 }
 
 std::string settingsFilePath()
 {
     if (!chosenPath().empty())
         return chosenPath();
-    return siblingPath(executablePath(), "settings.ini");
+    const std::string executable = platform::executablePath();
+    const std::string folder = platform::besideExecutable(executable, "");
+    const bool besideWritable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+    const std::string path =
+        settingsFileFor(executable, besideWritable, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (!besideWritable) {
+        // Creates the folders of a per-user file; one that exists already is fine,
+        // and a failure shows later as the save's own error.
+        for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+            ::mkdir(path.substr(0, slash).c_str(), 0700);
+    }
+    return path;
 }
 
 void useSettingsFilePath(std::string path)

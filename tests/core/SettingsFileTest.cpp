@@ -245,9 +245,6 @@ TEST_F(Settings, ALinkedSettingsFileStaysALink)
 
 TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)
 {
-    EXPECT_EQ(app::siblingPath("/opt/tessarin/bin/tessarin", "settings.ini"), "/opt/tessarin/bin/settings.ini");
-    EXPECT_EQ(app::siblingPath("/tessarin", "settings.ini"), "/settings.ini");
-
     TempDir elsewhere;
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
@@ -262,4 +259,17 @@ TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)
     EXPECT_EQ(app::settingsFilePath(), elsewhere / "chosen.ini");
     app::useSettingsFilePath("");
     EXPECT_EQ(app::settingsFilePath(), found);
+}
+
+TEST(SettingsPath, AProgramInAFolderThatRefusesNewFilesKeepsSettingsPerUser)
+{
+    const std::string exe = "/usr/local/lib/tessarin/tessarin";
+    EXPECT_EQ(app::settingsFileFor(exe, true, "/home/u/.cfg", "/home/u"), "/usr/local/lib/tessarin/settings.ini");
+    EXPECT_EQ(app::settingsFileFor(exe, false, "/home/u/.cfg", "/home/u"), "/home/u/.cfg/tessarin/settings.ini");
+    EXPECT_EQ(app::settingsFileFor(exe, false, nullptr, "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    // A relative or empty XDG_CONFIG_HOME does not count.
+    EXPECT_EQ(app::settingsFileFor(exe, false, "cfg", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(app::settingsFileFor(exe, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    // With no home at all the file stays beside the program; saving it reports the error.
+    EXPECT_EQ(app::settingsFileFor(exe, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
 }
