@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/DirectoryStream.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::platform {
@@ -87,18 +88,11 @@ EntryKind PosixFileSystem::entryKind(const std::string& path)
 bool PosixFileSystem::readEntries(const std::string& directory, std::vector<TreeEntry>& out)
 {
     out.clear();
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    DirectoryStream dir(directory);
+    if (!dir.isOpen())
         return false;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    while (const dirent* e = ::readdir(dir)) {
+    while (const dirent* e = dir.next()) {
         const char* name = e->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
         TreeEntry entry{name, EntryKind::Other};
         switch (e->d_type) {
         case DT_DIR:
@@ -109,7 +103,7 @@ bool PosixFileSystem::readEntries(const std::string& directory, std::vector<Tree
             break;
         case DT_UNKNOWN: {
             struct stat st;
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0)
+            if (::fstatat(dir.fd(), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
                 entry.kind = kindOfMode(st.st_mode);
             break;
         }
@@ -118,7 +112,10 @@ bool PosixFileSystem::readEntries(const std::string& directory, std::vector<Tree
         }
         out.push_back(std::move(entry));
     }
-    ::closedir(dir);
+    if (dir.failed()) {
+        out.clear();
+        return false;
+    }
     std::sort(out.begin(), out.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
     return true;
 }

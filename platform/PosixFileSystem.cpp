@@ -1,6 +1,9 @@
 #include "platform/PosixFileSystem.h"
 
+#include "platform/DirectoryStream.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -56,20 +59,14 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
 {
     out.directories.clear();
     out.files.clear();
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    DirectoryStream dir(directory);
+    if (!dir.isOpen())
         return false;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
     const bool everyFile = isAllMask(fileMask);
     struct stat st;
-    while (const dirent* e = ::readdir(dir)) {
+    bool unseen = false;
+    while (const dirent* e = dir.next()) {
         const char* name = e->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
         const bool hidden = name[0] == '.';
         switch (e->d_type) {
         case DT_DIR:
@@ -87,8 +84,14 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
             continue; // FIFOs, sockets, devices: never listed, never opened
         }
         // Follows links: a link stands for what it points to; a broken one fails here.
-        if (::fstatat(fd, name, &st, 0) != 0)
+        if (::fstatat(dir.fd(), name, &st, 0) != 0) {
+            // A file or directory of its own that cannot be looked at (a
+            // directory readable but not searchable) leaves the listing
+            // incomplete; one that has just gone is simply not listed.
+            if (e->d_type != DT_LNK && errno != ENOENT)
+                unseen = true;
             continue;
+        }
         if (S_ISDIR(st.st_mode)) {
             if (wantDirectories && !hidden)
                 out.directories.push_back(makeEntry(name, st));
@@ -97,7 +100,12 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
                 out.files.push_back(makeEntry(name, st));
         }
     }
-    ::closedir(dir);
+    // A listing cut short would pass for the whole directory.
+    if (dir.failed() || unseen) {
+        out.directories.clear();
+        out.files.clear();
+        return false;
+    }
     sortByName(out.directories);
     sortByName(out.files);
     return true;

@@ -1,0 +1,55 @@
+#pragma once
+// One directory read entry by entry, for the POSIX services that list.
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+
+namespace tessarin::platform {
+
+class DirectoryStream {
+public:
+    explicit DirectoryStream(const std::string& path)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0 && !(dir_ = ::fdopendir(fd)))
+            ::close(fd);
+    }
+    ~DirectoryStream()
+    {
+        if (dir_)
+            ::closedir(dir_);
+    }
+    DirectoryStream(const DirectoryStream&) = delete;
+    DirectoryStream& operator=(const DirectoryStream&) = delete;
+
+    bool isOpen() const { return dir_ != nullptr; }
+    // For the *at calls on the directory's entries.
+    int fd() const { return ::dirfd(dir_); }
+
+    // The next entry other than "." and ".."; null at the end or on a read
+    // error, which failed() then tells apart.
+    const dirent* next()
+    {
+        for (;;) {
+            errno = 0;
+            const dirent* e = ::readdir(dir_);
+            if (!e) {
+                failed_ = errno != 0;
+                return nullptr;
+            }
+            const char* name = e->d_name;
+            if (!(name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))))
+                return e;
+        }
+    }
+    // The directory could not be read to its end: what was read is partial.
+    bool failed() const { return failed_; }
+
+private:
+    DIR* dir_ = nullptr;
+    bool failed_ = false;
+};
+
+} // namespace tessarin::platform
