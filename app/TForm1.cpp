@@ -118,8 +118,10 @@ QToolBar* flatBar(QWidget* parent)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), session_(fileSystem_), progress_(std::make_unique<QtProgress>(*this)),
+TForm1::TForm1(QWidget* parent) : TForm1(posixFileSystem_, parent) {}
+
+TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
+    : QWidget(parent), session_(fileSystem), progress_(std::make_unique<QtProgress>(*this)),
       prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
       executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_)),
       desktopShell_(std::make_unique<DesktopShell>()), shell_(desktopShell_.get())

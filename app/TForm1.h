@@ -40,6 +40,8 @@ class TForm1 : public QWidget {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
+    // A window over another file system (tests use one that refuses to read).
+    explicit TForm1(platform::FileSystem& fileSystem, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // The controls, by their names.
@@ -202,7 +204,7 @@ private:
     void setStatusText(const QString& text);
     void setFraction(std::uint64_t done, std::uint64_t total);
 
-    platform::PosixFileSystem fileSystem_;
+    platform::PosixFileSystem posixFileSystem_; // the file system, unless the creator gave another
     sync::SyncSession session_;
     FileListModel* fileModels_[2];
     OperationListModel* operationModels_[2];

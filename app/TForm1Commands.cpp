@@ -13,6 +13,7 @@
 #include "app/SettingsPath.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
+#include "sync/CompletionText.h"
 #include "dupfind/TForm5.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/DesktopShell.h"
@@ -154,7 +155,12 @@ void TForm1::compare()
     if (text2.endsWith(QLatin1Char('/')))
         edDir2->setCurrentText(text2.chopped(1));
     hideAllRows();
-    session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_);
+    if (!session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_))
+        return;
+    // What could not be read is left out: the user must know before synchronising.
+    const std::string leftOut = sync::UnreadableText(session_);
+    if (!leftOut.empty())
+        prompt().tell(leftOut, "提示", MessageIcon::Warning);
 }
 
 void TForm1::ToolButton1Click()

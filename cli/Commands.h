@@ -20,6 +20,10 @@ int runFindCopies(const Arguments& args);
 // Prints the rows of C_L1, then those of C_L2: arrow TAB word TAB name.
 void printOperationLists(const sync::SyncSession& session);
 
+// Names on standard error each directory the last compare could not read
+// (what lies inside is left out); returns whether there was any.
+bool reportUnreadable(const sync::SyncSession& session);
+
 // Prints the usage line to standard error; returns the usage exit code 2.
 int usageError(const char* usage);
 

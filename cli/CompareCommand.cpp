@@ -28,6 +28,19 @@ void printOperationLists(const sync::SyncSession& session)
     }
 }
 
+bool reportUnreadable(const sync::SyncSession& session)
+{
+    bool any = false;
+    for (int side = 1; side <= 2; ++side) {
+        for (const std::string& directory : session.unreadable(side)) {
+            const std::string path = session.rootText(side) + directory + "/";
+            std::fprintf(stderr, "tessarin-cli: %s: cannot be read; its contents are left out\n", path.c_str());
+            any = true;
+        }
+    }
+    return any;
+}
+
 int runCompare(const Arguments& args)
 {
     sync::SyncOptions options;
@@ -48,7 +61,7 @@ int runCompare(const Arguments& args)
     SilentProgress progress;
     session.CompareDirectories(dirs[0], dirs[1], options, progress);
     printOperationLists(session);
-    return 0;
+    return reportUnreadable(session) ? 1 : 0;
 }
 
 } // namespace tessarin::cli

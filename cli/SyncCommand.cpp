@@ -74,6 +74,7 @@ int runSync(const Arguments& args)
     SilentProgress progress;
     PrintingPrompt prompt;
     session.CompareDirectories(words[1], words[2], options, progress);
+    const bool leftOut = reportUnreadable(session);
 
     sync::SyncExecutor executor(session, progress, prompt);
     sync::SyncReport report;
@@ -85,7 +86,7 @@ int runSync(const Arguments& args)
         report = executor.SyncBothWays(options);
     std::fflush(stdout);
     printFailures(report.failures);
-    return report.refused || !report.failures.empty() ? 1 : 0;
+    return report.refused || !report.failures.empty() || leftOut ? 1 : 0;
 }
 
 } // namespace tessarin::cli

@@ -1,5 +1,7 @@
 #include "sync/CompletionText.h"
 
+#include <algorithm>
+
 namespace tessarin::sync {
 
 std::string CompletionText(std::string_view successText, bool checkedRows,
@@ -23,6 +25,23 @@ std::string CompletionText(std::string_view successText, bool checkedRows,
     }
     if (failures.size() > listed)
         text += "\n……另有" + std::to_string(failures.size() - listed) + "个失败未列出。";
+    return text;
+}
+
+std::string UnreadableText(const SyncSession& session)
+{
+    std::vector<std::string> paths;
+    for (int side = 1; side <= 2; ++side)
+        for (const std::string& directory : session.unreadable(side))
+            paths.push_back(session.rootText(side) + directory + "/");
+    if (paths.empty())
+        return {};
+    std::string text = "有" + std::to_string(paths.size()) + "个目录无法读取，其中的文件没有比较，也不会被同步：";
+    const std::size_t listed = std::min(paths.size(), kListedFailures);
+    for (std::size_t k = 0; k < listed; ++k)
+        text += "\n" + paths[k];
+    if (paths.size() > listed)
+        text += "\n……另有" + std::to_string(paths.size() - listed) + "个目录未列出。";
     return text;
 }
 

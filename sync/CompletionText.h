@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "sync/Executor.h"
+#include "sync/SyncSession.h"
 
 namespace tessarin::sync {
 
@@ -15,5 +16,10 @@ inline constexpr std::size_t kListedFailures = 20;
 // is never used for a run with failures.
 std::string CompletionText(std::string_view successText, bool checkedRows,
                            const std::vector<RowFailure>& failures);
+
+// The notice after a compare that could not read some directories: what lies
+// inside them was neither compared nor will be synchronised. Empty when every
+// directory was read.
+std::string UnreadableText(const SyncSession& session);
 
 } // namespace tessarin::sync

@@ -61,7 +61,7 @@ void FolderPass::CreateMissingFolders(SyncSide side)
     const auto target = setOf(session_.table(otherSide(side)).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : source)
-        if (!target.count(directory))
+        if (!target.count(directory) && !session_.insideUnreadable(directory))
             MakePathDirs(targetRoot + directory + "/", side);
 }
 
@@ -75,7 +75,8 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
     const auto source = setOf(session_.table(side).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : target) {
-        if (source.count(directory))
+        // Inside a directory that could not be read, "extra" means "not seen".
+        if (source.count(directory) || session_.insideUnreadable(directory))
             continue;
         const std::string path = targetRoot + directory;
         if (fs_.entryKind(path) == platform::EntryKind::Link) {

@@ -45,7 +45,9 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
         table(side).clear();
         list(side).clear();
         list(side).shrink_to_fit();
+        unreadable_[side - 1].clear();
     }
+    unreadableSet_.clear();
     progress.tablesEmptied();
     trimOneSlash(dir1);
     trimOneSlash(dir2);
@@ -53,6 +55,8 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
     roots_[1] = dir2;
 
     ListBothDirectories(options, progress);
+    for (const auto& directories : unreadable_)
+        unreadableSet_.insert(directories.begin(), directories.end());
     BuildOperationLists(progress);
     return true;
 }
@@ -102,9 +106,13 @@ void SyncSession::ListSide(TreeWalk& walk)
 void SyncSession::ListDirectoryTree(TreeWalk& walk, const std::string& directory)
 {
     platform::DirectoryContents contents;
-    // A directory that cannot be read contributes nothing; the walk goes on.
-    if (!fs_.readDirectory(directory, walk.options.syncSubFolder, "*.*", contents))
+    // A directory that cannot be read contributes nothing; the walk goes on,
+    // and what lies inside it is left out of the comparison on both sides.
+    if (!fs_.readDirectory(directory, walk.options.syncSubFolder, "*.*", contents)) {
+        const std::size_t rootLength = rootText(walk.side).size();
+        unreadable_[walk.side - 1].push_back(directory.substr(rootLength, directory.size() - rootLength - 1));
         return;
+    }
     if (walk.throttle && walk.throttle->due())
         walk.progress->processEvents();
 
@@ -135,6 +143,17 @@ void SyncSession::ListDirectoryTree(TreeWalk& walk, const std::string& directory
     }
 }
 
+bool SyncSession::insideUnreadable(std::string_view path) const
+{
+    if (unreadableSet_.empty())
+        return false;
+    // Each "/" of the path ends one of its enclosing directories.
+    for (std::size_t p = path.find('/'); p != std::string_view::npos; p = path.find('/', p + 1))
+        if (unreadableSet_.count(path.substr(0, p)))
+            return true;
+    return false;
+}
+
 std::string SyncSession::RelativeFileName(SyncSide side, std::string_view fullPath) const
 {
     const std::string& root = rootText(side);
@@ -161,6 +180,8 @@ void SyncSession::BuildOperationLists(Progress& progress)
         const std::size_t count = source.fileCount();
         const char* format = side == 1 ? kPhaseOneText : kPhaseTwoText;
         Throttle throttle(progressIntervalMs_);
+        const bool anyUnreadable = !unreadableSet_.empty();
+        std::string slashName;
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {
                 progress.setStatus(phaseText(format, i + 1, count));
@@ -169,6 +190,12 @@ void SyncSession::BuildOperationLists(Progress& progress)
                 progress.processEvents();
             }
             const std::string_view name = source.name(i);
+            if (anyUnreadable) {
+                slashName.assign(1, '/');
+                slashName += name;
+                if (insideUnreadable(slashName))
+                    continue;
+            }
             if (const auto j = target.firstPosition(name)) {
                 if (source.modifiedSeconds(i) > target.modifiedSeconds(*j))
                     AddOperation(side, Operation::Update, name);

@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/Progress.h"
@@ -51,6 +53,17 @@ public:
     bool CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
                             Progress& progress);
 
+    // Directories the last compare could not read (or not read to the end),
+    // relative to the root of a side as in Directories; "" stands for the root.
+    const std::vector<std::string>& unreadable(SyncSide side) const { return unreadable_[side - 1]; }
+
+    // Whether a path lies inside a directory that could not be read on either
+    // side. path is relative to the roots and begins with "/" ("/a/b" for a
+    // directory, "/a/b.txt" for a file). Nothing there was seen on that side,
+    // so nothing there is compared, copied, deleted, created or removed: a
+    // source directory that cannot be read must not empty its target's copy.
+    bool insideUnreadable(std::string_view path) const;
+
     // Appends one unchecked row to the list of a side.
     void AddOperation(SyncSide side, Operation operation, std::string_view fileName);
 
@@ -83,6 +96,8 @@ private:
     FileTable tables_[2];
     OperationList lists_[2];
     std::string roots_[2];
+    std::vector<std::string> unreadable_[2];
+    std::unordered_set<std::string_view> unreadableSet_; // views of both sides' unreadable_
     bool busy_ = false;
     std::int64_t progressIntervalMs_ = 50;
 };

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include "support/RefusingFileSystem.h"
 #include "platform/PosixFileSystem.h"
 #include "support/RecordingProgress.h"
 #include "support/TempDir.h"
@@ -13,6 +14,7 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::RefusingFileSystem;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -27,21 +29,6 @@ std::vector<std::string> names(const FileTable& table)
 }
 
 using Strings = std::vector<std::string>;
-
-// A file system that refuses to read chosen directories, as one without permission would.
-class RefusingFileSystem : public platform::PosixFileSystem {
-public:
-    std::set<std::string> refused;
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       platform::DirectoryContents& out) override
-    {
-        if (refused.count(directory)) {
-            out = {};
-            return false;
-        }
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
-    }
-};
 
 // Reads the directories under one root slowly, as a busy or remote disk would.
 class SlowSideFileSystem : public platform::PosixFileSystem {

@@ -18,6 +18,7 @@
 #include "app/TForm1.h"
 #include "core/Error.h"
 #include "gui/MainWindowSupport.h"
+#include "support/RefusingFileSystem.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
@@ -95,6 +96,26 @@ TEST_F(MainWindow, CompareFillsTheFourListsAndTheCounts)
     EXPECT_EQ(form.statusText(), "准备就绪。");
     EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
     EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(MainWindow, ACompareThatCouldNotReadADirectoryTellsWhichAndLeavesItOut)
+{
+    RefusingFileSystem refusing;
+    refusing.refused.insert(dir1 + "/sub/");
+    writeFile(dir2 + "/sub/b.txt", "old", 900000000);
+    TForm1 window(refusing);
+    window.setPrompt(&prompt);
+    window.edDir1->setCurrentText(QString::fromStdString(dir1));
+    window.edDir2->setCurrentText(QString::fromStdString(dir2));
+    window.ToolButton1->click();
+
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "有1个目录无法读取，其中的文件没有比较，也不会被同步：\n" + dir1 + "/sub/");
+    EXPECT_EQ(prompt.shown[0].caption, "提示");
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Warning);
+    // sub/b.txt of directory two is neither a "删除" row nor a "新建" row.
+    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(2)), QStringList({"←|删除|a.txt", "←|新建|d.txt"}));
 }
 
 TEST_F(MainWindow, CompareWithAnEmptyPathFieldLeavesEverythingAsItWas)
