@@ -13,6 +13,7 @@
 #include <linux/fs.h>
 #endif
 
+#include "platform/PathText.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::platform {
@@ -49,16 +50,6 @@ bool isUnsupported(int error)
 {
     return error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EXDEV || error == EINVAL ||
            error == ENOTTY || error == EBADF;
-}
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
 }
 
 enum class Step { Done, Unsupported, Failed };
@@ -154,7 +145,7 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const std::string&
     if (!S_ISREG(st.st_mode))
         return {systemErrorText(EINVAL)};
 
-    std::string temporary = directoryOf(target) + "/.tessarin-XXXXXX";
+    std::string temporary = parentDirectory(target) + "/.tessarin-XXXXXX";
     FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
     if (out.get() < 0)
         return {systemErrorText(errno)};

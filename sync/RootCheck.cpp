@@ -1,5 +1,7 @@
 #include "sync/RootCheck.h"
 
+#include "platform/PathText.h"
+
 namespace tessarin::sync {
 
 namespace {
@@ -18,19 +20,6 @@ std::string startOf(const std::string& root)
     return root + "/";
 }
 
-// The text of the directory that holds path, lexically.
-std::string lexicalParent(std::string path)
-{
-    while (path.size() > 1 && path.back() == '/')
-        path.pop_back();
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 } // namespace
 
 bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer)
@@ -39,7 +28,7 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
     std::optional<platform::FileId> id = fs.directoryId(current);
     // Not there yet: it would be made inside its nearest existing ancestor.
     for (int i = 0; !id && i < kMaxClimb; ++i) {
-        const std::string parent = lexicalParent(current);
+        const std::string parent = platform::parentDirectory(current);
         if (parent == current)
             return false;
         current = parent;
