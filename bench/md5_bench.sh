@@ -10,14 +10,9 @@ cd "$(dirname "$0")/.."
 rounds=${1:-5}
 cli=${TESSARIN_CLI:-build/cli/tessarin-cli}
 
-if ! command -v openssl >/dev/null; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get install -y -qq openssl >/dev/null
-fi
-if [ ! -x "$cli" ]; then
-  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build build --target tessarin-cli >/dev/null
-fi
+. bench/common.sh
+need_command openssl
+[ -x "$cli" ] || build_cli build RelWithDebInfo
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/md5-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT

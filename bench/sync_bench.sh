@@ -13,14 +13,10 @@ FILES=${FILES:-100000}
 BIG_COUNT=${BIG_COUNT:-2}
 BIG_MIB=${BIG_MIB:-1024}
 
-if ! command -v rsync >/dev/null; then
-  sudo=""; [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq && DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq rsync
-fi
-
-cmake -S "$top" -B "$top/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
-cmake --build "$top/build-bench" --target tessarin-cli >/dev/null
+. "$here/common.sh"
+need_command rsync
+# Without the window and the tests: only the command-line tool is timed.
+(cd "$top" && build_cli build-bench Release -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF)
 cli="$top/build-bench/cli/tessarin-cli"
 
 work=$(mktemp -d "${BENCH_DIR:-/tmp}/tessarin-sync-bench.XXXXXX")
