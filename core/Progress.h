@@ -20,6 +20,10 @@ public:
     virtual void sideListed(int /*side*/, std::string_view /*countText*/) {}
     // How far a long run has come; total 0 hides the indicator.
     virtual void setFraction(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
+    // The user asked the running compare to stop (Esc, closing the window,
+    // an interrupt). Asked from the listing threads too, so it must be cheap
+    // and safe to call from any thread.
+    virtual bool stopRequested() const { return false; }
 };
 
 // A Progress that shows nothing: for callers with no window.

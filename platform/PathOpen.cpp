@@ -1,0 +1,228 @@
+#include "platform/PathOpen.h"
+
+#include <atomic>
+#include <climits>
+#include <fcntl.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#if __has_include(<linux/openat2.h>)
+#include <linux/openat2.h>
+#endif
+
+namespace tessarin::platform {
+
+namespace {
+
+// Pieces of a long path are opened this many bytes at most at a time, well
+// inside the system's limit.
+constexpr std::size_t kPiece = PATH_MAX / 2;
+
+// Where the next piece of path begins after one of at most kPiece bytes
+// starting at from: just past a "/", so that no name is cut.
+std::size_t pieceEnd(std::string_view path, std::size_t from)
+{
+    if (path.size() - from <= kPiece)
+        return path.size();
+    const std::size_t slash = path.rfind('/', from + kPiece);
+    if (slash == std::string_view::npos || slash < from)
+        return std::string_view::npos; // one name longer than any limit
+    return slash + 1;
+}
+
+bool hasDotDot(std::string_view relative)
+{
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find('/', start);
+        if (end == std::string_view::npos)
+            end = relative.size();
+        if (relative.substr(start, end - start) == "..")
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+#ifdef RESOLVE_BENEATH
+std::atomic<bool> noOpenat2{false};
+
+int openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
+{
+    struct open_how how {};
+    how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
+    how.mode = (flags & (O_CREAT | O_TMPFILE)) ? mode : 0;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    if (links == Links::None)
+        how.resolve |= RESOLVE_NO_SYMLINKS;
+    for (;;) {
+        const long fd = ::syscall(SYS_openat2, dirFd, piece.c_str(), &how, sizeof how);
+        if (fd >= 0)
+            return static_cast<int>(fd);
+        if (errno == EINTR || errno == EAGAIN)
+            continue; // EAGAIN: a rename elsewhere raced the lookup; try again
+        if (errno == ENOSYS)
+            noOpenat2 = true;
+        else if (errno == EXDEV)
+            errno = kOutsideRoot;
+        return -1;
+    }
+}
+#endif
+
+// Without openat2: each directory is opened from its parent with O_NOFOLLOW,
+// so no link is followed at all; a link on the way counts as leading out.
+int walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
+{
+    Fd held;
+    int at = dirFd;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = relative.find('/', start);
+        const std::string name(relative.substr(start, slash == std::string_view::npos ? std::string_view::npos
+                                                                                        : slash - start));
+        if (slash == std::string_view::npos) {
+            const int fd = ::openat(at, name.empty() ? "." : name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+            if (fd < 0 && errno == ELOOP && !(flags & O_NOFOLLOW))
+                errno = kOutsideRoot;
+            return fd;
+        }
+        if (!name.empty()) {
+            const int next = ::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (next < 0) {
+                if (errno == ELOOP || errno == ENOTDIR) {
+                    struct stat st;
+                    if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+                        errno = kOutsideRoot;
+                }
+                return -1;
+            }
+            held.reset(next);
+            at = next;
+        }
+        start = slash + 1;
+    }
+}
+
+int openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
+{
+#ifdef RESOLVE_BENEATH
+    if (!noOpenat2) {
+        const int fd = openat2Beneath(dirFd, piece, flags, mode, links);
+        if (fd >= 0 || !noOpenat2)
+            return fd;
+    }
+#endif
+    (void)links;
+    return walkBeneath(dirFd, piece, flags, mode);
+}
+
+} // namespace
+
+void Fd::reset(int fd)
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+    fd_ = fd;
+}
+
+int Fd::close()
+{
+    const int status = fd_ >= 0 ? ::close(fd_) : 0;
+    fd_ = -1;
+    return status;
+}
+
+std::string outsideRootText()
+{
+    return "路径经由链接通向目录之外，没有做任何更改";
+}
+
+int openPath(const std::string& path, int flags, mode_t mode)
+{
+    if (path.size() < PATH_MAX)
+        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    const std::string_view whole(path);
+    Fd held;
+    int at = AT_FDCWD;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t end = pieceEnd(whole, from);
+        if (end == std::string_view::npos) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const std::string piece(whole.substr(from, end - from));
+        if (end == whole.size())
+            return ::openat(at, piece.c_str(), flags | O_CLOEXEC, mode);
+        const int next = ::openat(at, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (next < 0)
+            return -1;
+        held.reset(next);
+        at = next;
+        from = end;
+    }
+}
+
+int statPath(const std::string& path, struct stat& st, bool followLastLink)
+{
+    if (path.size() < PATH_MAX)
+        return followLastLink ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
+    std::string bare = path;
+    while (bare.size() > 1 && bare.back() == '/')
+        bare.pop_back();
+    const std::size_t slash = bare.rfind('/');
+    const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : bare.substr(0, slash);
+    const std::string name = slash == std::string::npos ? bare : bare.substr(slash + 1);
+    Fd dir(openPath(parent, O_PATH | O_DIRECTORY));
+    if (!dir.valid())
+        return -1;
+    return ::fstatat(dir.get(), name.c_str(), &st, followLastLink ? 0 : AT_SYMLINK_NOFOLLOW);
+}
+
+int openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
+{
+    while (!relative.empty() && relative.front() == '/')
+        relative.remove_prefix(1);
+    if (hasDotDot(relative)) {
+        errno = kOutsideRoot;
+        return -1;
+    }
+    if (relative.empty())
+        return openPieceBeneath(rootFd, ".", flags, mode, links);
+    Fd held;
+    int at = rootFd;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t end = pieceEnd(relative, from);
+        if (end == std::string_view::npos) {
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const std::string piece(relative.substr(from, end - from));
+        if (end == relative.size())
+            return openPieceBeneath(at, piece, flags, mode, links);
+        const int next = openPieceBeneath(at, piece, O_PATH | O_DIRECTORY, 0, links);
+        if (next < 0)
+            return -1;
+        held.reset(next);
+        at = next;
+        from = end;
+    }
+}
+
+int openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links)
+{
+    while (!relative.empty() && relative.back() == '/')
+        relative.remove_suffix(1);
+    const std::size_t slash = relative.rfind('/');
+    lastName = std::string(slash == std::string_view::npos ? relative : relative.substr(slash + 1));
+    if (lastName.empty() || lastName == "." || lastName == "..") {
+        errno = lastName.empty() ? EINVAL : kOutsideRoot;
+        return -1;
+    }
+    const std::string_view parent = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
+    return openBeneath(rootFd, parent, O_PATH | O_DIRECTORY, 0, links);
+}
+
+} // namespace tessarin::platform
