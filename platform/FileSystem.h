@@ -68,6 +68,19 @@ struct FsResult {
     bool ok() const { return error.empty(); }
 };
 
+// The copy's temporary files: this prefix and six letters or digits. They are
+// never listed, compared or copied; a sync removes stale ones of a killed run.
+inline constexpr std::string_view kTemporaryPrefix = ".tessarin-";
+inline bool isTemporaryName(std::string_view name)
+{
+    if (name.size() != kTemporaryPrefix.size() + 6 || name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+        return false;
+    for (const char c : name.substr(kTemporaryPrefix.size()))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    return true;
+}
+
 // Local calendar fields of a time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -90,6 +103,11 @@ public:
     // Called from two threads at once, as readDirectory is.
     virtual std::optional<FileId> directoryId(const std::string& path) = 0;
     bool isDirectory(const std::string& path) { return directoryId(path).has_value(); }
+
+    // Whether the directory lies on a pseudo file system (proc, sysfs,
+    // devtmpfs, cgroup and the like): walks never enter one, since its files
+    // are endless or change as they are read. Safe to call from two threads.
+    virtual bool isPseudoFileSystem(const std::string& directory) = 0;
 
     // Offset of local time from UTC in force now, in seconds (east positive).
     virtual std::int64_t zoneOffsetNow() = 0;

@@ -8,6 +8,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 namespace tessarin::platform {
@@ -117,6 +121,68 @@ std::optional<FileId> PosixFileSystem::directoryId(const std::string& path)
     if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+// Whether the device is a devtmpfs mount, from /proc/self/mountinfo
+// ("id parent major:minor root point options ... - type source ...").
+static bool isDevtmpfs(dev_t device)
+{
+    std::ifstream mounts("/proc/self/mountinfo");
+    const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    std::string line;
+    while (std::getline(mounts, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers;
+        fields >> id >> parent >> numbers;
+        if (numbers != wanted)
+            continue;
+        const std::size_t dash = line.find(" - ");
+        if (dash != std::string::npos && line.compare(dash + 3, 9, "devtmpfs ") == 0)
+            return true;
+    }
+    return false;
+}
+
+static bool isPseudoFileSystemType(long type)
+{
+    // The magic numbers of <linux/magic.h>, spelled out so that the list is
+    // the same wherever the program is built.
+    switch (static_cast<unsigned long>(type)) {
+    case 0x9fa0:     // proc
+    case 0x62656572: // sysfs
+    case 0x01021994: // tmpfs as devtmpfs mounts it on /dev: judged by the mount below
+    case 0x1cd1:     // devpts
+    case 0x27e0eb:   // cgroup
+    case 0x63677270: // cgroup2
+    case 0x64626720: // debugfs
+    case 0x74726163: // tracefs
+    case 0x73636673: // securityfs
+    case 0x6165676c: // pstore
+    case 0xcafe4a11: // bpf
+    case 0x62656570: // configfs
+    case 0x65735543: // fusectl
+    case 0x19800202: // mqueue
+    case 0x958458f6: // hugetlbfs
+    case 0x0187:     // autofs
+    case 0x42494e4d: // binfmt_misc
+    case 0xde5e81e4: // efivarfs
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PosixFileSystem::isPseudoFileSystem(const std::string& directory)
+{
+    struct statfs fs;
+    if (::statfs(directory.c_str(), &fs) != 0)
+        return false; // what cannot be looked at is not read either
+    if (static_cast<unsigned long>(fs.f_type) != 0x01021994)
+        return isPseudoFileSystemType(fs.f_type);
+    // tmpfs is a real place for files (/tmp, /dev/shm) except as devtmpfs,
+    // which holds the device nodes; devtmpfs reports tmpfs's magic number.
+    struct stat st;
+    return ::stat(directory.c_str(), &st) == 0 && isDevtmpfs(st.st_dev);
 }
 
 std::int64_t PosixFileSystem::zoneOffsetNow()

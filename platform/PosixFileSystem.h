@@ -12,6 +12,7 @@ public:
     bool readDirectory(const std::string& directory, bool wantDirectories,
                        std::string_view fileMask, DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
+    bool isPseudoFileSystem(const std::string& directory) override;
     std::int64_t zoneOffsetNow() override;
 
     FsResult copyFile(const std::string& source, const std::string& target) override;
