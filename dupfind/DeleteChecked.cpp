@@ -16,7 +16,8 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prom
             continue;
         }
         const std::string path = rows[i].path();
-        const platform::FsResult result = fileSystem.deleteFile(path);
+        // The found file's own directory is the root it is removed beneath.
+        const platform::FsResult result = fileSystem.deleteFile(platform::TreePath{rows[i].directory, rows[i].name});
         if (result.ok()) {
             rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); // the next row takes this index
         } else {

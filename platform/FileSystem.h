@@ -1,8 +1,10 @@
 #pragma once
+#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessarin::platform {
@@ -30,6 +32,7 @@ struct FileId {
     std::uint64_t device = 0;
     std::uint64_t inode = 0;
     bool operator==(const FileId&) const = default;
+    auto operator<=>(const FileId&) const = default;
 };
 
 // One entry of a directory enumeration. For a link, size, time and identity
@@ -55,16 +58,30 @@ struct DirectoryContents {
 // What a path names, the path itself not followed when it is a link.
 enum class EntryKind { Missing, Directory, Link, Other };
 
-// One entry of a directory as a removal sees it: real directories apart from
-// everything else (files, links of any kind, FIFOs...), which is unlinked.
-struct TreeEntry {
-    std::string name;
-    EntryKind kind = EntryKind::Other;
+// A place beneath one of the compared roots. Every change on disk is made
+// through one, so that it is resolved beneath its root: a link leading out of
+// the tree is never written, deleted or changed through.
+struct TreePath {
+    std::string root;     // the root text as compared ("" stands for "/"); a trailing "/" is tolerated
+    std::string relative; // below the root, no leading "/"; "" names the root itself
+    // The whole path as text, for messages and for reading.
+    std::string full() const
+    {
+        std::string path = root;
+        while (!path.empty() && path.back() == '/')
+            path.pop_back();
+        if (relative.empty())
+            return path.empty() ? "/" : path;
+        return path + "/" + relative;
+    }
 };
 
 // Outcome of one change on disk: success, or the system's reason for failing.
 struct FsResult {
+    FsResult() = default;
+    FsResult(std::string reason) : error(std::move(reason)) {}
     std::string error; // empty on success
+    FileId written;    // a copy: the file it wrote (device, inode)
     bool ok() const { return error.empty(); }
 };
 
@@ -115,27 +132,46 @@ public:
     // Copies a file's content, permission bits and modification time over the
     // target, fail-safe: the content goes to a temporary file in the target's
     // directory that is renamed over the target only when complete. On any
-    // failure the temporary file is removed and the target is as it was.
+    // failure the temporary file is removed and the target is as it was. On
+    // success the result names the file written.
     // Called from several threads at once (copies of different files).
-    virtual FsResult copyFile(const std::string& source, const std::string& target) = 0;
+    virtual FsResult copyFile(const std::string& source, const TreePath& target) = 0;
 
     // Removes one file; a link is removed itself, never what it points to.
-    virtual FsResult deleteFile(const std::string& path) = 0;
+    virtual FsResult deleteFile(const TreePath& path) = 0;
 
     // Applies an attribute word: its permission bits (16 to 27) when any is
-    // set, otherwise only its read-only state (clears or restores write permission).
-    virtual FsResult setAttributes(const std::string& path, std::uint32_t word) = 0;
+    // set, otherwise only its read-only state (clears or restores write
+    // permission). Where the volume refuses permission bits, only the
+    // read-only state is applied.
+    virtual FsResult setAttributes(const TreePath& path, std::uint32_t word) = 0;
 
-    virtual FsResult createDirectory(const std::string& path) = 0;
+    // Creates one directory; relative "" creates the root itself.
+    virtual FsResult createDirectory(const TreePath& path) = 0;
     // Removes one empty directory.
-    virtual FsResult removeDirectory(const std::string& path) = 0;
+    virtual FsResult removeDirectory(const TreePath& path) = 0;
 
-    // What the path names, without following a final link.
-    virtual EntryKind entryKind(const std::string& path) = 0;
+    // What the path names, without following a final link. A path that cannot
+    // be looked at (it leads out of the root, or a search is refused) is Other.
+    virtual EntryKind entryKind(const TreePath& path) = 0;
+    // The identity of what the path names, without following a final link.
+    virtual std::optional<FileId> entryId(const TreePath& path) = 0;
 
-    // Every entry of a directory (path ending in "/") but "." and "..", in
-    // byte order of names. Returns false when the directory cannot be read.
-    virtual bool readEntries(const std::string& directory, std::vector<TreeEntry>& out) = 0;
+    // Empties one directory tree: each subdirectory's tree first, then the
+    // subdirectory itself; then the directory's own files and links, which
+    // are removed, never followed. Hidden subdirectories are neither entered
+    // nor removed; a file that cannot be deleted is left. A subdirectory that
+    // cannot be removed ends it: the error, with that subdirectory's whole
+    // path in failedPath.
+    virtual FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) = 0;
+
+    // Removes the copy's temporary files that a killed run left in one
+    // directory: regular files with names of the temporary pattern only.
+    virtual void removeStaleTemporaries(const TreePath& directory) = 0;
+
+    // Flushes to disk every file system that the changes since the last
+    // flush wrote to.
+    virtual FsResult flushWrites() = 0;
 };
 
 // Splits a UTC time into local calendar fields with one zone offset for every

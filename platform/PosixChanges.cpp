@@ -1,4 +1,5 @@
-// The changes the executor makes on disk, other than copying.
+// The changes the executor makes on disk, other than copying. Each resolves
+// its path beneath its root and works on directory descriptors.
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -7,18 +8,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/DirectoryStream.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::platform {
 
 namespace {
 
-FsResult resultOf(int status)
+FsResult changeResult(int status)
 {
     if (status == 0)
         return {};
-    return {systemErrorText(errno)};
+    return {changeErrorText(errno)};
 }
 
 EntryKind kindOfMode(mode_t mode)
@@ -30,29 +30,169 @@ EntryKind kindOfMode(mode_t mode)
     return EntryKind::Other;
 }
 
+// A refusal by a volume that keeps no permission bits or owners, as opposed
+// to a failure of the change itself.
+bool isRefusedByVolume(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
+}
+
+// The directory holding a place's last name, beneath its root.
+struct ParentDir {
+    Fd dir;
+    std::string name;
+    int error = 0;
+};
+
+ParentDir openParent(const TreePath& path)
+{
+    ParentDir parent;
+    Fd root(openRoot(path));
+    if (!root.valid()) {
+        parent.error = errno;
+        return parent;
+    }
+    parent.dir.reset(openParentBeneath(root.get(), path.relative, parent.name));
+    if (!parent.dir.valid())
+        parent.error = errno;
+    return parent;
+}
+
+struct TreeEntry {
+    std::string name;
+    bool directory = false;
+};
+
+// Every entry of an open directory but "." and "..", sorted by name in byte
+// order. The descriptor stays open. False when it cannot be read to its end.
+bool readEntries(int dirFd, std::vector<TreeEntry>& out)
+{
+    out.clear();
+    const int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
+    if (copy < 0)
+        return false;
+    DIR* dir = ::fdopendir(copy);
+    if (!dir) {
+        ::close(copy);
+        return false;
+    }
+    ::rewinddir(dir);
+    bool failed = false;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir);
+        if (!e) {
+            failed = errno != 0;
+            break;
+        }
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
+            continue;
+        bool directory = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            directory = ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
+        }
+        out.push_back({name, directory});
+    }
+    ::closedir(dir);
+    if (failed) {
+        out.clear();
+        return false;
+    }
+    std::sort(out.begin(), out.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
+    return true;
+}
+
 } // namespace
 
 std::string systemErrorText(int errorNumber)
 {
-    const char* text = std::strerror(errorNumber);
+    char buffer[256];
+    // The GNU strerror_r returns the text, in buffer or a static string.
+    const char* text = ::strerror_r(errorNumber, buffer, sizeof buffer);
     return text && *text ? text : "error " + std::to_string(errorNumber);
 }
 
-FsResult PosixFileSystem::deleteFile(const std::string& path)
+std::string changeErrorText(int errorNumber)
 {
-    // unlink never follows a link, and refuses a directory.
-    return resultOf(::unlink(path.c_str()));
+    return errorNumber == kOutsideRoot ? outsideRootText() : systemErrorText(errorNumber);
 }
 
-FsResult PosixFileSystem::setAttributes(const std::string& path, std::uint32_t word)
+int openRoot(const TreePath& path)
 {
-    const mode_t permissions = (word & kPermissionMask) >> kPermissionShift;
-    if (permissions != 0)
-        return resultOf(::chmod(path.c_str(), permissions));
-    // A word without permission bits carries only the read-only state.
+    return openPath(path.root.empty() ? std::string("/") : path.root, O_PATH | O_DIRECTORY);
+}
+
+void PosixFileSystem::noteWritten(int dirFd)
+{
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0)
+    if (::fstat(dirFd, &st) != 0)
+        return;
+    const auto device = static_cast<std::uint64_t>(st.st_dev);
+    std::lock_guard lock(writtenMutex_);
+    if (writtenDevices_.count(device))
+        return;
+    // syncfs needs a descriptor opened for reading, not a path.
+    Fd readable(::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (readable.valid())
+        writtenDevices_.emplace(device, std::move(readable));
+}
+
+FsResult PosixFileSystem::flushWrites()
+{
+    std::map<std::uint64_t, Fd> devices;
+    {
+        std::lock_guard lock(writtenMutex_);
+        devices.swap(writtenDevices_);
+    }
+    FsResult result;
+    for (auto& [device, fd] : devices)
+        if (::syncfs(fd.get()) != 0 && result.ok())
+            result.error = systemErrorText(errno);
+    return result;
+}
+
+FsResult PosixFileSystem::deleteFile(const TreePath& path)
+{
+    ParentDir parent = openParent(path);
+    if (!parent.dir.valid())
+        return {changeErrorText(parent.error)};
+    // unlinkat never follows a link, and refuses a directory.
+    const FsResult result = changeResult(::unlinkat(parent.dir.get(), parent.name.c_str(), 0));
+    if (result.ok())
+        noteWritten(parent.dir.get());
+    return result;
+}
+
+FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word)
+{
+    Fd root(openRoot(path));
+    if (!root.valid())
         return {systemErrorText(errno)};
+    // A final link is followed only while it stays beneath the root; O_PATH
+    // opens any file, whatever its permissions, and never blocks.
+    Fd target(openBeneath(root.get(), path.relative, O_PATH));
+    if (!target.valid())
+        return {changeErrorText(errno)};
+    struct stat st;
+    if (::fstat(target.get(), &st) != 0)
+        return {systemErrorText(errno)};
+    // fchmod refuses an O_PATH descriptor; its /proc name reaches the same file.
+    const std::string byDescriptor = "/proc/self/fd/" + std::to_string(target.get());
+    auto applyMode = [&](mode_t mode) { return ::chmod(byDescriptor.c_str(), mode) == 0 ? 0 : errno; };
+
+    const mode_t permissions = (word & kPermissionMask) >> kPermissionShift;
+    if (permissions != 0) {
+        const int error = applyMode(permissions);
+        if (error == 0) {
+            noteWritten(root.get());
+            return {};
+        }
+        if (!isRefusedByVolume(error))
+            return {systemErrorText(error)};
+        // The volume keeps no permission bits: the read-only state is all it holds.
+    }
     mode_t mode = st.st_mode & 07777;
     if (word & kAttrReadOnly)
         mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
@@ -60,64 +200,149 @@ FsResult PosixFileSystem::setAttributes(const std::string& path, std::uint32_t w
         mode |= S_IWUSR;
     if (mode == (st.st_mode & 07777))
         return {};
-    return resultOf(::chmod(path.c_str(), mode));
+    if (const int error = applyMode(mode))
+        return {systemErrorText(error)};
+    noteWritten(root.get());
+    return {};
 }
 
-FsResult PosixFileSystem::createDirectory(const std::string& path)
+FsResult PosixFileSystem::createDirectory(const TreePath& path)
 {
-    return resultOf(::mkdir(path.c_str(), 0777));
+    if (path.relative.empty()) {
+        // The root itself, where the user's choice names a directory still to come.
+        const std::string whole = path.full();
+        const std::size_t slash = whole.rfind('/');
+        Fd above(openPath(slash == 0 ? "/" : whole.substr(0, slash), O_PATH | O_DIRECTORY));
+        if (!above.valid())
+            return {systemErrorText(errno)};
+        const FsResult result = changeResult(::mkdirat(above.get(), whole.substr(slash + 1).c_str(), 0777));
+        if (result.ok())
+            noteWritten(above.get());
+        return result;
+    }
+    ParentDir parent = openParent(path);
+    if (!parent.dir.valid())
+        return {changeErrorText(parent.error)};
+    const FsResult result = changeResult(::mkdirat(parent.dir.get(), parent.name.c_str(), 0777));
+    if (result.ok())
+        noteWritten(parent.dir.get());
+    return result;
 }
 
-FsResult PosixFileSystem::removeDirectory(const std::string& path)
+FsResult PosixFileSystem::removeDirectory(const TreePath& path)
 {
-    return resultOf(::rmdir(path.c_str()));
+    ParentDir parent = openParent(path);
+    if (!parent.dir.valid())
+        return {changeErrorText(parent.error)};
+    // A link in the directory's place is refused (ENOTDIR), never followed.
+    const FsResult result = changeResult(::unlinkat(parent.dir.get(), parent.name.c_str(), AT_REMOVEDIR));
+    if (result.ok())
+        noteWritten(parent.dir.get());
+    return result;
 }
 
-EntryKind PosixFileSystem::entryKind(const std::string& path)
+EntryKind PosixFileSystem::entryKind(const TreePath& path)
 {
-    std::string bare = path;
-    // "dir/" would follow a link named dir: look at the entry itself.
-    while (bare.size() > 1 && bare.back() == '/')
-        bare.pop_back();
+    ParentDir parent;
     struct stat st;
-    if (::lstat(bare.c_str(), &st) != 0)
-        return EntryKind::Missing;
-    return kindOfMode(st.st_mode);
+    int status = -1;
+    if (path.relative.empty()) {
+        Fd root(openRoot(path));
+        status = root.valid() ? ::fstat(root.get(), &st) : -1;
+    } else {
+        parent = openParent(path);
+        errno = parent.error;
+        if (parent.dir.valid())
+            status = ::fstatat(parent.dir.get(), parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    }
+    if (status == 0)
+        return kindOfMode(st.st_mode);
+    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Other;
 }
 
-bool PosixFileSystem::readEntries(const std::string& directory, std::vector<TreeEntry>& out)
+std::optional<FileId> PosixFileSystem::entryId(const TreePath& path)
 {
-    out.clear();
-    DirectoryStream dir(directory);
-    if (!dir.isOpen())
-        return false;
-    while (const dirent* e = dir.next()) {
-        const char* name = e->d_name;
-        TreeEntry entry{name, EntryKind::Other};
-        switch (e->d_type) {
-        case DT_DIR:
-            entry.kind = EntryKind::Directory;
-            break;
-        case DT_LNK:
-            entry.kind = EntryKind::Link;
-            break;
-        case DT_UNKNOWN: {
-            struct stat st;
-            if (::fstatat(dir.fd(), name, &st, AT_SYMLINK_NOFOLLOW) == 0)
-                entry.kind = kindOfMode(st.st_mode);
-            break;
+    ParentDir parent = openParent(path);
+    struct stat st;
+    if (!parent.dir.valid() || ::fstatat(parent.dir.get(), parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
+FsResult PosixFileSystem::emptyDirectoryTree(const TreePath& directory, std::string& failedPath)
+{
+    failedPath.clear();
+    Fd root(openRoot(directory));
+    if (!root.valid())
+        return {};
+    // The directory itself is not followed when it is a link: such a link is
+    // removed in its own step, never emptied.
+    Fd dir(openBeneath(root.get(), directory.relative, O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+    if (!dir.valid())
+        return {}; // unreadable or gone: its own removal tells
+    std::string path = directory.full();
+    if (path.back() != '/')
+        path += '/';
+    return emptyOpenDirectory(dir.get(), path, failedPath);
+}
+
+FsResult PosixFileSystem::emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath)
+{
+    std::vector<TreeEntry> entries;
+    if (!readEntries(dirFd, entries))
+        return {};
+    bool changed = false;
+    for (const TreeEntry& entry : entries) {
+        if (!entry.directory || entry.name.front() == '.')
+            continue;
+        beforeEnteringDirectory(dirFd, entry.name);
+        Fd sub(::openat(dirFd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!sub.valid() && (errno == ELOOP || errno == ENOTDIR)) {
+            // No longer a directory (a link swapped in): removed as what it is now.
+            changed |= ::unlinkat(dirFd, entry.name.c_str(), 0) == 0;
+            continue;
         }
-        default:
-            break;
+        if (sub.valid()) {
+            const FsResult inner = emptyOpenDirectory(sub.get(), path + entry.name + "/", failedPath);
+            if (!inner.ok())
+                return inner;
+            sub.reset();
         }
-        out.push_back(std::move(entry));
+        if (::unlinkat(dirFd, entry.name.c_str(), AT_REMOVEDIR) != 0) {
+            failedPath = path + entry.name;
+            const int error = errno;
+            if (changed)
+                noteWritten(dirFd);
+            return {systemErrorText(error)};
+        }
+        changed = true;
     }
-    if (dir.failed()) {
-        out.clear();
-        return false;
+    for (const TreeEntry& entry : entries)
+        if (!entry.directory)
+            changed |= ::unlinkat(dirFd, entry.name.c_str(), 0) == 0; // one left shows when its directory's removal fails
+    if (changed)
+        noteWritten(dirFd);
+    return {};
+}
+
+void PosixFileSystem::removeStaleTemporaries(const TreePath& directory)
+{
+    Fd root(openRoot(directory));
+    if (!root.valid())
+        return;
+    Fd dir(openBeneath(root.get(), directory.relative, O_RDONLY | O_DIRECTORY));
+    std::vector<TreeEntry> entries;
+    if (!dir.valid() || !readEntries(dir.get(), entries))
+        return;
+    bool changed = false;
+    for (const TreeEntry& entry : entries) {
+        struct stat st;
+        if (isTemporaryName(entry.name) &&
+            ::fstatat(dir.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            changed |= ::unlinkat(dir.get(), entry.name.c_str(), 0) == 0;
     }
-    std::sort(out.begin(), out.end(), [](const TreeEntry& a, const TreeEntry& b) { return a.name < b.name; });
-    return true;
+    if (changed)
+        noteWritten(dir.get());
 }
 
 } // namespace tessarin::platform

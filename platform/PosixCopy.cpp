@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/ioctl.h>
+#include <sys/random.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,36 +14,11 @@
 #include <linux/fs.h>
 #endif
 
-#include "platform/PathText.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::platform {
 
 namespace {
-
-// Closes a descriptor on every path out.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-    ~FileDescriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now, reporting the error a late write may surface here.
-    int close()
-    {
-        const int status = ::close(fd_);
-        fd_ = -1;
-        return status;
-    }
-
-private:
-    int fd_;
-};
 
 // Errors that mean "this way of copying is not offered here", as opposed to a
 // real failure (no space, file too large, I/O error) that must end the copy.
@@ -119,6 +95,109 @@ Step copyByReadWrite(int in, int out, off_t& offset)
     }
 }
 
+// The data ranges of a sparse source, found with SEEK_DATA / SEEK_HOLE, so
+// the holes stay holes; the size is set at the end. Unsupported where the
+// file system cannot tell its holes.
+Step copyDataRanges(int in, int out, off_t size)
+{
+    off_t offset = 0;
+    while (offset < size) {
+        const off_t data = ::lseek(in, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // only a hole is left
+            return offset == 0 && isUnsupported(errno) ? Step::Unsupported : Step::Failed;
+        }
+        off_t hole = ::lseek(in, data, SEEK_HOLE);
+        if (hole < 0)
+            return Step::Failed;
+        hole = std::min(hole, size);
+        std::vector<char> buffer(1 << 20);
+        for (off_t at = data; at < hole;) {
+            const auto want = static_cast<std::size_t>(std::min<off_t>(hole - at, static_cast<off_t>(buffer.size())));
+            const ssize_t n = ::pread(in, buffer.data(), want, at);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return Step::Failed;
+            if (n == 0) // shrunk meanwhile: the end is here
+                return ::ftruncate(out, at) == 0 ? Step::Done : Step::Failed;
+            for (ssize_t written = 0; written < n;) {
+                const ssize_t w = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written),
+                                           at + written);
+                if (w < 0) {
+                    if (errno == EINTR)
+                        continue;
+                    return Step::Failed;
+                }
+                written += w;
+            }
+            at += n;
+        }
+        offset = hole;
+    }
+    return ::ftruncate(out, size) == 0 ? Step::Done : Step::Failed;
+}
+
+// A refusal by a volume that keeps no permission bits or owners, as opposed
+// to a failure of the copy.
+bool isRefusedByVolume(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
+}
+
+// Creates a temporary file of the copy's pattern in the directory open at dirFd.
+int createTemporary(int dirFd, std::string& name)
+{
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
+            return -1;
+        name.assign(kTemporaryPrefix);
+        for (const unsigned char r : random)
+            name += kLetters[r % (sizeof kLetters - 1)];
+        const int fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Gives the copy the source's owner where it may, and never the setuid or
+// setgid bit without the owner and group they belong to. Returns the mode
+// to apply.
+mode_t ownedMode(int out, const struct stat& source)
+{
+    mode_t mode = source.st_mode & 07777;
+    if (::geteuid() == 0)
+        (void)::fchown(out, source.st_uid, source.st_gid); // a volume without owners refuses: see below
+    struct stat written;
+    if (::fstat(out, &written) != 0 || written.st_uid != source.st_uid || written.st_gid != source.st_gid)
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    return mode;
+}
+
+// Sets the times, coarser where the volume keeps no finer ones: first as
+// they are, then to the whole second, then to the even second below.
+int setTimes(int out, const struct stat& source)
+{
+    struct timespec times[2] = {source.st_atim, source.st_mtim};
+    if (::futimens(out, times) == 0)
+        return 0;
+    for (int step = 0; step < 2; ++step) {
+        for (struct timespec& t : times) {
+            t.tv_nsec = 0;
+            if (step == 1)
+                t.tv_sec -= t.tv_sec & 1;
+        }
+        if (::futimens(out, times) == 0)
+            return 0;
+    }
+    return errno;
+}
+
 } // namespace
 
 bool PosixFileSystem::mayClone(std::uint64_t device)
@@ -134,25 +213,37 @@ void PosixFileSystem::cloneRefused(std::uint64_t device)
         noCloneDevices_.push_back(device);
 }
 
-FsResult PosixFileSystem::copyFile(const std::string& source, const std::string& target)
+FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& target)
 {
-    FileDescriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-    if (in.get() < 0)
+    // Non-blocking, so that a FIFO or device swapped in never hangs the copy.
+    Fd in(openPath(source, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    if (!in.valid())
         return {systemErrorText(errno)};
     struct stat st;
     if (::fstat(in.get(), &st) != 0)
         return {systemErrorText(errno)};
     if (!S_ISREG(st.st_mode))
-        return {systemErrorText(EINVAL)};
-
-    std::string temporary = parentDirectory(target) + "/.tessarin-XXXXXX";
-    FileDescriptor out(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (out.get() < 0)
+        return {"源文件不是普通文件"};
+    const int flags = ::fcntl(in.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return {systemErrorText(errno)};
+
+    Fd root(openRoot(target));
+    if (!root.valid())
+        return {systemErrorText(errno)};
+    std::string name;
+    Fd parent(openParentBeneath(root.get(), target.relative, name));
+    if (!parent.valid())
+        return {changeErrorText(errno)};
+    std::string temporary;
+    Fd out(createTemporary(parent.get(), temporary));
+    if (!out.valid())
+        return {systemErrorText(errno)};
+    noteWritten(parent.get());
 
     // From here on every failure removes the temporary file.
     auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(parent.get(), temporary.c_str(), 0);
         return FsResult{systemErrorText(error)};
     };
 
@@ -169,6 +260,13 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const std::string&
             return fail(errno);
     }
 #endif
+    // Fewer blocks than bytes: the source has holes, which are kept.
+    if (!copied && static_cast<off_t>(st.st_blocks) * 512 < st.st_size) {
+        const Step step = copyDataRanges(in.get(), out.get(), st.st_size);
+        if (step == Step::Failed)
+            return fail(errno);
+        copied = step == Step::Done;
+    }
     if (!copied) {
         off_t offset = 0;
         Step step = copyByRange(in.get(), out.get(), offset, st.st_size > 0);
@@ -180,17 +278,22 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const std::string&
             return fail(errno);
     }
 
-    // Permission bits, then the times last: nothing writes after them.
-    if (::fchmod(out.get(), st.st_mode & 07777) != 0)
+    // Owner, permission bits, then the times last: nothing writes after them.
+    // A volume that keeps no permission bits refusing them is no failure.
+    if (::fchmod(out.get(), ownedMode(out.get(), st)) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
-    const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::futimens(out.get(), times) != 0)
+    if (const int error = setTimes(out.get(), st))
+        return fail(error);
+    struct stat written;
+    if (::fstat(out.get(), &written) != 0)
         return fail(errno);
     if (out.close() != 0)
         return fail(errno);
-    if (::rename(temporary.c_str(), target.c_str()) != 0)
+    if (::renameat(parent.get(), temporary.c_str(), parent.get(), name.c_str()) != 0)
         return fail(errno);
-    return {};
+    FsResult result;
+    result.written = {static_cast<std::uint64_t>(written.st_dev), static_cast<std::uint64_t>(written.st_ino)};
+    return result;
 }
 
 } // namespace tessarin::platform

@@ -1,8 +1,10 @@
 #pragma once
+#include <map>
 #include <mutex>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/PathOpen.h"
 
 namespace tessarin::platform {
 
@@ -15,25 +17,54 @@ public:
     bool isPseudoFileSystem(const std::string& directory) override;
     std::int64_t zoneOffsetNow() override;
 
-    FsResult copyFile(const std::string& source, const std::string& target) override;
-    FsResult deleteFile(const std::string& path) override;
-    FsResult setAttributes(const std::string& path, std::uint32_t word) override;
-    FsResult createDirectory(const std::string& path) override;
-    FsResult removeDirectory(const std::string& path) override;
-    EntryKind entryKind(const std::string& path) override;
-    bool readEntries(const std::string& directory, std::vector<TreeEntry>& out) override;
+    FsResult copyFile(const std::string& source, const TreePath& target) override;
+    FsResult deleteFile(const TreePath& path) override;
+    FsResult setAttributes(const TreePath& path, std::uint32_t word) override;
+    FsResult createDirectory(const TreePath& path) override;
+    FsResult removeDirectory(const TreePath& path) override;
+    EntryKind entryKind(const TreePath& path) override;
+    std::optional<FileId> entryId(const TreePath& path) override;
+    FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) override;
+    void removeStaleTemporaries(const TreePath& directory) override;
+    FsResult flushWrites() override;
 
-private:
+protected:
+    // Called by emptyDirectoryTree just before it opens the subdirectory name
+    // of the directory open at parentFd: a test may swap it for a link here.
+    virtual void beforeEnteringDirectory(int parentFd, const std::string& name)
+    {
+        (void)parentFd;
+        (void)name;
+    }
+
+    // Notes that a change was made in the directory open at dirFd, so that
+    // flushWrites flushes its file system.
+    void noteWritten(int dirFd);
+
     bool mayClone(std::uint64_t device);
     void cloneRefused(std::uint64_t device);
 
     // Devices whose file system refused a clone: not asked again.
     std::mutex cloneMutex_;
     std::vector<std::uint64_t> noCloneDevices_;
+
+    // One open directory on each file system written since the last flush.
+    std::mutex writtenMutex_;
+    std::map<std::uint64_t, Fd> writtenDevices_;
+
+    FsResult emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath);
 };
 
-// The system's text for an error number.
+// The system's text for an error number; thread-safe.
 std::string systemErrorText(int errorNumber);
+
+// The reason for a failed change whose path was resolved beneath a root:
+// kOutsideRoot there means the path leads out through a link.
+std::string changeErrorText(int errorNumber);
+
+// The root of a tree place, open as a path (the root itself may be a link:
+// the user chose it). Returns -1 with errno set.
+int openRoot(const TreePath& path);
 
 // The attribute word of a file system object with this mode and name.
 std::uint32_t attributeWord(unsigned mode, std::string_view name);

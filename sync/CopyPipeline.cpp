@@ -27,12 +27,14 @@ CopyPipeline::~CopyPipeline()
         t.join();
 }
 
-void CopyPipeline::submit(std::size_t row, std::string source, std::string target)
+void CopyPipeline::submit(std::size_t row, std::string source, platform::TreePath target)
 {
     if (threads_.empty()) {
         platform::FsResult result = fs_.copyFile(source, target);
         if (!result.ok())
             failures_.push_back({row, std::move(result.error)});
+        else
+            written_.push_back(result.written);
         return;
     }
     std::unique_lock lock(mutex_);
@@ -53,6 +55,12 @@ std::vector<CopyPipeline::Failure> CopyPipeline::takeFailures()
     return std::exchange(failures_, {});
 }
 
+std::vector<platform::FileId> CopyPipeline::takeWritten()
+{
+    std::lock_guard lock(mutex_);
+    return std::exchange(written_, {});
+}
+
 void CopyPipeline::work()
 {
     std::unique_lock lock(mutex_);
@@ -70,6 +78,8 @@ void CopyPipeline::work()
         --running_;
         if (!result.ok())
             failures_.push_back({job.row, std::move(result.error)});
+        else
+            written_.push_back(result.written);
         changed_.notify_all();
     }
 }

@@ -28,16 +28,19 @@ public:
     CopyPipeline& operator=(const CopyPipeline&) = delete;
 
     // Hands in one copy; blocks while many are waiting already.
-    void submit(std::size_t row, std::string source, std::string target);
+    void submit(std::size_t row, std::string source, platform::TreePath target);
     // Returns once every copy handed in so far has finished.
     void drain();
     // The failed copies so far, in the order they finished.
     std::vector<Failure> takeFailures();
+    // The files written by the copies finished so far, since the last call.
+    std::vector<platform::FileId> takeWritten();
 
 private:
     struct Job {
         std::size_t row;
-        std::string source, target;
+        std::string source;
+        platform::TreePath target;
     };
     void work();
 
@@ -48,6 +51,7 @@ private:
     std::size_t running_ = 0;
     bool stopping_ = false;
     std::vector<Failure> failures_;
+    std::vector<platform::FileId> written_;
     std::vector<std::thread> threads_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <set>
 #include <unordered_set>
 
 #include "core/Error.h"
@@ -76,6 +77,7 @@ public:
         {
             SyncSession::BusyScope busy(session_);
             runRows(plan(), report);
+            flushWrites(report);
         }
         refresh();
         const bool checked = command_ == Command::CheckedRows;
@@ -270,30 +272,40 @@ private:
     {
         const std::string& name = session_.list(side)[index].FileName;
         const SyncSide target = otherSide(side);
-        targetPath_.assign(base_[target - 1]).append(name);
+        // Every change is resolved beneath the target's root.
+        const platform::TreePath place{session_.rootText(target), name};
 
         platform::FsResult result;
         switch (word) {
         case Operation::Update:
             // Replacing a file waits for the disk: such copies overlap.
-            folders_.MakePathDirs(targetPath_, side);
-            copies.submit(k, base_[side - 1] + name, targetPath_);
+            folders_.MakePathDirs(name, side);
+            clearStaleTemporaries(target, name);
+            copies.submit(k, base_[side - 1] + name, place);
             break;
         case Operation::New:
             // A new file does not wait so; threads would only contend here.
-            folders_.MakePathDirs(targetPath_, side);
-            result = fs_.copyFile(base_[side - 1] + name, targetPath_);
+            folders_.MakePathDirs(name, side);
+            clearStaleTemporaries(target, name);
+            result = fs_.copyFile(base_[side - 1] + name, place);
+            if (result.ok())
+                written_.insert(result.written);
             break;
         case Operation::Delete:
-            result = fs_.deleteFile(targetPath_);
+            // The copies are drained before a delete: all they wrote is known.
+            for (const platform::FileId& id : copies.takeWritten())
+                written_.insert(id);
+            if (const auto id = fs_.entryId(place); id && written_.count(*id))
+                return "这个文件是本次同步刚刚写入的（名称只有大小写不同），没有删除";
+            result = fs_.deleteFile(place);
             // Gone already (with an extra directory the pass removed): done.
-            if (!result.ok() && fs_.entryKind(targetPath_) == platform::EntryKind::Missing)
+            if (!result.ok() && fs_.entryKind(place) == platform::EntryKind::Missing)
                 result = {};
             break;
         case Operation::Attributes:
             // The word captured when the source was listed.
             if (const auto position = session_.table(side).firstPosition(name))
-                result = fs_.setAttributes(targetPath_, session_.table(side).attributes(*position));
+                result = fs_.setAttributes(place, session_.table(side).attributes(*position));
             else
                 result.error = "源目录的文件列表中没有这个文件";
             break;
@@ -301,6 +313,27 @@ private:
         if (result.ok())
             return std::nullopt;
         return std::move(result.error);
+    }
+
+    // Before the first copy of this run into a directory, the temporary files
+    // a killed run left there go. No copy of this run into it is under way
+    // yet, so none of its own temporaries can be among them.
+    void clearStaleTemporaries(SyncSide target, const std::string& name)
+    {
+        const std::size_t slash = name.rfind('/');
+        std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
+        if (!staleCleared_[target - 1].insert(directory).second)
+            return;
+        fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)});
+    }
+
+    // "完成" means on disk: what the rows wrote is flushed before the message.
+    void flushWrites(SyncReport& report)
+    {
+        const platform::FsResult flushed = fs_.flushWrites();
+        if (!flushed.ok())
+            report.failures.push_back(RowFailure{command_ == Command::TwoToOne ? SyncSide(2) : SyncSide(1),
+                                                 Operation::Update, "", "无法写入磁盘：" + flushed.error});
     }
 
     // A new compare of the roots the rows were made for. Each text gets one
@@ -323,7 +356,12 @@ private:
     FolderPass folders_;
     const std::string base_[2] = {basePath(session_.rootText(1)), basePath(session_.rootText(2))};
     bool passComplete_[2] = {false, false};
-    std::string targetPath_;
+    // The files this run has copied: a "删除" row never deletes one of them
+    // (on a volume that matches names without regard to case, a copy may
+    // have written onto the file the row names).
+    std::set<platform::FileId> written_;
+    // Per target side, the directories cleared of stale temporary files.
+    std::unordered_set<std::string> staleCleared_[2];
     std::unordered_set<std::string_view> namesInList1_, updatesInList2_;
 };
 

@@ -14,43 +14,48 @@ std::unordered_set<std::string_view> setOf(const std::vector<std::string>& entri
     return std::unordered_set<std::string_view>(entries.begin(), entries.end());
 }
 
-bool isHiddenName(const std::string& name)
-{
-    return !name.empty() && name.front() == '.';
-}
-
-// Whether path[0, length) names known or one of its ancestors at a "/".
+// Whether path[0, length) names known or one of its ancestors at a "/";
+// length 0 is the root, an ancestor of all.
 bool coveredBy(const std::string& known, const std::string& path, std::size_t length)
 {
-    return known.size() >= length && known.compare(0, length, path, 0, length) == 0 &&
-           (known.size() == length || known[length] == '/');
+    return length == 0 || (known.size() >= length && known.compare(0, length, path, 0, length) == 0 &&
+                           (known.size() == length || known[length] == '/'));
 }
 
 } // namespace
 
-void FolderPass::MakePathDirs(const std::string& path, SyncSide side)
+void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
 {
-    const std::size_t rootLength = session_.rootText(otherSide(side)).size();
-    const std::size_t lastSlash = path.rfind('/');
-    if (lastSlash == std::string::npos || lastSlash < rootLength)
+    const SyncSide targetSide = otherSide(side);
+    const std::string& root = session_.rootText(targetSide);
+    const std::size_t lastSlash = relative.rfind('/');
+    const std::size_t directoryLength = lastSlash == std::string::npos ? 0 : lastSlash;
+    if (knownSide_ == targetSide && coveredBy(knownDirectory_, relative, directoryLength))
         return;
-    if (coveredBy(knownDirectory_, path, lastSlash))
-        return;
-    std::string prefix;
-    for (std::size_t p = rootLength; p <= lastSlash; ++p) {
-        if (path[p] != '/')
-            continue;
+    auto ensure = [&](std::size_t length) {
+        if (knownSide_ == targetSide && coveredBy(knownDirectory_, relative, length))
+            return;
         // The root "/" has the empty root text; it always exists.
-        if (p == 0 || coveredBy(knownDirectory_, path, p))
-            continue;
-        prefix.assign(path, 0, p);
-        if (fs_.isDirectory(prefix))
-            continue;
-        const platform::FsResult made = fs_.createDirectory(prefix);
+        if (length == 0 && root.empty())
+            return;
+        const platform::TreePath directory{root, relative.substr(0, length)};
+        const platform::EntryKind kind = fs_.entryKind(directory);
+        // A link to a directory inside the tree serves as one.
+        if (kind == platform::EntryKind::Directory ||
+            (kind == platform::EntryKind::Link && fs_.isDirectory(directory.full())))
+            return;
+        const platform::FsResult made = fs_.createDirectory(directory);
         if (!made.ok())
-            throw Error("无法创建目录“" + prefix + "”：" + made.error);
-    }
-    knownDirectory_.assign(path, 0, lastSlash);
+            throw Error("无法创建目录“" + directory.full() + "”：" + made.error);
+    };
+    ensure(0);
+    for (std::size_t p = 0; p < directoryLength; ++p)
+        if (relative[p] == '/')
+            ensure(p);
+    if (directoryLength > 0)
+        ensure(directoryLength);
+    knownSide_ = targetSide;
+    knownDirectory_.assign(relative, 0, directoryLength);
 }
 
 void FolderPass::CreateMissingFolders(SyncSide side)
@@ -59,10 +64,9 @@ void FolderPass::CreateMissingFolders(SyncSide side)
     if (source.empty())
         return;
     const auto target = setOf(session_.table(otherSide(side)).Directories);
-    const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : source)
         if (!target.count(directory) && !session_.insideUnreadable(directory))
-            MakePathDirs(targetRoot + directory + "/", side);
+            MakePathDirs(directory + "/", side);
 }
 
 void FolderPass::RemoveExtraFolders(SyncSide side)
@@ -71,6 +75,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
     if (target.empty())
         return;
     // Directories go away here: what was known to exist may be gone.
+    knownSide_ = 0;
     knownDirectory_.clear();
     const auto source = setOf(session_.table(side).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
@@ -78,41 +83,31 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         // Inside a directory that could not be read, "extra" means "not seen".
         if (source.count(directory) || session_.insideUnreadable(directory))
             continue;
-        const std::string path = targetRoot + directory;
-        if (fs_.entryKind(path) == platform::EntryKind::Link) {
-            const platform::FsResult removed = fs_.deleteFile(path);
+        const platform::TreePath place{targetRoot, directory};
+        const platform::EntryKind kind = fs_.entryKind(place);
+        if (kind == platform::EntryKind::Link) {
+            const platform::FsResult removed = fs_.deleteFile(place);
             if (!removed.ok())
-                throw Error("无法删除目录链接“" + path + "”：" + removed.error);
+                throw Error("无法删除目录链接“" + place.full() + "”：" + removed.error);
             continue;
         }
-        const std::string tree = path + "/";
-        // Gone with an enclosing directory earlier in this pass, or before.
-        if (!fs_.isDirectory(tree))
+        // Gone with an enclosing directory earlier in this pass, or before;
+        // or reached only through a link, which was removed as a link.
+        if (kind != platform::EntryKind::Directory)
             continue;
-        DeleteFolderTree(tree);
-        const platform::FsResult removed = fs_.removeDirectory(tree);
+        DeleteFolderTree(place);
+        const platform::FsResult removed = fs_.removeDirectory(place);
         if (!removed.ok())
-            throw Error("无法删除目录“" + path + "”：" + removed.error);
+            throw Error("无法删除目录“" + place.full() + "”：" + removed.error);
     }
 }
 
-void FolderPass::DeleteFolderTree(const std::string& path)
+void FolderPass::DeleteFolderTree(const platform::TreePath& directory)
 {
-    std::vector<platform::TreeEntry> entries;
-    if (!fs_.readEntries(path, entries))
-        return;
-    for (const platform::TreeEntry& entry : entries) {
-        if (entry.kind != platform::EntryKind::Directory || isHiddenName(entry.name))
-            continue;
-        const std::string sub = path + entry.name;
-        DeleteFolderTree(sub + "/");
-        const platform::FsResult removed = fs_.removeDirectory(sub);
-        if (!removed.ok())
-            throw Error("无法删除目录“" + sub + "”：" + removed.error);
-    }
-    for (const platform::TreeEntry& entry : entries)
-        if (entry.kind != platform::EntryKind::Directory)
-            fs_.deleteFile(path + entry.name); // a file left here shows when its directory's removal fails
+    std::string failedPath;
+    const platform::FsResult emptied = fs_.emptyDirectoryTree(directory, failedPath);
+    if (!emptied.ok())
+        throw Error("无法删除目录“" + failedPath + "”：" + emptied.error);
 }
 
 } // namespace tessarin::sync

@@ -13,11 +13,11 @@ class FolderPass {
 public:
     explicit FolderPass(const SyncSession& session, platform::FileSystem& fs) : session_(session), fs_(fs) {}
 
-    // Creates the missing directories of a target path from the outermost
-    // inwards, starting at the target side's root (side is the source side);
-    // the part after the last "/" is never created. Throws tessarin::Error
-    // when a directory cannot be created.
-    void MakePathDirs(const std::string& path, SyncSide side);
+    // Creates the missing directories of a path relative to the target
+    // side's root (side is the source side) from the root inwards, each one
+    // beneath the root; the part after the last "/" is never created. Throws
+    // tessarin::Error when a directory cannot be created.
+    void MakePathDirs(const std::string& relative, SyncSide side);
 
     // Creates on the target side each subdirectory listed only on the source side.
     void CreateMissingFolders(SyncSide side);
@@ -27,17 +27,19 @@ public:
     // itself; what it points to is left alone. Throws on a failed removal.
     void RemoveExtraFolders(SyncSide side);
 
-    // Empties one directory (path ending in "/"): its subdirectories with
-    // their trees, then its files. Hidden subdirectories are neither entered
-    // nor removed; links are removed, never entered. Files that cannot be
+    // Empties one directory beneath its root: its subdirectories with their
+    // trees, then its files. Hidden subdirectories are neither entered nor
+    // removed; links are removed, never entered. Files that cannot be
     // deleted are left; a subdirectory that cannot be removed throws.
-    void DeleteFolderTree(const std::string& path);
+    void DeleteFolderTree(const platform::TreePath& directory);
 
 private:
     const SyncSession& session_;
     platform::FileSystem& fs_;
-    // A directory whose every prefix from the root on is known to exist; rows
-    // in list order share their directories, so most need no look at the disk.
+    // A directory, relative to the root of side knownSide_, whose every prefix
+    // from the root on is known to exist; rows in list order share their
+    // directories, so most need no look at the disk. knownSide_ 0: none known.
+    SyncSide knownSide_ = 0;
     std::string knownDirectory_;
 };
 

@@ -18,9 +18,9 @@ using FolderPassTest = testsupport::ExecutorFixture;
 class RecordingFileSystem : public platform::PosixFileSystem {
 public:
     Strings created;
-    platform::FsResult createDirectory(const std::string& path) override
+    platform::FsResult createDirectory(const platform::TreePath& path) override
     {
-        created.push_back(path);
+        created.push_back(path.full());
         return PosixFileSystem::createDirectory(path);
     }
 };
@@ -35,10 +35,10 @@ TEST_F(FolderPassTest, MakePathDirsCreatesFromTheRootInwardsButNeverTheFileName)
     options.syncSubFolder = false; // no directory pass: only the row's own step
     compare();
     FolderPass pass(*session, recording);
-    pass.MakePathDirs(two + "/a/b/c.txt", 1);
+    pass.MakePathDirs("a/b/c.txt", 1);
     EXPECT_EQ(recording.created, (Strings{two, two + "/a", two + "/a/b"}));
-    pass.MakePathDirs(two + "/a/b/d.txt", 1);
-    pass.MakePathDirs(two + "/top.txt", 1);
+    pass.MakePathDirs("a/b/d.txt", 1);
+    pass.MakePathDirs("top.txt", 1);
     EXPECT_EQ(recording.created.size(), 3u);
     EXPECT_FALSE(exists(two + "/a/b/c.txt"));
 }

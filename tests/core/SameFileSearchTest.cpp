@@ -76,11 +76,11 @@ class RecordingRemover : public platform::PosixFileSystem {
 public:
     std::set<std::string> failing;
     Strings removed;
-    platform::FsResult deleteFile(const std::string& path) override
+    platform::FsResult deleteFile(const platform::TreePath& path) override
     {
-        if (failing.count(path))
+        if (failing.count(path.full()))
             return {"Permission denied"};
-        removed.push_back(path);
+        removed.push_back(path.full());
         return PosixFileSystem::deleteFile(path);
     }
 };

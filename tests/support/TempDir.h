@@ -1,6 +1,8 @@
 #pragma once
 // A temporary directory for one test, with helpers to build trees in it.
+#include <algorithm>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdexcept>
 #include <string>
@@ -109,6 +111,21 @@ inline struct stat statOf(const std::string& path)
     struct stat st {};
     ::stat(path.c_str(), &st);
     return st;
+}
+
+// The names in a directory but "." and "..", sorted: to see, for example,
+// that no temporary file was left behind.
+inline std::vector<std::string> namesIn(const std::string& dir)
+{
+    std::vector<std::string> names;
+    if (DIR* d = ::opendir(dir.c_str())) {
+        while (const dirent* e = ::readdir(d))
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.emplace_back(e->d_name);
+        ::closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace testsupport
