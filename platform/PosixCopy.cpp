@@ -181,21 +181,28 @@ mode_t ownedMode(int out, const struct stat& source)
 
 // Sets the times, coarser where the volume keeps no finer ones: first as
 // they are, then to the whole second, then to the even second below.
-int setTimes(int out, const struct stat& source)
+// apply sets them and returns 0 or the error.
+template <typename Apply>
+int setTimes(const struct stat& source, Apply apply)
 {
     struct timespec times[2] = {source.st_atim, source.st_mtim};
-    if (::futimens(out, times) == 0)
-        return 0;
-    for (int step = 0; step < 2; ++step) {
+    int error = apply(times);
+    for (int step = 0; error != 0 && step < 2; ++step) {
         for (struct timespec& t : times) {
             t.tv_nsec = 0;
             if (step == 1)
                 t.tv_sec -= t.tv_sec & 1;
         }
-        if (::futimens(out, times) == 0)
-            return 0;
+        error = apply(times);
     }
-    return errno;
+    return error;
+}
+
+// Whether a file's time is the source's, to the 2 seconds of the coarsest volume.
+bool timeKept(const struct stat& written, const struct stat& source)
+{
+    const auto difference = written.st_mtim.tv_sec - source.st_mtim.tv_sec;
+    return difference >= -2 && difference <= 2;
 }
 
 } // namespace
@@ -282,17 +289,26 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     // A volume that keeps no permission bits refusing them is no failure.
     if (::fchmod(out.get(), ownedMode(out.get(), st)) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
-    if (const int error = setTimes(out.get(), st))
+    const int descriptor = out.get();
+    if (const int error = setTimes(st, [&](const struct timespec* times) {
+            return ::futimens(descriptor, times) == 0 ? 0 : errno;
+        }))
         return fail(error);
-    struct stat written;
-    if (::fstat(out.get(), &written) != 0)
-        return fail(errno);
     if (out.close() != 0)
         return fail(errno);
     if (::renameat(parent.get(), temporary.c_str(), parent.get(), name.c_str()) != 0)
         return fail(errno);
+    // Some FUSE drivers stamp the time on close or rename: then it is set again by name.
+    struct stat placed;
+    if (::fstatat(parent.get(), name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
+        return {systemErrorText(errno)};
+    if (!timeKept(placed, st))
+        if (const int error = setTimes(st, [&](const struct timespec* times) {
+                return ::utimensat(parent.get(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+            }))
+            return {systemErrorText(error)};
     FsResult result;
-    result.written = {static_cast<std::uint64_t>(written.st_dev), static_cast<std::uint64_t>(written.st_ino)};
+    result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
     return result;
 }
 
