@@ -1,6 +1,9 @@
 #include "platform/PathOpen.h"
 
 #include <atomic>
+#include <deque>
+#include <optional>
+#include <vector>
 #include <climits>
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -117,6 +120,87 @@ int openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode
     return walkBeneath(dirFd, piece, flags, mode);
 }
 
+int openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links);
+
+std::vector<std::string> namesOf(std::string_view path)
+{
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start && path.substr(start, end - start) != ".")
+            names.emplace_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return names;
+}
+
+std::string joined(const std::vector<std::string>& names)
+{
+    std::string path;
+    for (const std::string& name : names)
+        path += (path.empty() ? "" : "/") + name;
+    return path;
+}
+
+// The resolution beneath a root refuses every link whose text is absolute,
+// even one that names a place inside the root. This rewrites relative so
+// that such links are replaced by the path they name below the root; the
+// result is opened beneath the root again, so it can never lead out.
+// Nothing when a link truly leads out.
+std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view relative, bool followLast)
+{
+    char rootText[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(rootFd);
+    const ssize_t rootLength = ::readlink(self.c_str(), rootText, sizeof rootText);
+    if (rootLength <= 0 || rootLength >= static_cast<ssize_t>(sizeof rootText))
+        return std::nullopt;
+    const std::string root(rootText, static_cast<std::size_t>(rootLength));
+    std::vector<std::string> done;
+    const std::vector<std::string> given = namesOf(relative);
+    std::deque<std::string> todo(given.begin(), given.end());
+    for (int links = 0; !todo.empty();) {
+        std::string name = std::move(todo.front());
+        todo.pop_front();
+        if (name == "..") {
+            if (done.empty())
+                return std::nullopt;
+            done.pop_back();
+            continue;
+        }
+        if (todo.empty() && !followLast) {
+            done.push_back(std::move(name));
+            break;
+        }
+        Fd parent(openBeneathOnce(rootFd, joined(done), O_PATH | O_DIRECTORY, 0, Links::None));
+        struct stat st;
+        if (!parent.valid() || ::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISLNK(st.st_mode)) {
+            done.push_back(std::move(name));
+            continue;
+        }
+        if (++links > 40)
+            return std::nullopt;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlinkat(parent.get(), name.c_str(), target.data(), target.size());
+        if (n <= 0 || n >= static_cast<ssize_t>(target.size()))
+            return std::nullopt;
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() == '/') {
+            const std::string base = root == "/" ? std::string() : root;
+            if (target != base && target.compare(0, base.size() + 1, base + "/") != 0)
+                return std::nullopt; // outside the root
+            target.erase(0, base.size());
+            done.clear();
+        }
+        const std::vector<std::string> inner = namesOf(target);
+        todo.insert(todo.begin(), inner.begin(), inner.end());
+    }
+    return joined(done);
+}
+
 } // namespace
 
 void Fd::reset(int fd)
@@ -182,6 +266,21 @@ int statPath(const std::string& path, struct stat& st, bool followLastLink)
 
 int openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
 {
+    const int fd = openBeneathOnce(rootFd, relative, flags, mode, links);
+    if (fd >= 0 || errno != kOutsideRoot || links == Links::None || hasDotDot(relative))
+        return fd;
+    const auto rewritten = withoutAbsoluteLinks(rootFd, relative, !(flags & O_NOFOLLOW));
+    if (!rewritten || *rewritten == relative) {
+        errno = kOutsideRoot;
+        return -1;
+    }
+    return openBeneathOnce(rootFd, *rewritten, flags, mode, links);
+}
+
+namespace {
+
+int openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
+{
     while (!relative.empty() && relative.front() == '/')
         relative.remove_prefix(1);
     if (hasDotDot(relative)) {
@@ -210,6 +309,8 @@ int openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, L
         from = end;
     }
 }
+
+} // namespace
 
 int openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links)
 {

@@ -180,7 +180,15 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
         return {systemErrorText(errno)};
     // fchmod refuses an O_PATH descriptor; its /proc name reaches the same file.
     const std::string byDescriptor = "/proc/self/fd/" + std::to_string(target.get());
-    auto applyMode = [&](mode_t mode) { return ::chmod(byDescriptor.c_str(), mode) == 0 ? 0 : errno; };
+    auto applyMode = [&](mode_t mode) {
+        if (::chmod(byDescriptor.c_str(), mode) == 0)
+            return 0;
+        if (errno != ENOENT)
+            return errno;
+        // No /proc mounted: a descriptor for reading serves, where it may be opened.
+        Fd readable(openBeneath(root.get(), path.relative, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+        return readable.valid() && ::fchmod(readable.get(), mode) == 0 ? 0 : errno;
+    };
 
     const mode_t permissions = (word & kPermissionMask) >> kPermissionShift;
     if (permissions != 0) {
