@@ -76,7 +76,12 @@ public:
         report.ran = true;
         {
             SyncSession::BusyScope busy(session_);
-            runRows(plan(), report);
+            try {
+                runRows(plan(), report);
+            } catch (...) {
+                (void)fs_.flushWrites(); // what was written before the error stays written
+                throw;
+            }
             flushWrites(report);
         }
         refresh();
