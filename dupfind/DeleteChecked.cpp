@@ -25,6 +25,10 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prom
             ++i;
         }
     }
+    // On disk before the message; and no directory stays held open on a
+    // volume the user may unmount next.
+    if (const platform::FsResult flushed = fileSystem.flushWrites(); !flushed.ok())
+        failures += "\n无法写入磁盘：" + flushed.error;
     if (failures.empty())
         prompt.tell("已经成功删除了选中的文件！", "信息", MessageIcon::Information);
     else
