@@ -1,5 +1,7 @@
 #pragma once
 #include <mutex>
+#include <sys/types.h>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -13,6 +15,7 @@ public:
                        std::string_view fileMask, DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     bool isPseudoFileSystem(const std::string& directory) override;
+    VolumeTraits volumeTraits(const std::string& directory) override; // PosixVolumes.cpp
     std::int64_t zoneOffsetNow() override;
 
     FsResult copyFile(const std::string& source, const std::string& target) override;
@@ -30,6 +33,11 @@ private:
     // Devices whose file system refused a clone: not asked again.
     std::mutex cloneMutex_;
     std::vector<std::uint64_t> noCloneDevices_;
+
+    // Traits of the volumes already looked at, by device: both listing
+    // threads ask, and a probe should not run twice.
+    std::mutex volumeMutex_;
+    std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
 };
 
 // The system's text for an error number.

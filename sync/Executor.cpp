@@ -176,16 +176,19 @@ private:
     // equal times directory one's; its other "属性" row is passed over.
     void noteBothWaysPairs()
     {
+        // Paired as the compare paired them (without regard to case on a
+        // volume that ignores it).
         for (const SyncOperation& row : session_.list(1))
-            namesInList1_.insert(row.FileName);
+            namesInList1_.insert(session_.matchKey(row.FileName));
         for (const SyncOperation& row : session_.list(2))
             if (row.operation == Operation::Update)
-                updatesInList2_.insert(row.FileName);
+                updatesInList2_.insert(session_.matchKey(row.FileName));
     }
 
     bool attributesGoTheOtherWay(SyncSide side, const std::string& name) const
     {
-        return side == 1 ? updatesInList2_.count(name) != 0 : namesInList1_.count(name) != 0;
+        const std::string key = session_.matchKey(name);
+        return side == 1 ? updatesInList2_.count(key) != 0 : namesInList1_.count(key) != 0;
     }
 
     void runRows(const std::vector<PlannedRow>& rows, SyncReport& report)
@@ -324,7 +327,7 @@ private:
     const std::string base_[2] = {basePath(session_.rootText(1)), basePath(session_.rootText(2))};
     bool passComplete_[2] = {false, false};
     std::string targetPath_;
-    std::unordered_set<std::string_view> namesInList1_, updatesInList2_;
+    std::unordered_set<std::string> namesInList1_, updatesInList2_;
 };
 
 } // namespace

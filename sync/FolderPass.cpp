@@ -9,9 +9,15 @@ namespace tessarin::sync {
 
 namespace {
 
-std::unordered_set<std::string_view> setOf(const std::vector<std::string>& entries)
+// One side's directories as the compare matched names: byte for byte, or
+// without regard to case when either volume ignores it.
+std::unordered_set<std::string> setOf(const SyncSession& session, const std::vector<std::string>& entries)
 {
-    return std::unordered_set<std::string_view>(entries.begin(), entries.end());
+    std::unordered_set<std::string> keys;
+    keys.reserve(entries.size());
+    for (const std::string& entry : entries)
+        keys.insert(session.matchKey(entry));
+    return keys;
 }
 
 bool isHiddenName(const std::string& name)
@@ -58,10 +64,10 @@ void FolderPass::CreateMissingFolders(SyncSide side)
     const std::vector<std::string>& source = session_.table(side).Directories;
     if (source.empty())
         return;
-    const auto target = setOf(session_.table(otherSide(side)).Directories);
+    const auto target = setOf(session_, session_.table(otherSide(side)).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : source)
-        if (!target.count(directory) && !session_.insideUnreadable(directory))
+        if (!target.count(session_.matchKey(directory)) && !session_.insideUnreadable(directory))
             MakePathDirs(targetRoot + directory + "/", side);
 }
 
@@ -72,11 +78,11 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         return;
     // Directories go away here: what was known to exist may be gone.
     knownDirectory_.clear();
-    const auto source = setOf(session_.table(side).Directories);
+    const auto source = setOf(session_, session_.table(side).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : target) {
         // Inside a directory that could not be read, "extra" means "not seen".
-        if (source.count(directory) || session_.insideUnreadable(directory))
+        if (source.count(session_.matchKey(directory)) || session_.insideUnreadable(directory))
             continue;
         const std::string path = targetRoot + directory;
         if (fs_.entryKind(path) == platform::EntryKind::Link) {
