@@ -46,6 +46,11 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
     if (dir1.empty() || dir2.empty())
         return false;
     BusyScope busy(*this);
+    comparing_ = true;
+    struct ComparingEnd {
+        bool& flag;
+        ~ComparingEnd() { flag = false; }
+    } comparingEnd{comparing_};
 
     stopped_ = false;
     for (int side = 1; side <= 2; ++side) {
@@ -268,7 +273,7 @@ bool SyncSession::BuildOperationLists(Progress& progress)
         const std::size_t count = source.fileCount();
         const char* format = side == 1 ? kPhaseOneText : kPhaseTwoText;
         Throttle throttle(progressIntervalMs_);
-        const bool anyUnreadable = !unreadableSet_.empty();
+        const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
         std::string slashName, folded;
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {

@@ -34,6 +34,10 @@ public:
     // events, so a click can arrive meanwhile); a command started then is not begun.
     bool busy() const { return busy_; }
 
+    // True while a compare command runs (on its own, or as the refresh at the
+    // end of a synchronisation): the time a stop request is heard.
+    bool comparing() const { return comparing_; }
+
     // Marks the session busy for the life of one command, also when an error
     // passes through. Make one only when busy() is false.
     class BusyScope {
@@ -142,6 +146,7 @@ private:
     int timeResolution_ = 1;
     bool stopped_ = false;
     bool busy_ = false;
+    bool comparing_ = false;
     std::int64_t progressIntervalMs_ = 50;
 };
 
