@@ -116,6 +116,9 @@ void SyncSession::endStopped(Progress& progress)
         list(side).shrink_to_fit();
         unreadable_[side - 1].clear();
         notEntered_[side - 1].clear();
+        // At once, before anything can repaint: a side shown already must
+        // not show rows of a table that has just been emptied.
+        progress.sideListed(side, FileCountText(0));
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
@@ -145,8 +148,11 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, Progress& prog
         listedTwo.wait();
         throw;
     }
-    progress.sideListed(1, FileCountText(table(1).fileCount()));
-    progress.processEvents();
+    // A side stopped part way has no final count to show.
+    if (!walkOne.stopped) {
+        progress.sideListed(1, FileCountText(table(1).fileCount()));
+        progress.processEvents();
+    }
     while (listedTwo.wait_for(std::chrono::milliseconds(std::max<std::int64_t>(progressIntervalMs_, 1))) !=
            std::future_status::ready)
         progress.processEvents();
