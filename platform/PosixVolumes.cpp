@@ -9,6 +9,8 @@
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
+#include <unordered_set>
+#include <vector>
 
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
@@ -174,31 +176,37 @@ CaseProbe probeLetterCase(int directoryFd)
         return CaseProbe::NoEntry;
     }
     ::rewinddir(dir);
-    CaseProbe result = CaseProbe::NoEntry;
-    // A few names are enough: one that can be looked at settles it.
-    int tries = 0;
+    // The names as listed: a FUSE driver may give one file a new inode
+    // number under each spelling, so the test is whether the flipped name
+    // resolves without being an entry of its own.
+    std::unordered_set<std::string> names;
+    std::vector<std::string> candidates;
+    constexpr std::size_t kMostNames = 100000;
     while (const dirent* e = ::readdir(dir)) {
-        if (!hasAsciiLetter(e->d_name))
-            continue;
-        if (++tries > 16)
+        if (names.size() == kMostNames)
             break;
-        struct stat original, flipped;
-        if (::fstatat(directoryFd, e->d_name, &original, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        const std::string other = flipAsciiCase(e->d_name);
-        if (::fstatat(directoryFd, other.c_str(), &flipped, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) {
-                result = CaseProbe::Sensitive;
-                break;
-            }
-            continue;
-        }
-        result = original.st_ino == flipped.st_ino && original.st_dev == flipped.st_dev ? CaseProbe::Insensitive
-                                                                                          : CaseProbe::Sensitive;
-        break;
+        names.insert(e->d_name);
+        if (candidates.size() < 16 && hasAsciiLetter(e->d_name))
+            candidates.emplace_back(e->d_name);
     }
     ::closedir(dir);
-    return result;
+    const bool allNames = names.size() < kMostNames;
+    for (const std::string& name : candidates) {
+        const std::string other = flipAsciiCase(name.c_str());
+        if (names.count(other))
+            return CaseProbe::Sensitive; // both spellings are entries: two files
+        struct stat original, flipped;
+        if (::fstatat(directoryFd, name.c_str(), &original, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (::fstatat(directoryFd, other.c_str(), &flipped, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return CaseProbe::Sensitive;
+            continue;
+        }
+        if (original.st_ino == flipped.st_ino || allNames)
+            return CaseProbe::Insensitive;
+    }
+    return CaseProbe::NoEntry;
 }
 
 VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
