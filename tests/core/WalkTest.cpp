@@ -242,3 +242,14 @@ TEST_F(Walk, AStopDuringTheComparisonEmptiesEverything)
     EXPECT_TRUE(s.list(2).empty());
     EXPECT_EQ(stoppable.statuses.back(), "比较已停止。");
 }
+
+TEST_F(Walk, ARootOnAPseudoFileSystemIsNotReadAndCountsAsUnseen)
+{
+    writeFile(two + "/z.txt", "z");
+    one = "/proc";
+    compare();
+    EXPECT_EQ(session->table(1).fileCount(), 0u);
+    EXPECT_EQ(session->unreadable(1), (Strings{""}));
+    EXPECT_EQ(rows(1), Strings{}); // z.txt is not taken for missing in /proc
+    EXPECT_EQ(rows(2), Strings{});
+}
