@@ -1,4 +1,6 @@
 #pragma once
+#include <atomic>
+
 #include "core/Progress.h"
 
 namespace tessarin::gui {
@@ -17,8 +19,15 @@ public:
     void sideListed(int side, std::string_view countText) override;
     void setFraction(std::uint64_t done, std::uint64_t total) override;
 
+    // A stop asked by the window (Esc, closing it) for the compare under
+    // way; both listing threads read it, hence atomic.
+    bool stopRequested() const override { return stop_.load(std::memory_order_relaxed); }
+    void requestStop() { stop_.store(true, std::memory_order_relaxed); }
+    void clearStop() { stop_.store(false, std::memory_order_relaxed); }
+
 private:
     TForm1& form_;
+    std::atomic<bool> stop_{false};
 };
 
 } // namespace tessarin::gui

@@ -1,6 +1,7 @@
 // The main window's handlers: each a few lines over the core.
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QProgressBar>
 
 #include "app/DirectoryHistory.h"
@@ -56,6 +57,10 @@ void TForm1::runCommand(const std::function<void()>& work)
     if (running_)
         return;
     running_ = true;
+    // A stop asked for an earlier compare is not this command's; a close
+    // still pending keeps its stop for the compare this command ends with.
+    if (!closePending_)
+        progress_->clearStop();
     for (OperationListModel* model : operationModels_)
         model->setLocked(true);
     stProgress->setRange(0, 0);
@@ -361,11 +366,26 @@ bool TForm1::FormCloseQuery()
     return true;
 }
 
+void TForm1::keyPressEvent(QKeyEvent* event)
+{
+    // Esc stops a compare under way; otherwise it means nothing here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && session_.comparing()) {
+        progress_->requestStop();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
     if (running_) {
         // A running loop reads the tables this window owns: the close waits.
+        // A compare is stopped (its result is not wanted any more);
+        // synchronisation rows run to their end, and the compare that
+        // refreshes the lists after them stops at once.
         closePending_ = true;
+        progress_->requestStop();
         event->ignore();
         return;
     }

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/Output.h"
 #include "platform/PosixFileSystem.h"
 #include "sync/SyncSession.h"
@@ -58,8 +59,11 @@ int runCompare(const Arguments& args)
 
     platform::PosixFileSystem fs;
     sync::SyncSession session(fs);
-    SilentProgress progress;
+    InterruptibleProgress progress;
     session.CompareDirectories(dirs[0], dirs[1], options, progress);
+    // Stopped by Ctrl+C: what was seen is partial, and nothing of it is printed.
+    if (session.lastCompareStopped())
+        return kInterruptedExit;
     printOperationLists(session);
     return reportUnreadable(session) ? 1 : 0;
 }

@@ -6,13 +6,16 @@
 #include <string>
 #include <unistd.h>
 
+#include "platform/PathOpen.h"
+
 namespace tessarin::platform {
 
 class DirectoryStream {
 public:
     explicit DirectoryStream(const std::string& path)
     {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        // Any length: a path past the system's limit is opened piece by piece.
+        const int fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0 && !(dir_ = ::fdopendir(fd)))
             ::close(fd);
     }

@@ -98,6 +98,18 @@ inline bool isTemporaryName(std::string_view name)
     return true;
 }
 
+// What a volume keeps of a file, as far as a comparison must know it.
+struct VolumeTraits {
+    // All: the permission bits; ReadOnlyOnly: only the read-only state (kept
+    // through the write bits); None: not even that (every file looks alike).
+    enum class Permissions { All, ReadOnlyOnly, None } permissions = Permissions::All;
+    // Names that differ only in letter case name one file.
+    bool caseInsensitive = false;
+    // Modification times are kept to this many seconds (FAT: 2).
+    int timeResolutionSeconds = 1;
+    bool operator==(const VolumeTraits&) const = default;
+};
+
 // Local calendar fields of a time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -125,6 +137,10 @@ public:
     // devtmpfs, cgroup and the like): walks never enter one, since its files
     // are endless or change as they are read. Safe to call from two threads.
     virtual bool isPseudoFileSystem(const std::string& directory) = 0;
+
+    // What the volume holding the directory (path ending in "/") keeps.
+    // Safe to call from two threads; cheap after the first call per volume.
+    virtual VolumeTraits volumeTraits(const std::string& directory) = 0;
 
     // Offset of local time from UTC in force now, in seconds (east positive).
     virtual std::int64_t zoneOffsetNow() = 0;

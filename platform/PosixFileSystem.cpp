@@ -1,6 +1,7 @@
 #include "platform/PosixFileSystem.h"
 
 #include "platform/DirectoryStream.h"
+#include "platform/PathOpen.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -89,17 +90,24 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
         }
         // Follows links: a link stands for what it points to; a broken one fails here.
         if (::fstatat(dir.fd(), name, &st, 0) != 0) {
-            // A file or directory of its own that cannot be looked at (a
-            // directory readable but not searchable) leaves the listing
-            // incomplete; one that has just gone is simply not listed.
-            if (e->d_type != DT_LNK && errno != ENOENT)
+            // Gone meanwhile, or a broken link: simply not listed. Otherwise
+            // the entry itself is looked at: a link whose target cannot be
+            // reached is not listed either, but an entry that cannot be looked
+            // at at all (a directory readable but not searchable) leaves the
+            // listing incomplete.
+            if (errno == ENOENT)
+                continue;
+            struct stat own;
+            if (::fstatat(dir.fd(), name, &own, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(own.st_mode))
                 unseen = true;
             continue;
         }
         if (S_ISDIR(st.st_mode)) {
             if (wantDirectories && !hidden)
                 out.directories.push_back(makeEntry(name, st));
-        } else if (S_ISREG(st.st_mode)) {
+        } else if (S_ISREG(st.st_mode) && !isTemporaryName(name)) {
+            // A copy's temporary file (of a run under way, or of one killed)
+            // is no file of the user's.
             if (everyFile || matchesMask(name, fileMask))
                 out.files.push_back(makeEntry(name, st));
         }
@@ -118,7 +126,7 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
 std::optional<FileId> PosixFileSystem::directoryId(const std::string& path)
 {
     struct stat st;
-    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (statPath(path, st) != 0 || !S_ISDIR(st.st_mode))
         return std::nullopt;
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
@@ -174,15 +182,17 @@ static bool isPseudoFileSystemType(long type)
 
 bool PosixFileSystem::isPseudoFileSystem(const std::string& directory)
 {
+    // O_PATH: looking does not trigger an automount; any length of path.
+    const Fd dir(openPath(directory, O_PATH | O_DIRECTORY));
     struct statfs fs;
-    if (::statfs(directory.c_str(), &fs) != 0)
+    if (!dir.valid() || ::fstatfs(dir.get(), &fs) != 0)
         return false; // what cannot be looked at is not read either
     if (static_cast<unsigned long>(fs.f_type) != 0x01021994)
         return isPseudoFileSystemType(fs.f_type);
     // tmpfs is a real place for files (/tmp, /dev/shm) except as devtmpfs,
     // which holds the device nodes; devtmpfs reports tmpfs's magic number.
     struct stat st;
-    return ::stat(directory.c_str(), &st) == 0 && isDevtmpfs(st.st_dev);
+    return ::fstat(dir.get(), &st) == 0 && isDevtmpfs(st.st_dev);
 }
 
 std::int64_t PosixFileSystem::zoneOffsetNow()

@@ -1,6 +1,8 @@
 #pragma once
 #include <map>
 #include <mutex>
+#include <sys/types.h>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -15,6 +17,7 @@ public:
                        std::string_view fileMask, DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     bool isPseudoFileSystem(const std::string& directory) override;
+    VolumeTraits volumeTraits(const std::string& directory) override; // PosixVolumes.cpp
     std::int64_t zoneOffsetNow() override;
 
     FsResult copyFile(const std::string& source, const TreePath& target) override;
@@ -53,6 +56,11 @@ protected:
     std::map<std::uint64_t, Fd> writtenDevices_;
 
     FsResult emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath);
+
+    // Traits of the volumes already looked at, by device: both listing
+    // threads ask, and a probe should not run twice.
+    std::mutex volumeMutex_;
+    std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
 };
 
 // The system's text for an error number; thread-safe.

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   fonts-wqy-zenhei fontconfig
-  dosfstools fusefat fuse3
+  dosfstools fusefat fuse3 exfatprogs exfat-fuse
 )
 
 missing=()

@@ -183,16 +183,19 @@ private:
     // equal times directory one's; its other "属性" row is passed over.
     void noteBothWaysPairs()
     {
+        // Paired as the compare paired them (without regard to case on a
+        // volume that ignores it).
         for (const SyncOperation& row : session_.list(1))
-            namesInList1_.insert(row.FileName);
+            namesInList1_.insert(session_.matchKey(row.FileName));
         for (const SyncOperation& row : session_.list(2))
             if (row.operation == Operation::Update)
-                updatesInList2_.insert(row.FileName);
+                updatesInList2_.insert(session_.matchKey(row.FileName));
     }
 
     bool attributesGoTheOtherWay(SyncSide side, const std::string& name) const
     {
-        return side == 1 ? updatesInList2_.count(name) != 0 : namesInList1_.count(name) != 0;
+        const std::string key = session_.matchKey(name);
+        return side == 1 ? updatesInList2_.count(key) != 0 : namesInList1_.count(key) != 0;
     }
 
     void runRows(const std::vector<PlannedRow>& rows, SyncReport& report)
@@ -367,7 +370,7 @@ private:
     std::set<platform::FileId> written_;
     // Per target side, the directories cleared of stale temporary files.
     std::unordered_set<std::string> staleCleared_[2];
-    std::unordered_set<std::string_view> namesInList1_, updatesInList2_;
+    std::unordered_set<std::string> namesInList1_, updatesInList2_;
 };
 
 } // namespace

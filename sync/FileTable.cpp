@@ -1,5 +1,6 @@
 #include "sync/FileTable.h"
 
+#include "sync/CaseFold.h"
 #include "sync/Texts.h"
 
 namespace tessarin::sync {
@@ -9,6 +10,7 @@ void FileTable::clear()
     // A new map: clear() would keep the bucket array of the last listing.
     index_ = {};
     indexed_ = false;
+    dropFoldedIndex();
     files_.clear();
     files_.shrink_to_fit();
     names_.clear();
@@ -25,6 +27,8 @@ void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::ui
         index_ = {};
         indexed_ = false;
     }
+    if (foldIndexed_)
+        dropFoldedIndex();
     files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size,
                            modifiedSeconds});
     names_.append(name);
@@ -53,6 +57,53 @@ void FileTable::buildNameIndex()
     for (std::size_t k = 0; k < files_.size(); ++k)
         index_.emplace(name(k), static_cast<std::uint32_t>(k)); // keeps the first of equal names
     indexed_ = true;
+}
+
+void FileTable::dropFoldedIndex()
+{
+    foldedIndex_ = {};
+    foldedNames_.clear();
+    foldedNames_.shrink_to_fit();
+    foldIndexed_ = false;
+}
+
+void FileTable::buildFoldedIndex()
+{
+    dropFoldedIndex();
+    // All names folded first: the index keeps views into foldedNames_.
+    std::vector<std::uint64_t> ends;
+    ends.reserve(files_.size());
+    foldedNames_.reserve(names_.size());
+    for (std::size_t k = 0; k < files_.size(); ++k) {
+        appendFoldedCase(name(k), foldedNames_);
+        ends.push_back(foldedNames_.size());
+    }
+    foldedIndex_.reserve(files_.size());
+    std::uint64_t start = 0;
+    for (std::size_t k = 0; k < files_.size(); ++k) {
+        foldedIndex_.emplace(std::string_view(foldedNames_).substr(start, ends[k] - start),
+                             static_cast<std::uint32_t>(k)); // keeps the first
+        start = ends[k];
+    }
+    foldIndexed_ = true;
+}
+
+std::optional<std::size_t> FileTable::firstFoldedPosition(std::string_view folded) const
+{
+    if (foldIndexed_) {
+        const auto it = foldedIndex_.find(folded);
+        if (it == foldedIndex_.end())
+            return std::nullopt;
+        return it->second;
+    }
+    std::string each;
+    for (std::size_t k = 0; k < files_.size(); ++k) {
+        each.clear();
+        appendFoldedCase(name(k), each);
+        if (each == folded)
+            return k;
+    }
+    return std::nullopt;
 }
 
 std::optional<std::size_t> FileTable::firstPosition(std::string_view wanted) const

@@ -35,9 +35,18 @@ public:
     std::optional<std::size_t> firstPosition(std::string_view name) const;
     void buildNameIndex();
 
+    // The same for names matched without regard to letter case: position of
+    // the first file whose folded name (foldedCase) is folded. Only for
+    // compares on a case-insensitive volume; built after the listing, by
+    // buildFoldedIndex, which costs nothing until it is called.
+    std::optional<std::size_t> firstFoldedPosition(std::string_view folded) const;
+    void buildFoldedIndex();
+
     std::vector<std::string> Directories;
 
 private:
+    void dropFoldedIndex();
+
     struct Entry {
         std::uint64_t nameOffset;
         std::uint32_t nameLength;
@@ -49,6 +58,9 @@ private:
     std::string names_;
     std::unordered_map<std::string_view, std::uint32_t> index_;
     bool indexed_ = false;
+    std::string foldedNames_; // every name folded, one after another
+    std::unordered_map<std::string_view, std::uint32_t> foldedIndex_;
+    bool foldIndexed_ = false;
 };
 
 } // namespace tessarin::sync

@@ -9,9 +9,15 @@ namespace tessarin::sync {
 
 namespace {
 
-std::unordered_set<std::string_view> setOf(const std::vector<std::string>& entries)
+// One side's directories as the compare matched names: byte for byte, or
+// without regard to case when either volume ignores it.
+std::unordered_set<std::string> setOf(const SyncSession& session, const std::vector<std::string>& entries)
 {
-    return std::unordered_set<std::string_view>(entries.begin(), entries.end());
+    std::unordered_set<std::string> keys;
+    keys.reserve(entries.size());
+    for (const std::string& entry : entries)
+        keys.insert(session.matchKey(entry));
+    return keys;
 }
 
 // Whether path[0, length) names known or one of its ancestors at a "/";
@@ -63,9 +69,9 @@ void FolderPass::CreateMissingFolders(SyncSide side)
     const std::vector<std::string>& source = session_.table(side).Directories;
     if (source.empty())
         return;
-    const auto target = setOf(session_.table(otherSide(side)).Directories);
+    const auto target = setOf(session_, session_.table(otherSide(side)).Directories);
     for (const std::string& directory : source)
-        if (!target.count(directory) && !session_.insideUnreadable(directory))
+        if (!target.count(session_.matchKey(directory)) && !session_.insideUnreadable(directory))
             MakePathDirs(directory + "/", side);
 }
 
@@ -77,11 +83,11 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
     // Directories go away here: what was known to exist may be gone.
     knownSide_ = 0;
     knownDirectory_.clear();
-    const auto source = setOf(session_.table(side).Directories);
+    const auto source = setOf(session_, session_.table(side).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));
     for (const std::string& directory : target) {
         // Inside a directory that could not be read, "extra" means "not seen".
-        if (source.count(directory) || session_.insideUnreadable(directory))
+        if (source.count(session_.matchKey(directory)) || session_.insideUnreadable(directory))
             continue;
         const platform::TreePath place{targetRoot, directory};
         const platform::EntryKind kind = fs_.entryKind(place);

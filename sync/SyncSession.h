@@ -34,6 +34,10 @@ public:
     // events, so a click can arrive meanwhile); a command started then is not begun.
     bool busy() const { return busy_; }
 
+    // True while a compare command runs (on its own, or as the refresh at the
+    // end of a synchronisation): the time a stop request is heard.
+    bool comparing() const { return comparing_; }
+
     // Marks the session busy for the life of one command, also when an error
     // passes through. Make one only when busy() is false.
     class BusyScope {
@@ -62,6 +66,8 @@ public:
     // directory, "/a/b.txt" for a file). Nothing there was seen on that side,
     // so nothing there is compared, copied, deleted, created or removed: a
     // source directory that cannot be read must not empty its target's copy.
+    // A directory the walk did not enter (reached twice, or a pseudo file
+    // system) counts so too, and so does its own path.
     bool insideUnreadable(std::string_view path) const;
 
     // Appends one unchecked row to the list of a side.
@@ -70,11 +76,35 @@ public:
     // Name of a file found at fullPath, relative to the root of a side.
     std::string RelativeFileName(SyncSide side, std::string_view fullPath) const;
 
+    // Whether the last compare was stopped before its end (Esc, closing the
+    // window, an interrupt). Its tables and lists are then empty.
+    bool lastCompareStopped() const { return stopped_; }
+
+    // What the last compare knew of each root's volume, and what it decided
+    // from both: names matched without regard to case, the attribute bits
+    // compared, and the seconds within which two times count as equal.
+    const platform::VolumeTraits& volumeTraits(SyncSide side) const { return traits_[side - 1]; }
+    bool namesFoldCase() const { return foldCase_; }
+    std::uint32_t comparedAttributes() const { return attributeMask_; }
+    int timeResolutionSeconds() const { return timeResolution_; }
+
+    // The key a name is matched by in the last compare: the name itself, or
+    // its folded case when namesFoldCase(). For the directory pass and the
+    // executor, which must pair names as the compare did.
+    std::string matchKey(std::string_view name) const;
+
     // Interval of the status and event throttle, in milliseconds (0: every update).
     void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
     std::int64_t progressInterval() const { return progressIntervalMs_; }
 
 private:
+    struct FileIdHash {
+        std::size_t operator()(const platform::FileId& id) const
+        {
+            return std::hash<std::uint64_t>()(id.inode * 0x9e3779b97f4a7c15ull ^ id.device);
+        }
+    };
+
     // One side's walk. The two sides are listed at once, each on its own
     // thread, so every walk carries its own state.
     struct TreeWalk {
@@ -84,21 +114,39 @@ private:
         // Keeps the window alive from the thread that may process events; empty on the other.
         Throttle* throttle;
         Progress* progress;
-        std::vector<platform::FileId> path; // directories from the root to the current one
+        // Asked once per directory, from the walk's own thread.
+        const Progress& stopSource;
+        // Every directory entered: one reached again (a link fanning out, or
+        // leading back) is not entered twice.
+        std::unordered_set<platform::FileId, FileIdHash> entered;
+        bool stopped = false;
     };
 
     void ListBothDirectories(const SyncOptions& options, Progress& progress);
     void ListSide(TreeWalk& walk);
-    void ListDirectoryTree(TreeWalk& walk, const std::string& directory);
-    void BuildOperationLists(Progress& progress);
+    void ListDirectoryTree(TreeWalk& walk, const std::string& directory, platform::FileId id);
+    void noteNotEntered(TreeWalk& walk, const std::string& path);
+    void decideMatching();
+    bool BuildOperationLists(Progress& progress);
+    void endStopped(Progress& progress);
 
     platform::FileSystem& fs_;
     FileTable tables_[2];
     OperationList lists_[2];
     std::string roots_[2];
     std::vector<std::string> unreadable_[2];
+    // Directories not entered (reached a second time, or on a pseudo file
+    // system), relative as in Directories: nothing at or under them was seen.
+    std::vector<std::string> notEntered_[2];
     std::unordered_set<std::string_view> unreadableSet_; // views of both sides' unreadable_
+    std::unordered_set<std::string_view> notEnteredSet_; // views of both sides' notEntered_
+    platform::VolumeTraits traits_[2];
+    bool foldCase_ = false;
+    std::uint32_t attributeMask_ = ~std::uint32_t{0};
+    int timeResolution_ = 1;
+    bool stopped_ = false;
     bool busy_ = false;
+    bool comparing_ = false;
     std::int64_t progressIntervalMs_ = 50;
 };
 

@@ -1,0 +1,252 @@
+#include "platform/PosixVolumes.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+#include <unordered_set>
+#include <vector>
+
+#include "platform/PathOpen.h"
+#include "platform/PosixFileSystem.h"
+
+namespace tessarin::platform {
+
+namespace {
+
+using Permissions = VolumeTraits::Permissions;
+
+bool isFuseblk(std::string_view type)
+{
+    // A block-device FUSE driver (exfat-fuse, ntfs-3g): "fuseblk", or the
+    // driver's own name where it was mounted by type.
+    return type == "fuseblk" || type.substr(0, 8) == "fuseblk.";
+}
+
+bool fuseTypeIs(std::string_view type, std::string_view driver)
+{
+    return type == std::string("fuse.").append(driver) || type == std::string("fuseblk.").append(driver);
+}
+
+bool isFuseFat(std::string_view type)
+{
+    return fuseTypeIs(type, "fusefat") || fuseTypeIs(type, "vfat") || fuseTypeIs(type, "fat");
+}
+
+bool isFuseExfat(std::string_view type)
+{
+    return fuseTypeIs(type, "exfat") || fuseTypeIs(type, "exfat-fuse");
+}
+
+bool isFuseNtfs(std::string_view type)
+{
+    return fuseTypeIs(type, "ntfs-3g") || fuseTypeIs(type, "ntfs") || fuseTypeIs(type, "lowntfs-3g");
+}
+
+bool hasAsciiLetter(const char* name)
+{
+    for (; *name; ++name)
+        if ((*name >= 'a' && *name <= 'z') || (*name >= 'A' && *name <= 'Z'))
+            return true;
+    return false;
+}
+
+std::string flipAsciiCase(const char* name)
+{
+    std::string flipped(name);
+    for (char& c : flipped) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+        else if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return flipped;
+}
+
+// mountinfo writes space, tab, newline and backslash as three octal digits.
+std::string unescapeMountField(const std::string& field)
+{
+    std::string out;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const std::string digits = field.substr(i + 1, 3);
+            if (digits.find_first_not_of("01234567") == std::string::npos) {
+                out += static_cast<char>(std::stoi(digits, nullptr, 8));
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+} // namespace
+
+bool needsCaseProbe(unsigned long magic, std::string_view mountType)
+{
+    if (magic == kMagicNtfs3 || magic == kMagicNtfs)
+        return true; // NTFS is case-sensitive unless the volume says otherwise
+    if (magic != kMagicFuse)
+        return false;
+    return isFuseblk(mountType) || isFuseNtfs(mountType);
+}
+
+VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe)
+{
+    VolumeTraits traits;
+    switch (magic) {
+    case kMagicMsdos: // kernel vfat and msdos
+        traits.permissions = Permissions::ReadOnlyOnly;
+        traits.caseInsensitive = true;
+        traits.timeResolutionSeconds = 2;
+        return traits;
+    case kMagicExfat:
+        traits.permissions = Permissions::ReadOnlyOnly;
+        traits.caseInsensitive = true;
+        return traits;
+    case kMagicNtfs3:
+    case kMagicNtfs:
+        traits.permissions = Permissions::ReadOnlyOnly;
+        traits.caseInsensitive = probe == CaseProbe::Insensitive;
+        return traits;
+    case kMagicFuse:
+        break;
+    default:
+        return traits;
+    }
+    // The FUSE drivers of these volumes show every file with one fixed mode.
+    if (isFuseFat(mountType)) {
+        traits.permissions = Permissions::None;
+        traits.caseInsensitive = true;
+        traits.timeResolutionSeconds = 2;
+    } else if (isFuseExfat(mountType)) {
+        traits.permissions = Permissions::None;
+        traits.caseInsensitive = true;
+    } else if (isFuseNtfs(mountType)) {
+        traits.permissions = Permissions::None;
+        traits.caseInsensitive = probe == CaseProbe::Insensitive;
+    } else if (isFuseblk(mountType)) {
+        // exfat-fuse or ntfs-3g, which the type does not tell apart. With no
+        // name to try, matching without regard to case is the safe side: it
+        // can only merge names that the volume itself would merge or keep apart.
+        traits.permissions = Permissions::None;
+        traits.caseInsensitive = probe == CaseProbe::Insensitive || probe == CaseProbe::NoEntry;
+    }
+    return traits;
+}
+
+std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, unsigned minor)
+{
+    // "id parent major:minor root point options [optional...] - type source super"
+    const std::string wanted = std::to_string(major) + ":" + std::to_string(minor);
+    std::optional<MountRecord> found;
+    std::string line;
+    while (std::getline(mountinfo, line)) {
+        std::istringstream fields(line);
+        std::string id, parent, numbers, root, point;
+        if (!(fields >> id >> parent >> numbers >> root >> point) || numbers != wanted)
+            continue;
+        const std::size_t dash = line.find(" - ");
+        if (dash == std::string::npos)
+            continue;
+        std::istringstream tail(line.substr(dash + 3));
+        MountRecord record;
+        if (!(tail >> record.type))
+            continue;
+        record.mountPoint = unescapeMountField(point);
+        found = std::move(record);
+    }
+    return found;
+}
+
+CaseProbe probeLetterCase(int directoryFd)
+{
+    const int fd = ::dup(directoryFd);
+    if (fd < 0)
+        return CaseProbe::NoEntry;
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return CaseProbe::NoEntry;
+    }
+    ::rewinddir(dir);
+    // The names as listed: a FUSE driver may give one file a new inode
+    // number under each spelling, so the test is whether the flipped name
+    // resolves without being an entry of its own.
+    std::unordered_set<std::string> names;
+    std::vector<std::string> candidates;
+    constexpr std::size_t kMostNames = 100000;
+    while (const dirent* e = ::readdir(dir)) {
+        if (names.size() == kMostNames)
+            break;
+        names.insert(e->d_name);
+        if (candidates.size() < 16 && hasAsciiLetter(e->d_name))
+            candidates.emplace_back(e->d_name);
+    }
+    ::closedir(dir);
+    const bool allNames = names.size() < kMostNames;
+    for (const std::string& name : candidates) {
+        const std::string other = flipAsciiCase(name.c_str());
+        if (names.count(other))
+            return CaseProbe::Sensitive; // both spellings are entries: two files
+        struct stat original, flipped;
+        if (::fstatat(directoryFd, name.c_str(), &original, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (::fstatat(directoryFd, other.c_str(), &flipped, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT)
+                return CaseProbe::Sensitive;
+            continue;
+        }
+        if (original.st_ino == flipped.st_ino || allNames)
+            return CaseProbe::Insensitive;
+    }
+    return CaseProbe::NoEntry;
+}
+
+VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
+{
+    const Fd dir(openPath(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    struct statfs fs;
+    if (!dir.valid() || ::fstat(dir.get(), &st) != 0 || ::fstatfs(dir.get(), &fs) != 0)
+        return VolumeTraits{};
+    {
+        std::lock_guard<std::mutex> lock(volumeMutex_);
+        if (const auto known = knownVolumes_.find(st.st_dev); known != knownVolumes_.end())
+            return known->second;
+    }
+    const unsigned long magic = static_cast<unsigned long>(fs.f_type);
+    std::optional<MountRecord> mount;
+    if (magic == kMagicFuse) {
+        std::ifstream mountinfo("/proc/self/mountinfo");
+        mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
+    }
+    const std::string type = mount ? mount->type : std::string();
+    CaseProbe probe = CaseProbe::NotMade;
+    if (needsCaseProbe(magic, type)) {
+        probe = probeLetterCase(dir.get());
+        if (probe == CaseProbe::NoEntry) {
+            if (!mount) {
+                std::ifstream mountinfo("/proc/self/mountinfo");
+                mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
+            }
+            // The mount point lies on the same volume: its entries tell as well.
+            const Fd top(mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+            struct stat topSt;
+            if (top.valid() && ::fstat(top.get(), &topSt) == 0 && topSt.st_dev == st.st_dev)
+                probe = probeLetterCase(top.get());
+        }
+    }
+    const VolumeTraits traits = decideVolumeTraits(magic, type, probe);
+    std::lock_guard<std::mutex> lock(volumeMutex_);
+    knownVolumes_.emplace(st.st_dev, traits);
+    return traits;
+}
+
+} // namespace tessarin::platform

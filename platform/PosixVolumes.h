@@ -1,0 +1,49 @@
+#pragma once
+// How the POSIX file-system service tells what a volume keeps: from the
+// file system's magic number, the FUSE driver named in /proc/self/mountinfo,
+// and, where neither settles letter case, a read-only look at one entry.
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/FileSystem.h"
+
+namespace tessarin::platform {
+
+// statfs magic numbers that decide traits.
+inline constexpr unsigned long kMagicMsdos = 0x4d44;
+inline constexpr unsigned long kMagicExfat = 0x2011BAB0;
+inline constexpr unsigned long kMagicNtfs3 = 0x7366746e;
+inline constexpr unsigned long kMagicNtfs = 0x5346544e;
+inline constexpr unsigned long kMagicFuse = 0x65735546;
+
+// What a look at a directory's entry with its letters' case flipped found.
+enum class CaseProbe {
+    NotMade,     // the kind of volume settles it
+    Insensitive, // the flipped name is the same file
+    Sensitive,   // the flipped name is missing (or another file)
+    NoEntry,     // no entry with a letter to try
+};
+
+// Whether the volume's kind leaves letter case to a probe. mountType is the
+// type field of the mount ("fuseblk", "fuse.fusefat"...), used for FUSE.
+bool needsCaseProbe(unsigned long magic, std::string_view mountType);
+
+// The traits of a volume of this kind, with the probe's result where one was needed.
+VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe);
+
+// One mount as /proc/self/mountinfo describes it.
+struct MountRecord {
+    std::string type;
+    std::string mountPoint; // escapes (\040 and the like) undone
+};
+
+// The mount of the device major:minor in a mountinfo text; the last one
+// listed wins, as it is the one on top.
+std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, unsigned minor);
+
+// Looks at one entry of the open directory whose name holds an ASCII letter.
+CaseProbe probeLetterCase(int directoryFd);
+
+} // namespace tessarin::platform
