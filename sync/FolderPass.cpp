@@ -3,7 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/Error.h"
+#include "sync/FolderError.h"
 
 namespace tessarin::sync {
 
@@ -48,7 +48,7 @@ void FolderPass::MakePathDirs(const std::string& path, SyncSide side)
             continue;
         const platform::FsResult made = fs_.createDirectory(prefix);
         if (!made.ok())
-            throw Error("无法创建目录“" + prefix + "”：" + made.error);
+            throw FolderError("无法创建目录", prefix, made.error);
     }
     knownDirectory_.assign(path, 0, lastSlash);
 }
@@ -82,7 +82,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         if (fs_.entryKind(path) == platform::EntryKind::Link) {
             const platform::FsResult removed = fs_.deleteFile(path);
             if (!removed.ok())
-                throw Error("无法删除目录链接“" + path + "”：" + removed.error);
+                throw FolderError("无法删除目录链接", path, removed.error);
             continue;
         }
         const std::string tree = path + "/";
@@ -92,7 +92,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         DeleteFolderTree(tree);
         const platform::FsResult removed = fs_.removeDirectory(tree);
         if (!removed.ok())
-            throw Error("无法删除目录“" + path + "”：" + removed.error);
+            throw FolderError("无法删除目录", path, removed.error);
     }
 }
 
@@ -108,7 +108,7 @@ void FolderPass::DeleteFolderTree(const std::string& path)
         DeleteFolderTree(sub + "/");
         const platform::FsResult removed = fs_.removeDirectory(sub);
         if (!removed.ok())
-            throw Error("无法删除目录“" + sub + "”：" + removed.error);
+            throw FolderError("无法删除目录", sub, removed.error);
     }
     for (const platform::TreeEntry& entry : entries)
         if (entry.kind != platform::EntryKind::Directory)
