@@ -1,6 +1,5 @@
 #include "dupfind/SameFileSearch.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
