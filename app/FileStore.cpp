@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathOpen.h"
+
 namespace tessarin::app {
 
 namespace {
@@ -38,37 +40,44 @@ std::string linkTarget(const std::string& path)
     return resolved;
 }
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
+// Opens path for reading or writing without blocking, and only if it is a
+// regular file: a FIFO in its place would block the open (and the program's
+// start) for ever, a device may do anything when read. Returns an invalid Fd
+// with errno EINVAL for anything else.
+platform::Fd openRegular(const std::string& path, int access)
+{
+    platform::Fd fd(platform::openPath(path, access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
+        return fd;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        fd.reset();
+        errno = EINVAL;
+        return fd;
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    // Closes now, reporting whether the last writes reached the file.
-    bool close()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return ::close(fd) == 0;
-    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
 
-private:
-    int fd_;
-};
+// Whether something other than a regular file stands at path (a directory, a
+// FIFO, a device): it is never read, and never replaced by a save.
+bool isOtherThanFile(const std::string& path)
+{
+    struct stat st {};
+    return platform::statPath(path, st) == 0 && !S_ISREG(st.st_mode);
+}
 
 } // namespace
 
 FileStore::ReadStatus FileStore::read(const std::string& path, std::string& text)
 {
     text.clear();
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
+    platform::Fd fd = openRegular(path, O_RDONLY);
+    if (!fd.valid()) {
+        if (errno == EINVAL)
+            return ReadStatus::NotAFile;
         return errno == ENOENT ? ReadStatus::Missing : ReadStatus::Failed;
+    }
     char buffer[8192];
     for (;;) {
         const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
@@ -87,6 +96,8 @@ FileStore::ReadStatus FileStore::read(const std::string& path, std::string& text
 bool FileStore::replace(const std::string& path, std::string_view text)
 {
     const std::string target = linkTarget(path);
+    if (isOtherThanFile(target))
+        return false;
     bool directoryRefused = false;
     if (replaceThroughTemporary(target, text, directoryRefused))
         return true;
@@ -96,7 +107,7 @@ bool FileStore::replace(const std::string& path, std::string_view text)
 bool FileStore::replaceThroughTemporary(const std::string& target, std::string_view text, bool& directoryRefused)
 {
     std::string temporary;
-    Descriptor fd(createTemporaryBeside(target, temporary));
+    platform::Fd fd(createTemporaryBeside(target, temporary));
     if (fd.get() < 0) {
         directoryRefused = errno == EACCES || errno == EPERM;
         return false;
@@ -110,7 +121,7 @@ bool FileStore::replaceThroughTemporary(const std::string& target, std::string_v
         }
     }
     const bool written = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (!fd.close() || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (fd.close() != 0 || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
@@ -119,12 +130,12 @@ bool FileStore::replaceThroughTemporary(const std::string& target, std::string_v
 
 bool FileStore::rewriteInPlace(const std::string& target, std::string_view text)
 {
-    Descriptor fd(openInPlace(target));
-    if (fd.get() < 0)
+    platform::Fd fd(openInPlace(target));
+    if (!fd.valid())
         return false;
     if (!writeAll(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0)
         return false;
-    return ::fsync(fd.get()) == 0 && fd.close();
+    return ::fsync(fd.get()) == 0 && fd.close() == 0;
 }
 
 int FileStore::createTemporaryBeside(const std::string& target, std::string& temporaryPath)
@@ -143,7 +154,7 @@ int FileStore::createTemporaryBeside(const std::string& target, std::string& tem
 
 int FileStore::openInPlace(const std::string& path)
 {
-    return ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    return openRegular(path, O_WRONLY).release();
 }
 
 bool FileStore::writeAll(int fd, std::string_view text)

@@ -11,16 +11,19 @@ namespace tessarin::app {
 // Each step that can fail is virtual, so that tests can make it fail.
 class FileStore {
 public:
-    enum class ReadStatus { Read, Missing, Failed };
+    // NotAFile: a directory, FIFO or device stands where the file should be.
+    enum class ReadStatus { Read, Missing, NotAFile, Failed };
 
     virtual ~FileStore() = default;
 
-    // The whole file. A missing file reads as Missing with an empty text.
+    // The whole file. A missing file reads as Missing with an empty text. Only
+    // a regular file is read, and the open never blocks.
     virtual ReadStatus read(const std::string& path, std::string& text);
 
     // Replaces the file's content with text, creating the file if needed.
-    // False when the file could not be written; it is then as it was, except
-    // after a failed rewrite in place.
+    // False when the file could not be written, or something other than a
+    // regular file stands in its place; it is then as it was, except after a
+    // failed rewrite in place.
     bool replace(const std::string& path, std::string_view text);
 
 protected:

@@ -24,9 +24,11 @@ IniDocument IniFile::read() const
 IniDocument IniFile::readForUpdate() const
 {
     // A file that exists but cannot be read is not overwritten with only the
-    // keys of this update.
+    // keys of this update; a directory, FIFO or device in its place is no
+    // file to write.
     std::string text;
-    if (store_.read(path_, text) == FileStore::ReadStatus::Failed)
+    const FileStore::ReadStatus status = store_.read(path_, text);
+    if (status == FileStore::ReadStatus::Failed || status == FileStore::ReadStatus::NotAFile)
         failWrite(path_);
     return IniDocument(text);
 }

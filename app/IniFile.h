@@ -16,7 +16,8 @@ public:
 
     const std::string& path() const { return path_; }
 
-    // The file's content; a file that is missing or cannot be read is empty.
+    // The file's content; a file that is missing or cannot be read, and a
+    // directory, FIFO or device in its place, read as empty.
     IniDocument read() const;
 
     // Writes one key, creating the file and the section as needed. A write

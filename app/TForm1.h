@@ -193,7 +193,8 @@ private:
     void compare();
     void setAllChecked(sync::SyncSide side, bool checked);
     void invertChecked(sync::SyncSide side);
-    void reportError(const QString& text);
+    // The standard error box; detail (a failure list) follows the error's text.
+    void reportError(const QString& text, const QString& detail = QString());
 
     // Keeps the models off the tables while the core rebuilds them: called
     // by the progress and the prompt, it hides every row once a compare has

@@ -67,8 +67,13 @@ void TForm1::runCommand(const std::function<void()>& work)
     stProgress->show();
 
     QString error;
+    QString failures;
     try {
         work();
+    } catch (const sync::CommandStopped& e) {
+        // The box shows what stopped the command and what had failed before.
+        error = displayText(e.what());
+        failures = displayText(sync::FailureListText(e.failures()));
     } catch (const std::exception& e) {
         error = displayText(e.what());
     }
@@ -79,7 +84,7 @@ void TForm1::runCommand(const std::function<void()>& work)
     stProgress->hide();
     followSession();
     if (!error.isNull())
-        reportError(error);
+        reportError(error, failures);
     if (closePending_) {
         closePending_ = false;
         close();
@@ -95,9 +100,12 @@ void TForm1::runGuarded(const std::function<void()>& work)
     }
 }
 
-void TForm1::reportError(const QString& text)
+void TForm1::reportError(const QString& text, const QString& detail)
 {
-    const std::string shown = standardErrorText(text).toStdString();
+    QString full = standardErrorText(text);
+    if (!detail.isEmpty())
+        full += QStringLiteral("\n\n") + detail;
+    const std::string shown = full.toStdString();
     prompt().tell(shown, "Tessarin", MessageIcon::Error);
 }
 

@@ -1,11 +1,16 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <optional>
 #include <string>
+#include <sys/stat.h>
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "dupfind/SameFileSearch.h"
 #include "platform/PosixDrives.h"
 #include "platform/PosixFileReader.h"
+#include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::cli {
@@ -46,6 +51,22 @@ private:
     Output out_;
 };
 
+// Why a ROOT named on the command line cannot be searched, or nothing when
+// it can: a search of nothing would end silently as if no copy existed.
+std::optional<std::string> rootProblem(platform::FileSystem& fs, const std::string& root)
+{
+    struct stat st;
+    if (platform::statPath(root, st) != 0)
+        return errno == ENOENT ? std::string("no such directory") : std::string(std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return std::string("not a directory");
+    platform::DirectoryContents contents;
+    const std::string directory = root.back() == '/' ? root : root + "/";
+    if (!fs.readDirectory(directory, false, "*.*", contents))
+        return std::string("cannot be read");
+    return std::nullopt;
+}
+
 } // namespace
 
 int runFindCopies(const Arguments& args)
@@ -60,7 +81,8 @@ int runFindCopies(const Arguments& args)
         else
             operands.push_back(arg);
     }
-    if (operands.empty() || operands.size() > 2 || operands[0].empty())
+    if (operands.empty() || operands.size() > 2 || operands[0].empty() ||
+        (operands.size() == 2 && operands[1].empty()))
         return usageError(kFindCopiesUsage);
 
     std::vector<std::string> roots;
@@ -70,6 +92,12 @@ int runFindCopies(const Arguments& args)
         roots = platform::PosixDrives().fixedDriveRoots();
 
     platform::PosixFileSystem fs;
+    if (operands.size() == 2) {
+        if (const auto problem = rootProblem(fs, roots.front())) {
+            std::fprintf(stderr, "tessarin-cli: %s: %s\n", roots.front().c_str(), problem->c_str());
+            return 2;
+        }
+    }
     platform::PosixFileReader reader;
     SilentProgress progress;
     ErrorStreamPrompt prompt;

@@ -36,7 +36,7 @@ void printFailures(const std::vector<sync::RowFailure>& failures)
     Output out;
     for (const sync::RowFailure& f : failures) {
         out.write("失败\t");
-        out.write(sync::OperationWord(f.operation));
+        out.write(sync::FailureWord(f));
         out.write("\t");
         out.write(f.fileName);
         out.write("\t");
@@ -78,12 +78,20 @@ int runSync(const Arguments& args)
 
     sync::SyncExecutor executor(session, progress, prompt);
     sync::SyncReport report;
-    if (direction == "one-to-two")
-        report = executor.SyncOneToTwo(options);
-    else if (direction == "two-to-one")
-        report = executor.SyncTwoToOne(options);
-    else
-        report = executor.SyncBothWays(options);
+    try {
+        if (direction == "one-to-two")
+            report = executor.SyncOneToTwo(options);
+        else if (direction == "two-to-one")
+            report = executor.SyncTwoToOne(options);
+        else
+            report = executor.SyncBothWays(options);
+    } catch (const sync::CommandStopped& stopped) {
+        // The error that stopped the command, and what had failed before it.
+        std::fflush(stdout);
+        std::fprintf(stderr, "tessarin-cli: %s\n", stopped.what());
+        printFailures(stopped.failures());
+        return 1;
+    }
     std::fflush(stdout);
     printFailures(report.failures);
     return report.refused || !report.failures.empty() || leftOut ? 1 : 0;

@@ -1,6 +1,5 @@
 #include "dupfind/SameFileSearch.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -31,6 +30,11 @@ private:
     bool& flag_;
     SearchView& view_;
 };
+
+std::pair<std::uint64_t, std::uint64_t> key(const platform::FileId& id)
+{
+    return {id.device, id.inode};
+}
 
 } // namespace
 
@@ -95,9 +99,13 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
     view_.resultsCleared();
 
     throttle_.emplace(progressIntervalMs_);
+    entered_.clear();
+    listed_.clear();
     for (const std::string& root : roots)
         searchRoot(root);
     throttle_.reset();
+    entered_.clear();
+    listed_.clear();
     progress_.setStatus("搜索完毕。");
     return true;
 }
@@ -107,7 +115,9 @@ bool SameFileSearch::openChosenFile()
     const std::unique_ptr<platform::InputFile> file = reader_.openForReading(ChosenFile);
     if (!file)
         return false;
-    const auto digest = md5::TryDigestFile(*file);
+    // Read no further than the size it reports: a file that streams past it
+    // (as files of /proc do) has no content that a copy could match.
+    const auto digest = md5::TryDigestFile(*file, file->size());
     if (!digest)
         return false;
     chosenDigest_ = *digest;
@@ -132,14 +142,23 @@ bool SameFileSearch::entryDue()
 void SameFileSearch::SearchDirectory(const std::string& directory)
 {
     const auto rootId = fs_.directoryId(directory);
-    if (!rootId)
+    // A root on a pseudo file system (/proc, /sys, or a link into one) holds
+    // endless files and no copies.
+    if (!rootId || !entered_.insert(key(*rootId)).second || fs_.isPseudoFileSystem(directory))
         return;
     // One drive's search stays on its own file system: "/" never walks
     // /proc or a network mount, and no file system is searched twice.
     rootDevice_ = rootId->device;
-    walkPath_.assign(1, *rootId);
     searchTree(directory);
-    walkPath_.clear();
+}
+
+bool SameFileSearch::mayEnter(const platform::DirEntry& sub)
+{
+    // Another file system is not entered (a directory root too keeps to its
+    // own): pseudo file systems, mounts and links into them stay out. Each
+    // directory is entered once: a link back up the tree, or a second path to
+    // a tree already searched, leads nowhere new.
+    return sub.id.device == rootDevice_ && entered_.insert(key(sub.id)).second;
 }
 
 void SameFileSearch::searchTree(const std::string& directory)
@@ -154,17 +173,11 @@ void SameFileSearch::searchTree(const std::string& directory)
         if (StopRequested)
             break;
         const bool due = entryDue();
-        // Not entered: another file system, or a link back to a directory
-        // on the current path (it would be searched for ever).
-        const bool enter = sub.id.device == rootDevice_ &&
-                           std::find(walkPath_.begin(), walkPath_.end(), sub.id) == walkPath_.end();
-        if (enter) {
+        if (mayEnter(sub)) {
             const std::string path = directory + sub.name + "/";
             if (due)
                 progress_.setStatus(std::string(kSearchingPrefix) + path);
-            walkPath_.push_back(sub.id);
             searchTree(path);
-            walkPath_.pop_back();
         }
         if (due)
             progress_.processEvents();
@@ -181,6 +194,7 @@ void SameFileSearch::searchTree(const std::string& directory)
         if (due)
             progress_.setStatus(std::string(kSearchingPrefix) + directory + file.name);
         if (isCopy(directory, file)) {
+            listed_.insert(key(file.id));
             results_.push_back(FoundFile{file.name, directory, false});
             view_.resultAdded();
         }
@@ -196,10 +210,15 @@ bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEnt
         return false;
     // The chosen file itself, under whatever name (a hard link, a link to
     // it, another spelling of its path): deleting it would delete the file.
-    if (file.id == chosenId_)
+    if (file.id == chosenId_ || listed_.count(key(file.id)))
         return false;
     const std::string path = directory + file.name;
-    const auto digest = md5::TryDigestFile(reader_, path);
+    // A link to a file is another name of it: deleting the link would leave
+    // the copy in place. The copy is listed under its own name where the
+    // search reaches it.
+    if (fs_.entryKind(platform::TreePath{directory, file.name}) == platform::EntryKind::Link)
+        return false;
+    const auto digest = md5::TryDigestFile(reader_, path, chosenSize_);
     if (!digest || *digest != chosenDigest_)
         return false; // an unreadable file is never a copy
     // A listed row is one click from deletion, and digests can be made to
@@ -215,14 +234,22 @@ bool SameFileSearch::sameBytesAsChosen(const std::string& path)
         return false;
     constexpr std::size_t kBlock = 64 * 1024;
     std::vector<std::uint8_t> a(kBlock), b(kBlock);
+    // Neither is read past the chosen size and one byte: content beyond the
+    // size is no copy, and a file that streams without end ends the loop.
+    std::uint64_t total = 0;
     for (;;) {
-        const std::int64_t na = chosen->read(a.data(), kBlock);
-        const std::int64_t nb = candidate->read(b.data(), kBlock);
+        const std::uint64_t allowed = chosenSize_ - total + 1;
+        const std::size_t want = allowed < kBlock ? static_cast<std::size_t>(allowed) : kBlock;
+        const std::int64_t na = chosen->read(a.data(), want);
+        const std::int64_t nb = candidate->read(b.data(), want);
         if (na < 0 || nb < 0 || na != nb)
             return false;
         if (std::memcmp(a.data(), b.data(), static_cast<std::size_t>(na)) != 0)
             return false;
-        if (static_cast<std::size_t>(na) < kBlock)
+        total += static_cast<std::uint64_t>(na);
+        if (total > chosenSize_)
+            return false;
+        if (static_cast<std::size_t>(na) < want)
             return true;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,6 +80,7 @@ private:
     bool openChosenFile();
     void searchRoot(std::string root);
     void searchTree(const std::string& directory);
+    bool mayEnter(const platform::DirEntry& sub);
     bool isCopy(const std::string& directory, const platform::DirEntry& file);
     bool sameBytesAsChosen(const std::string& path);
     bool entryDue();
@@ -97,7 +99,11 @@ private:
     platform::FileId chosenId_;
     std::uint64_t chosenSize_ = 0;
     std::uint64_t rootDevice_ = 0;
-    std::vector<platform::FileId> walkPath_;
+    // Directories entered and files listed in this search, by (device, inode):
+    // a tree reached by a second path (/lib and /usr/lib) is searched once,
+    // and no file is offered twice for deletion.
+    std::set<std::pair<std::uint64_t, std::uint64_t>> entered_;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> listed_;
     std::optional<Throttle> throttle_;
 };
 

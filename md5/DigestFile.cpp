@@ -19,20 +19,38 @@ std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std
     return TryDigestFile(*file);
 }
 
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path,
+                                         std::uint64_t limit)
+{
+    const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
+    if (!file)
+        return std::nullopt;
+    return TryDigestFile(*file, limit);
+}
+
 std::optional<DigestBytes> TryDigestFile(platform::InputFile& file)
+{
+    return TryDigestFile(file, UINT64_MAX - 1);
+}
+
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_t limit)
 {
     DigestContext context;
     DigestInit(context);
     // On the stack: the unit allocates nothing, and computations may run side by side.
     alignas(64) std::uint8_t block[kReadBlock];
+    std::uint64_t total = 0;
     for (;;) {
-        const std::int64_t n = file.read(block, sizeof block);
-        if (n < 0) {
+        // One byte beyond the limit tells a longer file from one of exactly that size.
+        const std::uint64_t allowed = limit - total + 1;
+        const std::size_t want = allowed < sizeof block ? static_cast<std::size_t>(allowed) : sizeof block;
+        const std::int64_t n = file.read(block, want);
+        if (n < 0 || (total += static_cast<std::uint64_t>(n)) > limit) {
             DigestFinal(context);
             return std::nullopt;
         }
         DigestUpdate(context, block, static_cast<std::size_t>(n));
-        if (static_cast<std::size_t>(n) < sizeof block)
+        if (static_cast<std::size_t>(n) < want)
             break;
     }
     return DigestFinal(context);

@@ -39,6 +39,12 @@ DigestBytes DigestFinal(DigestContext& context);
 std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path);
 // The same for a file already opened, read from where it stands to its end.
 std::optional<DigestBytes> TryDigestFile(platform::InputFile& file);
+// The same, but nothing as soon as more than limit bytes come: at most
+// limit + 1 bytes are read, so a file that streams without end (as files of
+// /proc do) costs no more than its reported size.
+std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_t limit);
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path,
+                                         std::uint64_t limit);
 
 // The digest of a file's whole content. Never fails: a file that cannot be
 // read gives the digest of the empty message, as an empty file does.

@@ -63,16 +63,17 @@ enum class EntryKind { Missing, Directory, Link, Other };
 // the tree is never written, deleted or changed through.
 struct TreePath {
     std::string root;     // the root text as compared ("" stands for "/"); a trailing "/" is tolerated
-    std::string relative; // below the root, no leading "/"; "" names the root itself
+    std::string relative; // below the root (a leading "/" is tolerated); "" names the root itself
     // The whole path as text, for messages and for reading.
     std::string full() const
     {
         std::string path = root;
         while (!path.empty() && path.back() == '/')
             path.pop_back();
-        if (relative.empty())
+        const std::size_t start = relative.find_first_not_of('/');
+        if (start == std::string::npos)
             return path.empty() ? "/" : path;
-        return path + "/" + relative;
+        return path + "/" + relative.substr(start);
     }
 };
 

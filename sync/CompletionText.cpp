@@ -10,14 +10,21 @@ std::string CompletionText(std::string_view successText, bool checkedRows,
     if (failures.empty())
         return std::string(successText);
     std::string text = checkedRows ? std::string("选择的同步已执行完毕。") : std::string(successText);
-    text += "\n\n有" + std::to_string(failures.size()) + "个操作失败：";
+    return text + "\n\n" + FailureListText(failures);
+}
+
+std::string FailureListText(const std::vector<RowFailure>& failures)
+{
+    if (failures.empty())
+        return {};
+    std::string text = "有" + std::to_string(failures.size()) + "个操作失败：";
     const std::size_t listed = std::min(failures.size(), kListedFailures);
     for (std::size_t k = 0; k < listed; ++k) {
         const RowFailure& f = failures[k];
         text += "\n";
         text += DirectionArrow(f.side);
         text += " ";
-        text += OperationWord(f.operation);
+        text += FailureWord(f);
         text += " ";
         text += f.fileName;
         text += "：";

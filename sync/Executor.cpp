@@ -10,6 +10,7 @@
 #include "core/Throttle.h"
 #include "sync/CompletionText.h"
 #include "sync/CopyPipeline.h"
+#include "sync/FolderError.h"
 #include "sync/FolderPass.h"
 #include "sync/RootCheck.h"
 
@@ -202,35 +203,52 @@ private:
     {
         FractionReset reset(progress_);
         CopyPipeline copies(fs_, kCopyThreads);
-        std::vector<CopyPipeline::Failure> failures;
         Throttle throttle(session_.progressInterval());
-        for (std::size_t k = 0; k < rows.size(); ++k) {
-            if (throttle.due() || k + 1 == rows.size()) {
-                progress_.setStatus(rowProgressText(k + 1, rows.size()));
-                progress_.setFraction(k + 1, rows.size());
-                progress_.processEvents();
+        try {
+            for (std::size_t k = 0; k < rows.size(); ++k) {
+                if (throttle.due() || k + 1 == rows.size()) {
+                    progress_.setStatus(rowProgressText(k + 1, rows.size()));
+                    progress_.setFraction(k + 1, rows.size());
+                    progress_.processEvents();
+                }
+                const PlannedRow& row = rows[k];
+                const Operation word = session_.list(row.side)[row.index].operation;
+                // Copies may still be under way; anything else waits for them, so
+                // every row sees the disk as the rows before it left it.
+                if (!isCopy(word) || directoryStepDue())
+                    copies.drain();
+                directoryStep(row.side, k);
+                if (auto reason = ExecuteRow(word, row.index, row.side, copies, k))
+                    failed_.push_back({k, rowFailure(row, std::move(*reason))});
+                ++report.rowsRun;
             }
-            const PlannedRow& row = rows[k];
-            const Operation word = session_.list(row.side)[row.index].operation;
-            // Copies may still be under way; anything else waits for them, so
-            // every row sees the disk as the rows before it left it.
-            if (!isCopy(word) || directoryStepDue())
-                copies.drain();
-            directoryStep(row.side);
-            if (auto reason = ExecuteRow(word, row.index, row.side, copies, k))
-                failures.push_back({k, std::move(*reason)});
-            ++report.rowsRun;
+        } catch (const Error& e) {
+            // The command stops here; what failed before, the copies still
+            // under way included, is reported with the error.
+            collectFailures(rows, copies, report);
+            throw CommandStopped(e.what(), std::move(report.failures));
         }
+        collectFailures(rows, copies, report);
+    }
+
+    RowFailure rowFailure(const PlannedRow& row, std::string reason) const
+    {
+        const SyncOperation& op = session_.list(row.side)[row.index];
+        return RowFailure{row.side, op.operation, op.FileName, std::move(reason)};
+    }
+
+    // Waits for the copies, then puts every failure into the report in the
+    // order of the rows: a directory before the row it was made for.
+    void collectFailures(const std::vector<PlannedRow>& rows, CopyPipeline& copies, SyncReport& report)
+    {
         copies.drain();
         for (CopyPipeline::Failure& f : copies.takeFailures())
-            failures.push_back(std::move(f));
-        std::sort(failures.begin(), failures.end(),
-                  [](const CopyPipeline::Failure& a, const CopyPipeline::Failure& b) { return a.row < b.row; });
-        for (CopyPipeline::Failure& f : failures) {
-            const PlannedRow& row = rows[f.row];
-            const SyncOperation& op = session_.list(row.side)[row.index];
-            report.failures.push_back(RowFailure{row.side, op.operation, op.FileName, std::move(f.reason)});
-        }
+            failed_.push_back({f.row, rowFailure(rows[f.row], std::move(f.reason))});
+        std::stable_sort(failed_.begin(), failed_.end(),
+                         [](const NumberedFailure& a, const NumberedFailure& b) { return a.row < b.row; });
+        for (NumberedFailure& f : failed_)
+            report.failures.push_back(std::move(f.failure));
+        failed_.clear();
     }
 
     static bool isCopy(Operation word) { return word == Operation::Update || word == Operation::New; }
@@ -240,11 +258,12 @@ private:
         return command_ != Command::CheckedRows && !(passComplete_[0] && passComplete_[1]);
     }
 
-    // The directory pass before a row of a whole-list command. Its first error
-    // ends it silently and the row runs all the same. Once a pass has been
-    // completed it would find nothing left to do, so it is run again only
-    // while the last one ended in an error.
-    void directoryStep(SyncSide side)
+    // The directory pass before row k of a whole-list command. Its first
+    // error ends it and the row runs all the same; the directory goes into the
+    // failure report, once however often the pass meets it. Once a pass has
+    // been completed it would find nothing left to do, so it is run again
+    // only while the last one ended in an error.
+    void directoryStep(SyncSide side, std::size_t k)
     {
         if (command_ == Command::CheckedRows || passComplete_[side - 1])
             return;
@@ -254,8 +273,20 @@ private:
             else
                 MirrorFolders(side);
             passComplete_[side - 1] = true;
-        } catch (const Error&) {
+        } catch (const FolderError& e) {
+            noteFolderFailure(side, k, e.path(), e.reason());
+        } catch (const Error& e) {
+            noteFolderFailure(side, k, std::string(), e.what());
         }
+    }
+
+    void noteFolderFailure(SyncSide side, std::size_t k, const std::string& path, const std::string& reason)
+    {
+        if (!failedFolders_.insert(path.empty() ? reason : path).second)
+            return;
+        RowFailure failure{side, Operation::Update, path, reason};
+        failure.kind = FailureKind::Folder;
+        failed_.push_back({k, std::move(failure)});
     }
 
     // The one-way pass. The target's extra directories go only when the
@@ -371,6 +402,13 @@ private:
     // Per target side, the directories cleared of stale temporary files.
     std::unordered_set<std::string> staleCleared_[2];
     std::unordered_set<std::string> namesInList1_, updatesInList2_;
+    // Failures so far, each under the number of the row it came with.
+    struct NumberedFailure {
+        std::size_t row;
+        RowFailure failure;
+    };
+    std::vector<NumberedFailure> failed_;
+    std::set<std::string> failedFolders_;
 };
 
 } // namespace

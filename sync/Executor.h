@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Error.h"
 #include "core/Progress.h"
 #include "core/Prompt.h"
 #include "sync/Operation.h"
@@ -13,12 +14,39 @@
 
 namespace tessarin::sync {
 
-// One row that was run and failed, with the system's reason.
+// What failed: a row, or a directory that the directory pass could not
+// create or remove.
+enum class FailureKind { Row, Folder };
+
+// One row that was run and failed, or one directory of the directory pass
+// (fileName then holds the directory's path), with the system's reason.
 struct RowFailure {
     SyncSide side = 1;
     Operation operation = Operation::Update;
     std::string fileName;
     std::string reason;
+    FailureKind kind = FailureKind::Row;
+};
+
+// The word a failure is listed under: the row's operation word, or "目录".
+inline std::string_view FailureWord(const RowFailure& failure)
+{
+    return failure.kind == FailureKind::Folder ? std::string_view("目录") : OperationWord(failure.operation);
+}
+
+// An error that stopped a command at a row (a file standing where a
+// directory is needed for a copy): its text, and every failure collected
+// before it, copies still under way included.
+class CommandStopped : public Error {
+public:
+    CommandStopped(const std::string& text, std::vector<RowFailure> failures)
+        : Error(text), failures_(std::move(failures))
+    {
+    }
+    const std::vector<RowFailure>& failures() const { return failures_; }
+
+private:
+    std::vector<RowFailure> failures_;
 };
 
 // What one command did.
@@ -42,8 +70,9 @@ public:
 
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
-    // a copy throws tessarin::Error: later rows are not run, no refresh, no
-    // completion message.
+    // a copy throws CommandStopped: later rows are not run, no refresh, no
+    // completion message. A directory the directory pass could not create or
+    // remove is a failure of kind Folder, reported once per command.
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);

@@ -3,7 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "core/Error.h"
+#include "sync/FolderError.h"
 
 namespace tessarin::sync {
 
@@ -52,7 +52,7 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
             return;
         const platform::FsResult made = fs_.createDirectory(directory);
         if (!made.ok())
-            throw Error("无法创建目录“" + directory.full() + "”：" + made.error);
+            throw FolderError("无法创建目录", directory.full(), made.error);
     };
     ensure(0);
     for (std::size_t p = 0; p < directoryLength; ++p)
@@ -94,7 +94,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         if (kind == platform::EntryKind::Link) {
             const platform::FsResult removed = fs_.deleteFile(place);
             if (!removed.ok())
-                throw Error("无法删除目录链接“" + place.full() + "”：" + removed.error);
+                throw FolderError("无法删除目录链接", place.full(), removed.error);
             continue;
         }
         // Gone with an enclosing directory earlier in this pass, or before;
@@ -104,7 +104,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
         DeleteFolderTree(place);
         const platform::FsResult removed = fs_.removeDirectory(place);
         if (!removed.ok())
-            throw Error("无法删除目录“" + place.full() + "”：" + removed.error);
+            throw FolderError("无法删除目录", place.full(), removed.error);
     }
 }
 
@@ -113,7 +113,7 @@ void FolderPass::DeleteFolderTree(const platform::TreePath& directory)
     std::string failedPath;
     const platform::FsResult emptied = fs_.emptyDirectoryTree(directory, failedPath);
     if (!emptied.ok())
-        throw Error("无法删除目录“" + failedPath + "”：" + emptied.error);
+        throw FolderError("无法删除目录", failedPath, emptied.error);
 }
 
 } // namespace tessarin::sync

@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
@@ -28,4 +34,60 @@ TEST(CliFindCopies, PrintsEveryCopyUnderTheRoot)
     EXPECT_EQ(runCli("find-copies", out), 2);
     EXPECT_EQ(runCli("find-copies a b c", out), 2);
     EXPECT_EQ(runCli("find-copies a --bogus", out), 2);
+}
+
+namespace {
+
+// Runs tessarin-cli with the arguments in a child, as the user nobody when
+// asked (root reads every directory); returns its exit code and standard error.
+int runCliAs(bool unprivileged, const std::vector<std::string>& args, std::string& err)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return -1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(pipeFds[1], 2);
+        ::close(pipeFds[0]);
+        if (unprivileged && (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(99);
+        std::vector<char*> argv{const_cast<char*>(TESSARIN_CLI_PATH)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TESSARIN_CLI_PATH, argv.data());
+        ::_exit(98);
+    }
+    ::close(pipeFds[1]);
+    err.clear();
+    char buf[512];
+    ssize_t n;
+    while ((n = ::read(pipeFds[0], buf, sizeof buf)) > 0)
+        err.append(buf, static_cast<std::size_t>(n));
+    ::close(pipeFds[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit2)
+{
+    TempDir tmp;
+    ASSERT_EQ(::chmod(tmp.path().c_str(), 0755), 0);
+    writeFile(tmp / "chosen", "x");
+    writeFile(tmp / "locked/copy", "x");
+    ASSERT_EQ(::chmod((tmp / "locked").c_str(), 0), 0);
+    ASSERT_EQ(::chmod((tmp / "chosen").c_str(), 0644), 0);
+    std::string err;
+    EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "missing"}, err), 2);
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "missing" + ": no such directory\n");
+    EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "chosen"}, err), 2);
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": not a directory\n");
+    EXPECT_EQ(runCliAs(true, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 2);
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": cannot be read\n");
+    // The same root, readable: the copy is found.
+    EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
+    EXPECT_EQ(err, "");
 }

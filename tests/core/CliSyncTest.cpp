@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 
 #include "support/RunCli.h"
 #include "support/TempDir.h"
@@ -55,4 +57,57 @@ TEST(CliSync, RefusalsExitOneAndUsageErrorsTwo)
     EXPECT_EQ(runCli("sync sideways a b", out), 2);
     EXPECT_EQ(runCli("sync both a", out), 2);
     EXPECT_EQ(runCli("sync both a b --delete", out), 2);
+}
+
+namespace {
+
+// Runs tessarin-cli; standard error goes to err, standard output to out.
+int runCliSplit(const std::string& args, std::string& out, std::string& err)
+{
+    TempDir scratch;
+    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>" + quoted(scratch / "err");
+    FILE* pipe = ::popen(command.c_str(), "r");
+    out.clear();
+    if (!pipe)
+        return -1;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
+        out.append(buf, n);
+    const int status = ::pclose(pipe);
+    err = testsupport::readFile(scratch / "err");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+TEST(CliSync, AFailedDirectoryPassIsListedAsADirectoryAndExitsOne)
+{
+    TempDir tmp;
+    writeFile(tmp / "one/a.txt", "a", 1600000000);
+    writeFile(tmp / "one/b.txt", "b", 1600000000);
+    // The hidden directory stays, so its parent cannot be removed.
+    writeFile(tmp / "two/extra/.git/HEAD", "h", 1600000000);
+    std::string out;
+    ASSERT_EQ(runCli("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two") + " --delete-old-files",
+                     out),
+              1);
+    const std::string line = "失败\t目录\t" + tmp / "two/extra" + "\t" + std::strerror(ENOTEMPTY) + "\n";
+    EXPECT_NE(out.find("目录一同步到目录二完成！"), std::string::npos) << out;
+    EXPECT_EQ(out.substr(out.size() - line.size()), line) << out;
+    EXPECT_EQ(out.find(line), out.rfind(line)) << "listed once for the two rows";
+    EXPECT_TRUE(testsupport::exists(tmp / "two/b.txt"));
+}
+
+TEST(CliSync, AnErrorThatStopsTheSyncIsPrintedWithTheFailuresBeforeItAndExitsOne)
+{
+    TempDir tmp;
+    writeFile(tmp / "one/x/f.txt", "f", 1600000000);
+    writeFile(tmp / "two/x", "a file", 1600000000);
+    std::string out, err;
+    ASSERT_EQ(runCliSplit("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two"), out, err), 1);
+    const std::string exists = std::strerror(EEXIST);
+    EXPECT_EQ(err, "tessarin-cli: 无法创建目录“" + tmp / "two/x" + "”：" + exists + "\n");
+    // The directory pass met the file first: that failure is not lost.
+    EXPECT_EQ(out, "失败\t目录\t" + tmp / "two/x" + "\t" + exists + "\n");
 }

@@ -1,5 +1,7 @@
 #include <chrono>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -448,4 +450,87 @@ TEST_F(Executor, ProgressNamesTheRowAndTotalAndAlwaysTheLast)
     executor().SyncTwoToOne(options);
     EXPECT_EQ(progress.statuses[0], "正在同步，当前1个，共3个...");
     EXPECT_EQ(progress.statuses[1], "正在同步，当前3个，共3个...");
+}
+
+TEST_F(Executor, ADirectoryThePassCannotRemoveOrCreateIsReportedOnceAndTheRowsStillRun)
+{
+    // The extra directory holds a hidden one, which the removal leaves: its
+    // own removal fails. The pass is tried again before each of the rows.
+    writeFile(one + "/a.txt", "a", 1600000000);
+    writeFile(one + "/b.txt", "b", 1600000000);
+    writeFile(two + "/extra/.git/config", "c", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    SyncReport report = executor().SyncOneToTwo(options);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].kind, FailureKind::Folder);
+    EXPECT_EQ(report.failures[0].fileName, two + "/extra");
+    EXPECT_EQ(report.failures[0].reason, std::strerror(ENOTEMPTY));
+    EXPECT_EQ(readFile(two + "/a.txt"), "a");
+    EXPECT_EQ(readFile(two + "/b.txt"), "b");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！\n\n有1个操作失败：\n→ 目录 " + two +
+                                        "/extra：" + std::strerror(ENOTEMPTY));
+
+    // A file standing where a missing directory is to be created: reported
+    // once, before the rows that follow it.
+    prompt.shown.clear();
+    ::mkdir((one + "/empty").c_str(), 0755);
+    writeFile(two + "/empty", "a file", 1600000000);
+    writeFile(one + "/c.txt", "c", 1600000000);
+    writeFile(one + "/d.txt", "d", 1600000000);
+    compare();
+    report = executor().SyncOneToTwo(options);
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].kind, FailureKind::Folder);
+    EXPECT_EQ(report.failures[0].fileName, two + "/empty");
+    EXPECT_EQ(FailureWord(report.failures[0]), "目录");
+    EXPECT_EQ(readFile(two + "/d.txt"), "d");
+}
+
+namespace {
+
+// Fails the copies of names holding "bad", those of names holding "slow"
+// only after a while, so that they are still under way when a later row
+// stops the command.
+class LateFailureFileSystem : public platform::PosixFileSystem {
+public:
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target) override
+    {
+        if (target.relative.find("slow") != std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        if (target.relative.find("bad") != std::string::npos)
+            return {"injected copy failure"};
+        return PosixFileSystem::copyFile(source, target);
+    }
+};
+
+} // namespace
+
+TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
+{
+    LateFailureFileSystem faulty;
+    fs = &faulty;
+    writeFile(one + "/a/bad-new.txt", "n", 1600000000);
+    writeFile(one + "/a/bad-slow.txt", "new", 1600000100);
+    writeFile(two + "/a/bad-slow.txt", "old", 1600000000);
+    writeFile(one + "/x/f.txt", "f", 1600000000);
+    writeFile(two + "/x", "a file", 1600000000);
+    compare();
+    ASSERT_EQ(rows(1), (Strings{"新建 a/bad-new.txt", "更新 a/bad-slow.txt", "新建 x/f.txt", "删除 x"}));
+    try {
+        executor().SyncOneToTwo(options);
+        FAIL() << "not stopped";
+    } catch (const CommandStopped& stopped) {
+        EXPECT_EQ(std::string(stopped.what()), "无法创建目录“" + two + "/x”：" + std::strerror(EEXIST));
+        std::vector<std::string> listed;
+        for (const RowFailure& f : stopped.failures())
+            listed.push_back(std::string(FailureWord(f)) + " " + f.fileName + " " + f.reason);
+        EXPECT_EQ(listed, (Strings{"目录 " + two + "/x " + std::strerror(EEXIST),
+                                   "新建 a/bad-new.txt injected copy failure",
+                                   "更新 a/bad-slow.txt injected copy failure"}));
+    }
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_FALSE(session->busy());
 }

@@ -43,7 +43,7 @@ TEST_F(FolderPassTest, MakePathDirsCreatesFromTheRootInwardsButNeverTheFileName)
     EXPECT_FALSE(exists(two + "/a/b/c.txt"));
 }
 
-TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalSilently)
+TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalWhichIsReported)
 {
     writeFile(one + "/a.txt", "a", 1600000000);
     writeFile(two + "/a.txt", "a", 1600000000);
@@ -60,14 +60,17 @@ TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalSilently)
     EXPECT_FALSE(exists(two + "/extra/e.txt"));
     EXPECT_FALSE(exists(two + "/extra/.dotfile"));
 
-    // Inside a command the pass ends quietly and the rows still run.
+    // Inside a command the pass ends, the rows still run, and the directory
+    // is reported once.
     const SyncReport report = executor().SyncOneToTwo(options);
-    EXPECT_TRUE(report.failures.empty());
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(report.failures[0].kind, FailureKind::Folder);
+    EXPECT_EQ(report.failures[0].fileName, two + "/extra");
     EXPECT_EQ(readFile(two + "/new.txt"), "n");
     EXPECT_TRUE(isDir(two + "/extra"));
     EXPECT_TRUE(isDir(two + "/zlater")); // the pass ends before it, at every row
     EXPECT_FALSE(exists(two + "/zlater/z.txt")); // its file went by its own "删除" row
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Information);
+    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Warning);
 }
 
 TEST_F(FolderPassTest, AnExtraDirectoryLinkIsRemovedItselfNeverEntered)

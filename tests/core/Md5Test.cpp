@@ -264,3 +264,58 @@ TEST(Md5File, FileOfMoreThan4GiBGetsItsTrueDigest)
     EXPECT_EQ(fromFile, expected);
     EXPECT_NE(fromFile, kEmptyDigest);
 }
+
+namespace {
+
+// Streams one byte value, `length` bytes or (length < 0) without end, as files
+// of /proc do whatever size they report; counts what was read.
+struct StreamingFile : tessarin::platform::InputFile {
+    explicit StreamingFile(std::int64_t length) : left(length) {}
+    std::int64_t read(std::uint8_t* buffer, std::size_t size) override
+    {
+        std::size_t n = size;
+        if (left >= 0 && static_cast<std::uint64_t>(left) < n)
+            n = static_cast<std::size_t>(left);
+        std::memset(buffer, 'x', n);
+        if (left >= 0)
+            left -= static_cast<std::int64_t>(n);
+        served += n;
+        return static_cast<std::int64_t>(n);
+    }
+    tessarin::platform::FileId id() const override { return {}; }
+    std::uint64_t size() const override { return 0; }
+    std::int64_t left;
+    std::uint64_t served = 0;
+};
+
+} // namespace
+
+TEST(Md5File, ABoundedDigestReadsAtMostOneByteBeyondItsLimit)
+{
+    for (const std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{200 * 1024}}) {
+        const std::string exact(limit, 'x');
+        StreamingFile fits(static_cast<std::int64_t>(limit));
+        const auto digest = TryDigestFile(fits, limit);
+        ASSERT_TRUE(digest.has_value()) << limit;
+        EXPECT_EQ(DigestToHex(*digest), hexOf(exact)) << limit;
+
+        StreamingFile longer(static_cast<std::int64_t>(limit) + 1);
+        EXPECT_FALSE(TryDigestFile(longer, limit).has_value()) << limit;
+
+        StreamingFile endless(-1);
+        EXPECT_FALSE(TryDigestFile(endless, limit).has_value()) << limit;
+        EXPECT_EQ(endless.served, limit + 1) << limit;
+    }
+    // A shorter file is read to its end within the limit.
+    StreamingFile shorter(10);
+    EXPECT_EQ(DigestToHex(*TryDigestFile(shorter, 100)), hexOf(std::string(10, 'x')));
+}
+
+TEST(Md5File, AProcFileThatReportsSizeZeroIsNoFileOfSizeZero)
+{
+    // /proc/self/pagemap reports 0 bytes and streams far more.
+    tessarin::platform::PosixFileReader reader;
+    if (!reader.openForReading("/proc/self/pagemap"))
+        GTEST_SKIP() << "/proc/self/pagemap cannot be opened here";
+    EXPECT_FALSE(TryDigestFile(reader, "/proc/self/pagemap", 0).has_value());
+}

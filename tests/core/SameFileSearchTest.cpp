@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <set>
 #include <sys/stat.h>
@@ -406,4 +407,96 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     EXPECT_NE(prompt.shown[1].text, "已经成功删除了选中的文件！");
     EXPECT_NE(prompt.shown[1].text.find(tmp / "b" + "：Permission denied"), std::string::npos);
     EXPECT_NE(prompt.shown[1].text.find(tmp / "gone"), std::string::npos);
+}
+
+TEST_F(Search, AFileReachedByManyPathsIsListedOnceAndDeletedWithoutFalseFailures)
+{
+    // As on a system where /lib links to usr/lib and /etc/os-release to the
+    // file there, with a hard link besides.
+    writeFile(tmp / "chosen", "release");
+    writeFile(tmp / "r/usr/lib/os-release", "release");
+    writeFile(tmp / "r/usr/other-copy", "release");
+    ASSERT_EQ(::symlink("usr/lib", (tmp / "r/lib").c_str()), 0);
+    testsupport::makeParents(tmp / "r/etc/x");
+    ASSERT_EQ(::symlink("../usr/lib/os-release", (tmp / "r/etc/os-release").c_str()), 0);
+    ASSERT_EQ(::link((tmp / "r/usr/lib/os-release").c_str(), (tmp / "r/hard").c_str()), 0);
+    ASSERT_TRUE(run(tmp / "chosen"));
+    // The tree behind r/lib is searched once, through the first path that
+    // reaches it; the link in r/etc names no copy of its own.
+    EXPECT_EQ(found(), (Strings{tmp / "r/lib/os-release", tmp / "r/usr/other-copy"}));
+
+    CheckAll(search.results());
+    prompt.answers = {Answer::Yes};
+    EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
+    EXPECT_TRUE(search.results().empty());
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    EXPECT_EQ(prompt.shown[1].text, "已经成功删除了选中的文件！");
+}
+
+TEST_F(Search, LinksIntoProcAndSysAreNotEnteredAndARootOnThemIsNotSearched)
+{
+    // An empty chosen file: every empty-looking file of /proc would match.
+    writeFile(tmp / "chosen", "");
+    writeFile(tmp / "r/empty", "");
+    ASSERT_EQ(::symlink("/proc/self/", (tmp / "r/proc").c_str()), 0);
+    ASSERT_EQ(::symlink("/sys/class", (tmp / "r/sys").c_str()), 0);
+    ASSERT_TRUE(run(tmp / "chosen"));
+    EXPECT_EQ(found(), (Strings{tmp / "r/empty"}));
+
+    ASSERT_TRUE(search.Search(tmp / "chosen", {tmp / "r/proc/", tmp / "r/sys/", "/proc/", "/sys/"}));
+    EXPECT_TRUE(found().empty());
+}
+
+namespace {
+
+// Reads through the POSIX service, but the paths named stream without end
+// past the size they report, as files of /proc do.
+class StreamingReader : public platform::PosixFileReader {
+public:
+    std::set<std::string> streaming;
+    std::unique_ptr<platform::InputFile> openForReading(const std::string& path) override
+    {
+        auto file = PosixFileReader::openForReading(path);
+        if (!file || !streaming.count(path))
+            return file;
+        return std::make_unique<Endless>(file->id(), file->size());
+    }
+
+private:
+    struct Endless : platform::InputFile {
+        Endless(platform::FileId i, std::uint64_t s) : id_(i), size_(s) {}
+        std::int64_t read(std::uint8_t* buffer, std::size_t size) override
+        {
+            std::memset(buffer, 'a', size);
+            return static_cast<std::int64_t>(size);
+        }
+        platform::FileId id() const override { return id_; }
+        std::uint64_t size() const override { return size_; }
+        platform::FileId id_;
+        std::uint64_t size_;
+    };
+};
+
+} // namespace
+
+TEST(SearchBounds, ACandidateThatReadsPastItsSizeIsNoCopyAndTheSearchEnds)
+{
+    TempDir tmp;
+    writeFile(tmp / "chosen", "aaaa");
+    writeFile(tmp / "r/streams", "aaaa");
+    writeFile(tmp / "r/copy", "aaaa");
+    platform::PosixFileSystem fs;
+    StreamingReader reader;
+    reader.streaming.insert(tmp / "r/streams");
+    testsupport::RecordingProgress progress;
+    testsupport::ScriptedPrompt prompt;
+    FakeView view;
+    SameFileSearch search(fs, reader, progress, prompt, view);
+    ASSERT_TRUE(search.Search(tmp / "chosen", {tmp / "r/"}));
+    ASSERT_EQ(search.results().size(), 1u);
+    EXPECT_EQ(search.results()[0].path(), tmp / "r/copy");
+
+    // A chosen file that streams past its size has no content to look for.
+    reader.streaming.insert(tmp / "chosen");
+    EXPECT_FALSE(search.Search(tmp / "chosen", {tmp / "r/"}));
 }

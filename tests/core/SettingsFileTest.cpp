@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "app/SettingsFile.h"
@@ -272,4 +275,71 @@ TEST(SettingsPath, AProgramInAFolderThatRefusesNewFilesKeepsSettingsPerUser)
     EXPECT_EQ(app::settingsFileFor(exe, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
     // With no home at all the file stays beside the program; saving it reports the error.
     EXPECT_EQ(app::settingsFileFor(exe, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
+}
+
+namespace {
+
+// Runs the action in a child process and says whether it ended within the
+// time: an action that blocks for ever must not hang the tests too.
+bool endsWithin(int milliseconds, const std::function<void()>& action)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        action();
+        ::_exit(0);
+    }
+    for (int waited = 0; waited < milliseconds; waited += 10) {
+        int status = 0;
+        if (::waitpid(child, &status, WNOHANG) == child)
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        ::usleep(10 * 1000);
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    return false;
+}
+
+} // namespace
+
+TEST_F(Settings, AFifoDirectoryDeviceOrLinkLoopInThePlaceOfTheFileReadsAsMissingAndIsNeverWritten)
+{
+    const auto makeFifo = [&] { ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0); };
+    const auto makeDirectory = [&] { writeFile(path + "/inner", "[Settings]\nDeleteOldFile=1\n"); };
+    const auto makeDevice = [&] { ASSERT_EQ(::symlink("/dev/zero", path.c_str()), 0); };
+    const auto makeLoop = [&] {
+        ASSERT_EQ(::symlink((tmp / "loop-b").c_str(), path.c_str()), 0);
+        ASSERT_EQ(::symlink(path.c_str(), (tmp / "loop-b").c_str()), 0);
+    };
+    for (const auto& make : {std::function<void()>(makeFifo), std::function<void()>(makeDirectory),
+                             std::function<void()>(makeDevice), std::function<void()>(makeLoop)}) {
+        make();
+        struct stat before {};
+        ASSERT_EQ(::lstat(path.c_str(), &before), 0);
+        const Strings namesBefore = namesIn(tmp.path());
+        // With the real store: the open must not block on a FIFO.
+        SettingsFile real(path);
+        EXPECT_TRUE(endsWithin(5000, [&] {
+            const app::StoredSettings loaded = real.load();
+            if (loaded.options.deleteOldFile || !loaded.options.syncAttributes || !loaded.options.syncSubFolder ||
+                !loaded.histories.dirs1.empty())
+                ::_exit(1);
+        })) << before.st_mode;
+        EXPECT_TRUE(endsWithin(5000, [&] {
+            if (errorOf([&] { real.saveOptions({}); }) != "Unable to write to " + path ||
+                errorOf([&] { real.saveHistories({.dirs1 = {"/a"}, .dirs2 = {}}); }) != "Unable to write to " + path)
+                ::_exit(1);
+        })) << before.st_mode;
+        // What stood there is still there, unchanged.
+        struct stat after {};
+        ASSERT_EQ(::lstat(path.c_str(), &after), 0);
+        EXPECT_EQ(after.st_ino, before.st_ino);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(namesIn(tmp.path()), namesBefore) << "no temporary file is left";
+
+        // Clean up for the next kind.
+        ::unlink((tmp / "loop-b").c_str());
+        ::unlink((path + "/inner").c_str());
+        ::rmdir(path.c_str());
+        ::unlink(path.c_str());
+    }
 }

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/OperationListModel.h"
 #include "app/SettingsPath.h"
@@ -185,4 +188,44 @@ TEST_F(MainWindowSettings, AHistoryEntryThatIsNotUtf8IsComparedAndSavedByItsOwnB
     EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt"}));
     window.close();
     EXPECT_EQ(readFile(path), "[Dirs1]\n1=" + odd + "\n");
+}
+
+TEST_F(MainWindowSettings, AFifoOrDirectoryAsTheFileGivesTheDefaultsAndOneErrorBoxBeforeTheWindowCloses)
+{
+    for (const bool fifo : {true, false}) {
+        if (fifo)
+            ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+        else
+            ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+        options.setOptions({.deleteOldFile = true, .syncAttributes = false, .syncSubFolder = false});
+        // The real message boxes, owned by the window: each is recorded with
+        // whether the window was still there under it, then closed.
+        form = std::make_unique<TForm1>();
+        form->show(); // a FIFO would block here for ever
+        EXPECT_FALSE(options.CheckBox1->isChecked()) << fifo;
+        EXPECT_TRUE(options.CheckBox2->isChecked()) << fifo;
+        std::vector<std::pair<QString, bool>> boxes;
+        QTimer timer;
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes.emplace_back(box->text(), form->isVisible());
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer.start();
+        form->edDir1->addItem("/a");
+        form->close();
+        timer.stop();
+        ASSERT_EQ(boxes.size(), 1u) << fifo;
+        EXPECT_EQ(boxes[0].first, QString::fromStdString("Unable to write to " + path + "."));
+        EXPECT_TRUE(boxes[0].second) << "the box comes while the window is still shown";
+        EXPECT_FALSE(form->isVisible());
+        QApplication::processEvents();
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            EXPECT_FALSE(widget->isVisible() && qobject_cast<QMessageBox*>(widget)) << "a box left behind";
+        form.reset();
+        ::unlink(path.c_str());
+        ::rmdir(path.c_str());
+    }
 }
