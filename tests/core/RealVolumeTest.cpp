@@ -1,0 +1,173 @@
+// Synchronisation onto the volumes people carry: FAT, exFAT and NTFS images
+// mounted with their FUSE drivers, and a sparse copy onto a small file system.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+#include "support/TreeCheck.h"
+#include "support/VolumeImage.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::string pairArgs(const std::string& one, const std::string& two)
+{
+    return testsupport::quoted(one) + " " + testsupport::quoted(two);
+}
+
+class RealVolume : public ::testing::TestWithParam<VolumeKind> {};
+
+std::string kindName(const ::testing::TestParamInfo<VolumeKind>& info)
+{
+    return volumeName(info.param);
+}
+
+} // namespace
+
+// Odd seconds, fractions, a read-only file, a private file and nested
+// directories: after one sync the next compare has nothing left to do.
+TEST_P(RealVolume, OneWaySyncReportsSuccessAndConverges)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/odd.txt", "odd second", 1600000001);
+    writeFile(one + "/fraction.txt", "a fraction of a second", 1600000003, 700000000);
+    writeFile(one + "/readonly.txt", "read only", 1600000005);
+    ::chmod((one + "/readonly.txt").c_str(), 0444);
+    writeFile(one + "/private.txt", "mode 0600", 1600000007);
+    ::chmod((one + "/private.txt").c_str(), 0600);
+    writeFile(one + "/sub/inner.txt", "inner", 1600000009);
+    writeFile(one + "/sub/deeper/leaf.txt", "leaf", 1600000011);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
+    EXPECT_EQ(out, "目录一同步到目录二完成！\n");
+    for (const char* rel : {"odd.txt", "fraction.txt", "readonly.txt", "private.txt", "sub/inner.txt",
+                            "sub/deeper/leaf.txt"})
+        EXPECT_EQ(readFile(volume / rel), readFile(one + "/" + rel)) << rel;
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume,
+                         ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs), kindName);
+
+namespace {
+class CaseInsensitiveVolume : public ::testing::TestWithParam<VolumeKind> {};
+} // namespace
+
+// Readme.txt on ext4 and README.TXT on the volume are one file there: a sync
+// with deletion must leave it holding directory one's content, not remove
+// the copy it has just written.
+TEST_P(CaseInsensitiveVolume, OneToTwoWithDeletionKeepsTheCopy)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/Readme.txt", "directory one's newer text", 1700000000);
+    writeFile(one + "/other.txt", "other", 1600000000);
+    writeFile(volume / "README.TXT", "old", 1600000000);
+
+    std::string out;
+    const int code = runCli("sync one-to-two " + pairArgs(one, volume.path()) + " --delete-old-files", out);
+    const auto names = namesLike(volume.path(), "readme.txt");
+    ASSERT_EQ(names.size(), 1u) << "directory two lost the file, yet the command said: " << out;
+    EXPECT_EQ(readFile(volume / names[0]), "directory one's newer text");
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(out, "目录一同步到目录二完成！\n");
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "");
+}
+
+// The newer text lives only in README.TXT on the volume: a two-way sync
+// must carry it over, never overwrite it with the older Readme.txt.
+TEST_P(CaseInsensitiveVolume, BothWaysKeepsTheNewerFileOnBothSides)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/Readme.txt", "older text", 1600000000);
+    writeFile(volume / "README.TXT", "newer text, only on the volume", 1700000000);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync both " + pairArgs(one, volume.path()), out), 0) << out;
+    const auto onVolume = namesLike(volume.path(), "readme.txt");
+    ASSERT_EQ(onVolume.size(), 1u);
+    EXPECT_EQ(readFile(volume / onVolume[0]), "newer text, only on the volume");
+    const auto inOne = namesLike(one, "readme.txt");
+    ASSERT_EQ(inOne.size(), 1u) << "the pair was not matched as one file";
+    EXPECT_EQ(readFile(one + "/" + inOne[0]), "newer text, only on the volume");
+}
+
+// ntfs-3g keeps names case-sensitive by default, so only FAT and exFAT here.
+INSTANTIATE_TEST_SUITE_P(Volumes, CaseInsensitiveVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat),
+                         kindName);
+
+namespace {
+
+constexpr off_t kSparseSize = 5LL << 30;
+const off_t kDataOffsets[] = {0, 2LL << 30, kSparseSize - 4096};
+
+std::string blockAt(off_t offset)
+{
+    return std::string(4096, static_cast<char>('A' + (offset >> 30)));
+}
+
+class SparseTarget : public ::testing::TestWithParam<VolumeKind> {};
+
+} // namespace
+
+// A 5 GiB file holding 12 KiB of data fits on a 64 MiB file system that keeps holes.
+TEST_P(SparseTarget, SparseFileCopiesOntoASmallFileSystem)
+{
+    VolumeImage volume(GetParam(), 64);
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    makeDir(one);
+    const std::string source = one + "/sparse.img";
+    {
+        const int fd = ::open(source.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        for (const off_t offset : kDataOffsets) {
+            const std::string data = blockAt(offset);
+            ASSERT_EQ(::pwrite(fd, data.data(), data.size(), offset), static_cast<ssize_t>(data.size()));
+        }
+        ASSERT_EQ(::ftruncate(fd, kSparseSize), 0);
+        ::close(fd);
+        struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+        ::utimensat(AT_FDCWD, source.c_str(), times, 0);
+    }
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
+    const std::string copy = volume / "sparse.img";
+    const struct stat st = statOf(copy);
+    ASSERT_EQ(st.st_size, kSparseSize) << out;
+    EXPECT_LT(st.st_blocks * 512, 4LL << 20) << "the holes were written out";
+    const int fd = ::open(copy.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    for (const off_t offset : kDataOffsets) {
+        std::string data(4096, '\0');
+        EXPECT_EQ(::pread(fd, data.data(), data.size(), offset), 4096);
+        EXPECT_EQ(data, blockAt(offset)) << "at offset " << offset;
+    }
+    char zero = 1;
+    EXPECT_EQ(::pread(fd, &zero, 1, 1LL << 30), 1);
+    EXPECT_EQ(zero, '\0');
+    ::close(fd);
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallFileSystems, SparseTarget, ::testing::Values(VolumeKind::Ext4, VolumeKind::Tmpfs),
+                         kindName);
