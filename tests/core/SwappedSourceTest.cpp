@@ -1,6 +1,8 @@
-// A source swapped between the compare and the copy for something that is
-// not a regular file: a failed row, never a hang. The sync runs in a forked
-// child so that a hang fails the test instead of stopping the suite.
+// Things swapped on disk while a command runs. A source swapped between the
+// compare and the copy for something that is not a regular file is a failed
+// row, never a hang (the sync runs in a forked child, so a hang fails the
+// test instead of stopping the suite). A directory swapped for a link during
+// the directory pass is never followed.
 #include <chrono>
 #include <csignal>
 #include <sys/resource.h>
@@ -10,6 +12,7 @@
 #include <unistd.h>
 
 #include "ExecutorFixture.h"
+#include "support/SwappingFileSystem.h"
 
 using namespace tessarin::sync;
 using testsupport::exists;
@@ -76,4 +79,34 @@ TEST_F(SwappedSource, AFifoOrADeviceInPlaceOfTheSourceIsAFailedRow)
     EXPECT_EQ(readFile(two + "/plain.txt"), "stays a file");
     EXPECT_FALSE(exists(two + "/fifo.txt"));
     EXPECT_FALSE(exists(two + "/device.txt"));
+}
+
+// A directory of an extra tree is swapped for a link out of directory two
+// while the directory pass runs: the link is removed as a link, never followed.
+TEST_F(SwappedSource, ALinkSwappedInDuringTheDirectoryPassIsNotFollowed)
+{
+    testsupport::SwappingFileSystem swapping;
+    fs = &swapping;
+    writeFile(tmp / "outside/precious.txt", "outside", 1600000000);
+    writeFile(tmp / "outside/deep/more.txt", "outside too", 1600000000);
+    writeFile(one + "/keep.txt", "keep", 1600000000);
+    writeFile(one + "/new.txt", "new", 1600000000);
+    writeFile(two + "/keep.txt", "keep", 1600000000);
+    writeFile(two + "/extra/sub/inner/file.txt", "extra", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    swapping.watched = two + "/extra";
+    swapping.victim = two + "/extra/sub";
+    swapping.aside = tmp / "aside";
+    swapping.linkTarget = tmp / "outside";
+    swapping.armed = true;
+    try {
+        executor().SyncOneToTwo(options);
+    } catch (const std::exception&) {
+        // A stopped command is no harm here; what matters is what it changed.
+    }
+    ASSERT_TRUE(swapping.swapped) << "the directory pass never touched the extra tree through the service";
+    EXPECT_EQ(readFile(tmp / "outside/precious.txt"), "outside");
+    EXPECT_EQ(readFile(tmp / "outside/deep/more.txt"), "outside too");
+    EXPECT_TRUE(testsupport::isDir(tmp / "outside/deep"));
 }
