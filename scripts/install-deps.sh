@@ -7,7 +7,13 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   fonts-wqy-zenhei fontconfig
-  dosfstools fusefat fuse3 exfatprogs exfat-fuse
+  # Real volumes for the tests: FAT, exFAT and NTFS through their FUSE drivers,
+  # ext4 on a loop device (losetup is in util-linux), and the timeout command.
+  dosfstools fusefat exfatprogs exfat-fuse ntfs-3g fuse3 e2fsprogs util-linux coreutils
+  # strace shows that a sync flushes before it reports completion.
+  strace
+  # The benchmark peer.
+  rsync
 )
 
 missing=()

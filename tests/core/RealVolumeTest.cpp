@@ -1,109 +1,173 @@
-// The compare on real FAT and exFAT volumes: small images mounted with their
-// FUSE drivers. Skipped, with the reason, where mounting is refused.
+// Synchronisation onto the volumes people carry: FAT, exFAT and NTFS images
+// mounted with their FUSE drivers, and a sparse copy onto a small file system.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include "ExecutorFixture.h"
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+#include "support/TreeCheck.h"
+#include "support/VolumeImage.h"
 
-using namespace tessarin;
-using testsupport::Strings;
-using testsupport::writeFile;
-using Permissions = platform::VolumeTraits::Permissions;
+using namespace testsupport;
 
 namespace {
 
-int shell(const std::string& command)
+std::string pairArgs(const std::string& one, const std::string& two)
 {
-    return std::system((command + " >/dev/null 2>&1").c_str());
+    return testsupport::quoted(one) + " " + testsupport::quoted(two);
 }
 
-struct RealVolume : testsupport::ExecutorFixture {
-    std::string image = tmp / "volume.img";
-    std::string loop;
-    bool mounted = false;
+class RealVolume : public ::testing::TestWithParam<VolumeKind> {};
 
-    // Makes and mounts an image as directory two; false (with the test
-    // skipped by the caller) where the tools or the mount are refused.
-    bool mountExfat()
-    {
-        makeTwo();
-        if (shell("truncate -s 16M '" + image + "' && mkfs.exfat '" + image + "'") != 0)
-            return false;
-        FILE* p = ::popen(("losetup -f --show '" + image + "' 2>/dev/null").c_str(), "r");
-        char buf[64] = {};
-        if (!p || !std::fgets(buf, sizeof buf, p)) {
-            if (p)
-                ::pclose(p);
-            return false;
-        }
-        ::pclose(p);
-        loop = buf;
-        loop.erase(loop.find_last_not_of('\n') + 1);
-        return mounted = shell("mount.exfat-fuse '" + loop + "' '" + two + "'") == 0;
-    }
-    bool mountFat()
-    {
-        makeTwo();
-        if (shell("truncate -s 16M '" + image + "' && mkfs.vfat '" + image + "'") != 0)
-            return false;
-        return mounted = shell("fusefat -o rw+ '" + image + "' '" + two + "'") == 0;
-    }
-    void makeTwo() { testsupport::makeDir(two); }
-    ~RealVolume() override
-    {
-        if (mounted)
-            shell("umount '" + two + "' || fusermount -u '" + two + "'");
-        if (!loop.empty())
-            shell("losetup -d '" + loop + "'");
-    }
-};
+std::string kindName(const ::testing::TestParamInfo<VolumeKind>& info)
+{
+    return volumeName(info.param);
+}
 
 } // namespace
 
-TEST_F(RealVolume, ExfatKeepsNoPermissionsAndIgnoresCase)
+// Odd seconds, fractions, a read-only file, a private file and nested
+// directories: after one sync the next compare has nothing left to do.
+TEST_P(RealVolume, OneWaySyncReportsSuccessAndConverges)
 {
-    if (!mountExfat())
-        GTEST_SKIP() << "an exFAT image could not be mounted with exfat-fuse here";
-    writeFile(two + "/Probe.txt", "p");
-    EXPECT_EQ(posix.volumeTraits(two + "/").permissions, Permissions::None);
-    EXPECT_TRUE(posix.volumeTraits(two + "/").caseInsensitive);
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/odd.txt", "odd second", 1600000001);
+    writeFile(one + "/fraction.txt", "a fraction of a second", 1600000003, 700000000);
+    writeFile(one + "/readonly.txt", "read only", 1600000005);
+    ::chmod((one + "/readonly.txt").c_str(), 0444);
+    writeFile(one + "/private.txt", "mode 0600", 1600000007);
+    ::chmod((one + "/private.txt").c_str(), 0600);
+    writeFile(one + "/sub/inner.txt", "inner", 1600000009);
+    writeFile(one + "/sub/deeper/leaf.txt", "leaf", 1600000011);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
+    EXPECT_EQ(out, "目录一同步到目录二完成！\n");
+    for (const char* rel : {"odd.txt", "fraction.txt", "readonly.txt", "private.txt", "sub/inner.txt",
+                            "sub/deeper/leaf.txt"})
+        EXPECT_EQ(readFile(volume / rel), readFile(one + "/" + rel)) << rel;
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
 }
 
-TEST_F(RealVolume, AfterAOneWaySyncOntoExfatTheNextCompareShowsNoRow)
+INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume,
+                         ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs), kindName);
+
+namespace {
+class CaseInsensitiveVolume : public ::testing::TestWithParam<VolumeKind> {};
+} // namespace
+
+// Readme.txt on ext4 and README.TXT on the volume are one file there: a sync
+// with deletion must leave it holding directory one's content, not remove
+// the copy it has just written.
+TEST_P(CaseInsensitiveVolume, OneToTwoWithDeletionKeepsTheCopy)
 {
-    if (!mountExfat())
-        GTEST_SKIP() << "an exFAT image could not be mounted with exfat-fuse here";
-    writeFile(one + "/Readme.txt", "new text", 1600000001, 500000000);
-    writeFile(one + "/sub/Deep.txt", "deep", 1600000003);
-    ::chmod((one + "/sub/Deep.txt").c_str(), 0600);
-    writeFile(two + "/README.TXT", "old", 1500000000); // the same file there
-    options.deleteOldFile = true;
-    compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 sub/Deep.txt", "更新 Readme.txt"}));
-    EXPECT_EQ(rows(2), (Strings{"删除 sub/Deep.txt"}));
-    EXPECT_TRUE(executor().SyncOneToTwo(options).failures.empty());
-    compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
-    // The copy landed on the one file, under the source's spelling; nothing was deleted.
-    EXPECT_EQ(testsupport::readFile(two + "/Readme.txt"), "new text");
-    EXPECT_EQ(testsupport::readFile(two + "/sub/Deep.txt"), "deep");
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/Readme.txt", "directory one's newer text", 1700000000);
+    writeFile(one + "/other.txt", "other", 1600000000);
+    writeFile(volume / "README.TXT", "old", 1600000000);
+
+    std::string out;
+    const int code = runCli("sync one-to-two " + pairArgs(one, volume.path()) + " --delete-old-files", out);
+    const auto names = namesLike(volume.path(), "readme.txt");
+    ASSERT_EQ(names.size(), 1u) << "directory two lost the file, yet the command said: " << out;
+    EXPECT_EQ(readFile(volume / names[0]), "directory one's newer text");
+    EXPECT_EQ(code, 0) << out;
+    EXPECT_EQ(out, "目录一同步到目录二完成！\n");
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "");
 }
 
-TEST_F(RealVolume, FatKeepsTimesToTwoSecondsAndIgnoresCase)
+// The newer text lives only in README.TXT on the volume: a two-way sync
+// must carry it over, never overwrite it with the older Readme.txt.
+TEST_P(CaseInsensitiveVolume, BothWaysKeepsTheNewerFileOnBothSides)
 {
-    if (!mountFat())
-        GTEST_SKIP() << "a FAT image could not be mounted with fusefat here";
-    const platform::VolumeTraits traits = posix.volumeTraits(two + "/");
-    EXPECT_EQ(traits.permissions, Permissions::None);
-    EXPECT_TRUE(traits.caseInsensitive);
-    EXPECT_EQ(traits.timeResolutionSeconds, 2);
-    // A file an odd second old, as FAT stores it: no "更新" either way.
-    writeFile(one + "/odd.txt", "x", 1600000001);
-    writeFile(two + "/ODD.TXT", "x", 1600000001);
-    compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/Readme.txt", "older text", 1600000000);
+    writeFile(volume / "README.TXT", "newer text, only on the volume", 1700000000);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync both " + pairArgs(one, volume.path()), out), 0) << out;
+    const auto onVolume = namesLike(volume.path(), "readme.txt");
+    ASSERT_EQ(onVolume.size(), 1u);
+    EXPECT_EQ(readFile(volume / onVolume[0]), "newer text, only on the volume");
+    const auto inOne = namesLike(one, "readme.txt");
+    ASSERT_EQ(inOne.size(), 1u) << "the pair was not matched as one file";
+    EXPECT_EQ(readFile(one + "/" + inOne[0]), "newer text, only on the volume");
 }
+
+// ntfs-3g keeps names case-sensitive by default, so only FAT and exFAT here.
+INSTANTIATE_TEST_SUITE_P(Volumes, CaseInsensitiveVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat),
+                         kindName);
+
+namespace {
+
+constexpr off_t kSparseSize = 5LL << 30;
+const off_t kDataOffsets[] = {0, 2LL << 30, kSparseSize - 4096};
+
+std::string blockAt(off_t offset)
+{
+    return std::string(4096, static_cast<char>('A' + (offset >> 30)));
+}
+
+class SparseTarget : public ::testing::TestWithParam<VolumeKind> {};
+
+} // namespace
+
+// A 5 GiB file holding 12 KiB of data fits on a 64 MiB file system that keeps holes.
+TEST_P(SparseTarget, SparseFileCopiesOntoASmallFileSystem)
+{
+    VolumeImage volume(GetParam(), 64);
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    makeDir(one);
+    const std::string source = one + "/sparse.img";
+    {
+        const int fd = ::open(source.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_GE(fd, 0);
+        for (const off_t offset : kDataOffsets) {
+            const std::string data = blockAt(offset);
+            ASSERT_EQ(::pwrite(fd, data.data(), data.size(), offset), static_cast<ssize_t>(data.size()));
+        }
+        ASSERT_EQ(::ftruncate(fd, kSparseSize), 0);
+        ::close(fd);
+        struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+        ::utimensat(AT_FDCWD, source.c_str(), times, 0);
+    }
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
+    const std::string copy = volume / "sparse.img";
+    const struct stat st = statOf(copy);
+    ASSERT_EQ(st.st_size, kSparseSize) << out;
+    EXPECT_LT(st.st_blocks * 512, 4LL << 20) << "the holes were written out";
+    const int fd = ::open(copy.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    for (const off_t offset : kDataOffsets) {
+        std::string data(4096, '\0');
+        EXPECT_EQ(::pread(fd, data.data(), data.size(), offset), 4096);
+        EXPECT_EQ(data, blockAt(offset)) << "at offset " << offset;
+    }
+    char zero = 1;
+    EXPECT_EQ(::pread(fd, &zero, 1, 1LL << 30), 1);
+    EXPECT_EQ(zero, '\0');
+    ::close(fd);
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(SmallFileSystems, SparseTarget, ::testing::Values(VolumeKind::Ext4, VolumeKind::Tmpfs),
+                         kindName);

@@ -7,9 +7,9 @@
 
 namespace testsupport {
 
-inline int runCli(const std::string& args, std::string& out)
+// Runs a shell command text; returns its exit code and standard output.
+inline int runShell(const std::string& command, std::string& out)
 {
-    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     out.clear();
     if (!pipe)
@@ -20,6 +20,20 @@ inline int runCli(const std::string& args, std::string& out)
         out.append(buf, n);
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+inline int runCli(const std::string& args, std::string& out)
+{
+    return runShell(std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null", out);
+}
+
+// As runCli, but the command is killed after the given seconds: a walk that
+// does not end returns 137 instead of hanging the suite.
+inline int runCliWithin(int seconds, const std::string& args, std::string& out)
+{
+    return runShell("timeout -s KILL " + std::to_string(seconds) + " " + std::string(TESSARIN_CLI_PATH) + " " +
+                        args + " 2>/dev/null",
+                    out);
 }
 
 // The text quoted for the shell.

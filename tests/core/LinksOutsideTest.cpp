@@ -1,0 +1,116 @@
+// Links in directory two that lead out of it: a sync reads through them at
+// most, never deletes, writes or changes anything outside the two roots,
+// and reports the rows it could not carry out.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/RunCli.h"
+#include "support/TempDir.h"
+#include "support/TreeCheck.h"
+
+using namespace testsupport;
+
+namespace {
+
+class LinksOutside : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        writeFile(tmp_ / "outside/f1.txt", "outside one", 1600000000);
+        writeFile(tmp_ / "outside/deep/f2.txt", "outside two", 1600000000);
+        before_ = pathsUnder(outside());
+    }
+
+    std::string outside() const { return tmp_ / "outside"; }
+    std::string one() const { return tmp_ / "one"; }
+    std::string two() const { return tmp_ / "two"; }
+    std::string dirs() const { return quoted(one()) + " " + quoted(two()); }
+
+    void link(const std::string& target, const std::string& at)
+    {
+        makeParents(at);
+        ASSERT_EQ(::symlink(target.c_str(), at.c_str()), 0);
+    }
+
+    void expectOutsideUnchanged() const
+    {
+        EXPECT_EQ(pathsUnder(outside()), before_);
+        EXPECT_EQ(readFile(outside() + "/f1.txt"), "outside one");
+        EXPECT_EQ(readFile(outside() + "/deep/f2.txt"), "outside two");
+    }
+
+    TempDir tmp_;
+    std::vector<std::string> before_;
+};
+
+bool isLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+} // namespace
+
+// extra/lnk leads out; extra2 cannot be removed since it holds a hidden .git.
+TEST_F(LinksOutside, DeletingAnExtraDirectoryNeverDeletesThroughALink)
+{
+    writeFile(one() + "/keep.txt", "keep", 1600000000);
+    writeFile(two() + "/keep.txt", "keep", 1600000000);
+    link(outside(), two() + "/extra/lnk");
+    writeFile(two() + "/extra2/.git/config", "[core]", 1600000000);
+    writeFile(two() + "/extra2/tracked.txt", "t", 1600000000);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + dirs() + " --delete-old-files", out), 1) << out;
+    expectOutsideUnchanged();
+    EXPECT_NE(out.find("失败\t"), std::string::npos) << out;
+    // The directory pass that could not remove extra2 says so.
+    EXPECT_NE(out.find("失败\t目录\textra2"), std::string::npos) << out;
+    EXPECT_TRUE(exists(two() + "/extra2/.git/config"));
+}
+
+// A link in directory two stands where directory one has a real directory:
+// the copies must not land in the directory it leads to.
+TEST_F(LinksOutside, CopiesNeverGoThroughADirectoryLink)
+{
+    writeFile(one() + "/data/new.txt", "new", 1700000000);
+    writeFile(one() + "/data/f1.txt", "newer than outside", 1700000000);
+    writeFile(one() + "/data/deep/f2.txt", "newer too", 1700000000);
+    link(outside(), two() + "/data");
+
+    std::string out;
+    const int code = runCli("sync one-to-two " + dirs() + " --delete-old-files", out);
+    expectOutsideUnchanged();
+    // Either the rows are reported as failed, or the link was replaced by a
+    // real directory holding the copies.
+    if (code == 0) {
+        EXPECT_FALSE(isLink(two() + "/data")) << out;
+        EXPECT_EQ(readFile(two() + "/data/new.txt"), "new");
+    } else {
+        EXPECT_EQ(code, 1) << out;
+        EXPECT_NE(out.find("失败\t"), std::string::npos) << out;
+    }
+}
+
+// A file link in directory two to a private file outside: the "属性" row
+// must not change the permission bits of the file outside.
+TEST_F(LinksOutside, AttributeRowNeverChangesAFileOutside)
+{
+    ::chmod((outside() + "/f1.txt").c_str(), 0600);
+    writeFile(one() + "/f1.txt", "outside one", 1600000000);
+    ::chmod((one() + "/f1.txt").c_str(), 0644);
+    link(outside() + "/f1.txt", two() + "/f1.txt");
+
+    std::string out;
+    ASSERT_EQ(runCli("compare " + dirs(), out), 0);
+    ASSERT_NE(out.find("属性\tf1.txt"), std::string::npos) << "the case needs an attribute row: " << out;
+    const int code = runCli("sync one-to-two " + dirs(), out);
+    expectOutsideUnchanged();
+    EXPECT_EQ(statOf(outside() + "/f1.txt").st_mode & 07777, 0600u) << out;
+    if (code == 0)
+        EXPECT_FALSE(isLink(two() + "/f1.txt")) << "success reported, yet nothing was changed: " << out;
+    else
+        EXPECT_EQ(code, 1) << out;
+}
