@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/Throttle.h"
+#include "platform/PathOpen.h"
 #include "sync/CompletionText.h"
 #include "sync/CopyPipeline.h"
 #include "sync/FolderError.h"
@@ -311,21 +312,26 @@ private:
     {
         const std::string& name = session_.list(side)[index].FileName;
         const SyncSide target = otherSide(side);
-        // Every change is resolved beneath the target's root.
-        const platform::TreePath place{session_.rootText(target), name};
+        // Every change is resolved beneath the target's root, onto the name
+        // the target holds the pair under.
+        const std::string targetName =
+            word == Operation::Update || word == Operation::Attributes ? session_.pairedName(target, name) : name;
+        const platform::TreePath place{session_.rootText(target), targetName};
 
         platform::FsResult result;
         switch (word) {
         case Operation::Update:
             // Replacing a file waits for the disk: such copies overlap.
-            folders_.MakePathDirs(name, side);
-            clearStaleTemporaries(target, name);
+            if (auto refused = makeTargetDirectories(targetName, side))
+                return refused;
+            clearStaleTemporaries(target, targetName);
             copies.submit(k, base_[side - 1] + name, place);
             break;
         case Operation::New:
             // A new file does not wait so; threads would only contend here.
-            folders_.MakePathDirs(name, side);
-            clearStaleTemporaries(target, name);
+            if (auto refused = makeTargetDirectories(targetName, side))
+                return refused;
+            clearStaleTemporaries(target, targetName);
             result = fs_.copyFile(base_[side - 1] + name, place);
             if (result.ok())
                 written_.insert(result.written);
@@ -352,6 +358,21 @@ private:
         if (result.ok())
             return std::nullopt;
         return std::move(result.error);
+    }
+
+    // The directories a copy needs. One that would lie outside the root (its
+    // path leads out through a link) fails this row alone: nothing is made
+    // there, and the command goes on. Any other failure stops the command.
+    std::optional<std::string> makeTargetDirectories(const std::string& name, SyncSide side)
+    {
+        try {
+            folders_.MakePathDirs(name, side);
+        } catch (const FolderError& e) {
+            if (e.reason() != platform::outsideRootText())
+                throw;
+            return e.reason();
+        }
+        return std::nullopt;
     }
 
     // Before the first copy of this run into a directory, the temporary files

@@ -106,6 +106,14 @@ std::string SyncSession::matchKey(std::string_view name) const
     return foldCase_ ? foldedCase(name) : std::string(name);
 }
 
+std::string SyncSession::pairedName(SyncSide side, std::string_view name) const
+{
+    if (foldCase_)
+        if (const auto position = table(side).firstFoldedPosition(foldedCase(name)))
+            return std::string(table(side).name(*position));
+    return std::string(name);
+}
+
 void SyncSession::endStopped(Progress& progress)
 {
     // Nothing of a stopped compare may be synchronised: it saw only part.

@@ -93,6 +93,13 @@ public:
     // executor, which must pair names as the compare did.
     std::string matchKey(std::string_view name) const;
 
+    // The name, as side holds it, of the file the last compare paired with
+    // name: on a volume that ignores case, README.TXT for Readme.txt. A copy
+    // or an attribute change of that pair goes onto this name, so that the
+    // side keeps one file, not two that differ in case. name itself when
+    // names are matched byte for byte or side holds no partner.
+    std::string pairedName(SyncSide side, std::string_view name) const;
+
     // Interval of the status and event throttle, in milliseconds (0: every update).
     void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
     std::int64_t progressInterval() const { return progressIntervalMs_; }

@@ -95,7 +95,6 @@ TEST_F(SwappedSource, ALinkSwappedInDuringTheDirectoryPassIsNotFollowed)
     writeFile(two + "/extra/sub/inner/file.txt", "extra", 1600000000);
     options.deleteOldFile = true;
     compare();
-    swapping.watched = two + "/extra";
     swapping.victim = two + "/extra/sub";
     swapping.aside = tmp / "aside";
     swapping.linkTarget = tmp / "outside";

@@ -1,7 +1,7 @@
 #pragma once
 // A file system that, once armed, swaps a directory (victim) for a link at the
-// worst moment of a removal: just after the entries of its parent (watched)
-// were read, or just before any call on a path under the victim. The race of
+// worst moment of a removal: just before the removal enters it, after its
+// parent's entries were read, or just before any call on a path under it. The race of
 // a user, or an attacker, replacing a directory while the directory pass runs.
 #include <cstdio>
 #include <string>
@@ -13,7 +13,6 @@ namespace testsupport {
 
 class SwappingFileSystem : public tessarin::platform::PosixFileSystem {
 public:
-    std::string watched;   // the victim's parent, e.g. ".../two/extra"
     std::string victim;    // the directory replaced, e.g. ".../two/extra/sub"
     std::string aside;     // where it is moved to, outside both roots
     std::string linkTarget;
@@ -25,28 +24,31 @@ public:
         touch(path);
         return PosixFileSystem::directoryId(path);
     }
-    tessarin::platform::FsResult deleteFile(const std::string& path) override
+    tessarin::platform::FsResult deleteFile(const tessarin::platform::TreePath& path) override
     {
-        touch(path);
+        touch(path.full());
         return PosixFileSystem::deleteFile(path);
     }
-    tessarin::platform::FsResult removeDirectory(const std::string& path) override
+    tessarin::platform::FsResult removeDirectory(const tessarin::platform::TreePath& path) override
     {
-        touch(path);
+        touch(path.full());
         return PosixFileSystem::removeDirectory(path);
     }
-    tessarin::platform::EntryKind entryKind(const std::string& path) override
+    tessarin::platform::EntryKind entryKind(const tessarin::platform::TreePath& path) override
     {
-        touch(path);
+        touch(path.full());
         return PosixFileSystem::entryKind(path);
     }
-    bool readEntries(const std::string& directory, std::vector<tessarin::platform::TreeEntry>& out) override
+
+protected:
+    // The removal has read the entries of a directory and is about to enter
+    // one of its subdirectories: the victim goes now, if it is that one.
+    void beforeEnteringDirectory(int parentFd, const std::string& name) override
     {
-        touch(directory);
-        const bool read = PosixFileSystem::readEntries(directory, out);
-        if (directory == watched + "/")
+        (void)parentFd;
+        if (victim.size() > name.size() && victim.compare(victim.size() - name.size(), name.size(), name) == 0 &&
+            victim[victim.size() - name.size() - 1] == '/')
             swap();
-        return read;
     }
 
 private:
