@@ -25,8 +25,9 @@ void QtProgress::processEvents()
 
 void QtProgress::tablesEmptied()
 {
-    // The lists stop showing rows at once, before anything can repaint them.
-    form_.followSession();
+    // The lists stop showing rows at once, before anything can repaint them:
+    // a row shown now would be read from a table that no longer holds it.
+    form_.hideAllRows();
 }
 
 void QtProgress::sideListed(int side, std::string_view countText)

@@ -53,15 +53,7 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
     } comparingEnd{comparing_};
 
     stopped_ = false;
-    for (int side = 1; side <= 2; ++side) {
-        table(side).clear();
-        list(side).clear();
-        list(side).shrink_to_fit();
-        unreadable_[side - 1].clear();
-        notEntered_[side - 1].clear();
-    }
-    unreadableSet_.clear();
-    notEnteredSet_.clear();
+    clearResults();
     progress.tablesEmptied();
     trimOneSlash(dir1);
     trimOneSlash(dir2);
@@ -114,23 +106,29 @@ std::string SyncSession::pairedName(SyncSide side, std::string_view name) const
     return std::string(name);
 }
 
-void SyncSession::endStopped(Progress& progress)
+void SyncSession::clearResults()
 {
-    // Nothing of a stopped compare may be synchronised: it saw only part.
-    stopped_ = true;
     for (int side = 1; side <= 2; ++side) {
         table(side).clear();
         list(side).clear();
         list(side).shrink_to_fit();
         unreadable_[side - 1].clear();
         notEntered_[side - 1].clear();
-        // At once, before anything can repaint: a side shown already must
-        // not show rows of a table that has just been emptied.
-        progress.sideListed(side, FileCountText(0));
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
+}
+
+void SyncSession::endStopped(Progress& progress)
+{
+    // Nothing of a stopped compare may be synchronised: it saw only part.
+    stopped_ = true;
+    clearResults();
+    // At once, before anything can repaint: a side shown already must not
+    // show rows of a table that has just been emptied.
     progress.tablesEmptied();
+    for (int side = 1; side <= 2; ++side)
+        progress.sideListed(side, FileCountText(0));
     progress.setFraction(0, 0);
     progress.setStatus(kStoppedText);
 }

@@ -135,6 +135,8 @@ private:
     void noteNotEntered(TreeWalk& walk, const std::string& path);
     void decideMatching();
     bool BuildOperationLists(Progress& progress);
+    // Empties both tables, both lists and what the walk could not read or enter.
+    void clearResults();
     void endStopped(Progress& progress);
 
     platform::FileSystem& fs_;
