@@ -127,9 +127,12 @@ int openRoot(const TreePath& path)
 void PosixFileSystem::noteWritten(int dirFd)
 {
     struct stat st;
-    if (::fstat(dirFd, &st) != 0)
-        return;
-    const auto device = static_cast<std::uint64_t>(st.st_dev);
+    if (::fstat(dirFd, &st) == 0)
+        noteWritten(static_cast<std::uint64_t>(st.st_dev), dirFd);
+}
+
+void PosixFileSystem::noteWritten(std::uint64_t device, int dirFd)
+{
     std::lock_guard lock(writtenMutex_);
     if (writtenDevices_.count(device))
         return;
@@ -145,6 +148,11 @@ FsResult PosixFileSystem::flushWrites()
     {
         std::lock_guard lock(writtenMutex_);
         devices.swap(writtenDevices_);
+    }
+    {
+        // A device number may belong to another volume by the next command.
+        std::lock_guard lock(restampMutex_);
+        restampingDevices_.clear();
     }
     FsResult result;
     for (auto& [device, fd] : devices)

@@ -2,11 +2,14 @@
 // rename over it, so the target is either the old file or the complete new one.
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
+#include <random>
 #include <sys/ioctl.h>
 #include <sys/random.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -30,10 +33,11 @@ bool isUnsupported(int error)
 
 enum class Step { Done, Unsupported, Failed };
 
-// copy_file_range from the offsets on until the end of the source.
-Step copyByRange(int in, int out, off_t& offset, bool sourceHasBytes)
+// copy_file_range from the offsets on until the end of the source, which is
+// its size when it was opened: a file growing meanwhile is copied as it was.
+Step copyByRange(int in, int out, off_t& offset, off_t size)
 {
-    for (;;) {
+    while (offset < size) {
         off_t inOffset = offset, outOffset = offset;
         const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, 1 << 30, 0);
         if (n > 0) {
@@ -43,11 +47,12 @@ Step copyByRange(int in, int out, off_t& offset, bool sourceHasBytes)
         if (n == 0)
             // Some file systems answer 0 at once for files they cannot copy in
             // the kernel; the next way copies those.
-            return offset == 0 && sourceHasBytes ? Step::Unsupported : Step::Done;
+            return offset == 0 ? Step::Unsupported : Step::Done;
         if (errno == EINTR)
             continue;
         return isUnsupported(errno) ? Step::Unsupported : Step::Failed;
     }
+    return Step::Done;
 }
 
 Step copyBySendfile(int in, int out, off_t& offset)
@@ -147,16 +152,22 @@ bool isRefusedByVolume(int error)
 }
 
 // Creates a temporary file of the copy's pattern in the directory open at dirFd.
+// The names need not be secret (O_EXCL makes the file ours), only unlikely
+// to meet: each thread draws them from a generator seeded once.
 int createTemporary(int dirFd, std::string& name)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random = [] {
+        std::uint64_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, 0) != static_cast<ssize_t>(sizeof seed))
+            seed = static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&seed);
+        return std::mt19937_64(seed);
+    }();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        unsigned char random[6];
-        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random))
-            return -1;
+        std::uint64_t draw = random();
         name.assign(kTemporaryPrefix);
-        for (const unsigned char r : random)
-            name += kLetters[r % (sizeof kLetters - 1)];
+        for (int letter = 0; letter < 6; ++letter, draw /= sizeof kLetters - 1)
+            name += kLetters[draw % (sizeof kLetters - 1)];
         const int fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST)
             return fd;
@@ -166,16 +177,23 @@ int createTemporary(int dirFd, std::string& name)
 }
 
 // Gives the copy the source's owner where it may, and never the setuid or
-// setgid bit without the owner and group they belong to. Returns the mode
-// to apply.
-mode_t ownedMode(int out, const struct stat& source)
+// setgid bit without the owner and group they belong to. made is the new
+// file as it was created. Returns the mode to apply.
+mode_t ownedMode(int out, const struct stat& source, const struct stat& made)
 {
-    mode_t mode = source.st_mode & 07777;
-    if (::geteuid() == 0)
-        (void)::fchown(out, source.st_uid, source.st_gid); // a volume without owners refuses: see below
+    static const bool mayGiveOwners = ::geteuid() == 0;
+    const mode_t mode = source.st_mode & 07777;
+    bool owned = made.st_uid == source.st_uid && made.st_gid == source.st_gid;
+    if (!owned && mayGiveOwners)
+        owned = ::fchown(out, source.st_uid, source.st_gid) == 0; // a volume without owners refuses
+    constexpr mode_t kSetIds = S_ISUID | S_ISGID;
+    if (!(mode & kSetIds))
+        return mode;
+    // Some volumes accept an owner without keeping it: the bits go only
+    // with the owner read back.
     struct stat written;
-    if (::fstat(out, &written) != 0 || written.st_uid != source.st_uid || written.st_gid != source.st_gid)
-        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    if (!owned || ::fstat(out, &written) != 0 || written.st_uid != source.st_uid || written.st_gid != source.st_gid)
+        return mode & ~kSetIds;
     return mode;
 }
 
@@ -207,6 +225,19 @@ bool timeKept(const struct stat& written, const struct stat& source)
 
 } // namespace
 
+bool PosixFileSystem::mayRestampTimes(dev_t device, int dirFd)
+{
+    std::lock_guard lock(restampMutex_);
+    if (const auto known = restampingDevices_.find(device); known != restampingDevices_.end())
+        return known->second;
+    constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
+    struct statfs fs;
+    // Unknown counts as FUSE: checking once too often costs one stat.
+    const bool fuse = ::fstatfs(dirFd, &fs) != 0 || fs.f_type == kFuseMagic;
+    restampingDevices_.emplace(device, fuse);
+    return fuse;
+}
+
 bool PosixFileSystem::mayClone(std::uint64_t device)
 {
     std::lock_guard lock(cloneMutex_);
@@ -229,11 +260,9 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     struct stat st;
     if (::fstat(in.get(), &st) != 0)
         return {systemErrorText(errno)};
+    // O_NONBLOCK has no effect on a regular file's reads: it can stay.
     if (!S_ISREG(st.st_mode))
         return {"源文件不是普通文件"};
-    const int flags = ::fcntl(in.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(in.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
-        return {systemErrorText(errno)};
 
     Fd root(openRoot(target));
     if (!root.valid())
@@ -246,13 +275,16 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     Fd out(createTemporary(parent.get(), temporary));
     if (!out.valid())
         return {systemErrorText(errno)};
-    noteWritten(parent.get());
 
     // From here on every failure removes the temporary file.
     auto fail = [&](int error) {
         ::unlinkat(parent.get(), temporary.c_str(), 0);
         return FsResult{systemErrorText(error)};
     };
+    struct stat made;
+    if (::fstat(out.get(), &made) != 0)
+        return fail(errno);
+    noteWritten(static_cast<std::uint64_t>(made.st_dev), parent.get());
 
     bool copied = false;
 #ifdef FICLONE
@@ -276,7 +308,7 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     }
     if (!copied) {
         off_t offset = 0;
-        Step step = copyByRange(in.get(), out.get(), offset, st.st_size > 0);
+        Step step = copyByRange(in.get(), out.get(), offset, st.st_size);
         if (step == Step::Unsupported)
             step = copyBySendfile(in.get(), out.get(), offset);
         if (step == Step::Unsupported)
@@ -287,7 +319,7 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
 
     // Owner, permission bits, then the times last: nothing writes after them.
     // A volume that keeps no permission bits refusing them is no failure.
-    if (::fchmod(out.get(), ownedMode(out.get(), st)) != 0 && !isRefusedByVolume(errno))
+    if (::fchmod(out.get(), ownedMode(out.get(), st, made)) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
     const int descriptor = out.get();
     if (const int error = setTimes(st, [&](const struct timespec* times) {
@@ -298,17 +330,21 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
         return fail(errno);
     if (::renameat(parent.get(), temporary.c_str(), parent.get(), name.c_str()) != 0)
         return fail(errno);
-    // Some FUSE drivers stamp the time on close or rename: then it is set again by name.
+    FsResult result;
+    result.written = {static_cast<std::uint64_t>(made.st_dev), static_cast<std::uint64_t>(made.st_ino)};
+    // Some FUSE drivers stamp the time on close or rename: then it is set
+    // again by name. Kernel file systems keep what futimens set.
+    if (!mayRestampTimes(made.st_dev, parent.get()))
+        return result;
     struct stat placed;
     if (::fstatat(parent.get(), name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
         return {systemErrorText(errno)};
+    result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
     if (!timeKept(placed, st))
         if (const int error = setTimes(st, [&](const struct timespec* times) {
                 return ::utimensat(parent.get(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
             }))
             return {systemErrorText(error)};
-    FsResult result;
-    result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
     return result;
 }
 

@@ -43,6 +43,12 @@ protected:
     // Notes that a change was made in the directory open at dirFd, so that
     // flushWrites flushes its file system.
     void noteWritten(int dirFd);
+    // The same where the directory's device is known already.
+    void noteWritten(std::uint64_t device, int dirFd);
+
+    // Whether the volume of device (a directory on it open at dirFd) may set
+    // a file's time itself on close or rename: FUSE drivers may.
+    bool mayRestampTimes(dev_t device, int dirFd);
 
     bool mayClone(std::uint64_t device);
     void cloneRefused(std::uint64_t device);
@@ -61,6 +67,10 @@ protected:
     // threads ask, and a probe should not run twice.
     std::mutex volumeMutex_;
     std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
+
+    // Devices already asked whether they are FUSE volumes, and the answers.
+    std::mutex restampMutex_;
+    std::unordered_map<dev_t, bool> restampingDevices_;
 };
 
 // The system's text for an error number; thread-safe.
