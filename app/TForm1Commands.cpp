@@ -82,7 +82,6 @@ void TForm1::runCommand(const std::function<void()>& work)
     for (OperationListModel* model : operationModels_)
         model->setLocked(false);
     stProgress->hide();
-    followSession();
     if (!error.isNull())
         reportError(error, failures);
     if (closePending_) {
@@ -109,48 +108,10 @@ void TForm1::reportError(const QString& text, const QString& detail)
     prompt().tell(shown, "Tessarin", MessageIcon::Error);
 }
 
-void TForm1::followSession()
-{
-    if (session_.busy()) {
-        // A compare (this window's, or the refresh after a synchronisation)
-        // empties the tables before it reports anything: once a table no
-        // longer holds the rows its list shows, no row may be read until the
-        // compare hands the tables back. Rows being run leave them as they are.
-        if (!compareUnderWay_ && tablesMovedUnderLists())
-            hideAllRows();
-    } else if (compareUnderWay_) {
-        compareUnderWay_ = false;
-        for (int side = 1; side <= 2; ++side) {
-            fileModels_[side - 1]->reveal();
-            operationModels_[side - 1]->reveal();
-        }
-    }
-}
-
 void TForm1::beforeMessageBox()
 {
-    followSession();
     // A box ends or interrupts the run: the bar does not go on moving under it.
     stProgress->hide();
-}
-
-bool TForm1::tablesMovedUnderLists() const
-{
-    for (int side = 1; side <= 2; ++side) {
-        if (static_cast<std::size_t>(fileModels_[side - 1]->rowCount()) != session_.table(side).fileCount() ||
-            static_cast<std::size_t>(operationModels_[side - 1]->rowCount()) != session_.list(side).size())
-            return true;
-    }
-    return false;
-}
-
-void TForm1::hideAllRows()
-{
-    compareUnderWay_ = true;
-    for (int side = 1; side <= 2; ++side) {
-        fileModels_[side - 1]->hideRows();
-        operationModels_[side - 1]->hideRows();
-    }
 }
 
 void TForm1::compare()
@@ -167,7 +128,6 @@ void TForm1::compare()
         edDir1->setCurrentText(text1.chopped(1));
     if (text2.endsWith(QLatin1Char('/')))
         edDir2->setCurrentText(text2.chopped(1));
-    hideAllRows();
     if (!session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_))
         return;
     // What could not be read is left out: the user must know before synchronising.

@@ -8,6 +8,7 @@
 
 #include "support/RefusingFileSystem.h"
 #include "platform/PosixFileSystem.h"
+#include "support/RecordingObserver.h"
 #include "support/RecordingProgress.h"
 #include "support/TempDir.h"
 #include "sync/SyncSession.h"
@@ -43,25 +44,44 @@ public:
     }
 };
 
-// Records from which threads the core reached the window.
-class ThreadRecordingProgress : public testsupport::RecordingProgress {
+// Records from which threads the core reached the window: its progress and
+// the observer of its lists.
+class ThreadRecordingProgress : public testsupport::RecordingProgress, public testsupport::RecordingObserver {
 public:
     std::set<std::thread::id> threads;
     void setStatus(std::string_view text) override
     {
-        threads.insert(std::this_thread::get_id());
+        seen();
         RecordingProgress::setStatus(text);
     }
     void processEvents() override
     {
-        threads.insert(std::this_thread::get_id());
+        seen();
         RecordingProgress::processEvents();
     }
-    void sideListed(int side, std::string_view countText) override
+    void listsAboutToBeRebuilt() override
     {
-        threads.insert(std::this_thread::get_id());
-        RecordingProgress::sideListed(side, countText);
+        seen();
+        RecordingObserver::listsAboutToBeRebuilt();
     }
+    void sideAboutToBeListed(SyncSide side) override
+    {
+        seen();
+        RecordingObserver::sideAboutToBeListed(side);
+    }
+    void sideListed(SyncSide side, std::string_view countText) override
+    {
+        seen();
+        RecordingObserver::sideListed(side, countText);
+    }
+    void listsAboutToBeReady() override
+    {
+        seen();
+        RecordingObserver::listsAboutToBeReady();
+    }
+
+private:
+    void seen() { threads.insert(std::this_thread::get_id()); }
 };
 
 struct Listing : ::testing::Test {
@@ -69,7 +89,10 @@ struct Listing : ::testing::Test {
     platform::PosixFileSystem fs;
     SyncSession session{fs};
     testsupport::RecordingProgress progress;
+    testsupport::RecordingObserver observer;
     SyncOptions options;
+
+    Listing() { session.setObserver(&observer); }
 
     void compare(std::string one, std::string two = "")
     {
@@ -92,7 +115,7 @@ TEST_F(Listing, SubdirectoryFilesComeBeforeTheDirectorysOwnFiles)
     EXPECT_EQ(names(session.table(1)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
     EXPECT_EQ(session.table(1).Directories, (Strings{"/e", "/x", "/x/y"}));
     EXPECT_EQ(session.rootText(1), tmp / "r");
-    EXPECT_EQ(progress.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
+    EXPECT_EQ(observer.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
 }
 
 TEST_F(Listing, WithoutSubfoldersOnlyTheRootsFiles)
@@ -143,7 +166,7 @@ TEST_F(Listing, MissingRootListsEmptyAndTheOtherSideAsUsual)
     ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
     EXPECT_EQ(session.table(1).fileCount(), 1u);
     EXPECT_EQ(session.table(2).fileCount(), 0u);
-    EXPECT_EQ(progress.counts.back(), "2:共0个文件");
+    EXPECT_EQ(observer.counts.back(), "2:共0个文件");
 }
 
 TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
@@ -185,6 +208,7 @@ TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
         writeFile(tmp / ("two/" + std::string(dir) + "/f.txt"), "22", 1700000000);
     }
     ThreadRecordingProgress watching;
+    s.setObserver(&watching);
     std::string one = tmp / "one", two = tmp / "two";
     ASSERT_TRUE(s.CompareDirectories(one, two, options, watching));
 
