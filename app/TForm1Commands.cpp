@@ -14,6 +14,7 @@
 #include "app/SettingsPath.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
+#include "platform/Path.h"
 #include "sync/CompletionText.h"
 #include "dupfind/TForm5.h"
 #include "dialogs/TForm3.h"
@@ -116,19 +117,14 @@ void TForm1::beforeMessageBox()
 
 void TForm1::compare()
 {
-    const QString text1 = edDir1->currentText();
-    const QString text2 = edDir2->currentText();
-    if (text1.isEmpty() || text2.isEmpty())
-        return;
     // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
-    std::string dir1 = currentPath(*edDir1);
-    std::string dir2 = currentPath(*edDir2);
-    // The root texts lose one trailing "/", and the user sees it.
-    if (text1.endsWith(QLatin1Char('/')))
-        edDir1->setCurrentText(text1.chopped(1));
-    if (text2.endsWith(QLatin1Char('/')))
-        edDir2->setCurrentText(text2.chopped(1));
-    if (!session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_))
+    std::optional<std::string> root1 = platform::rootTextOf(currentPath(*edDir1));
+    std::optional<std::string> root2 = platform::rootTextOf(currentPath(*edDir2));
+    if (!root1 || !root2)
+        return;
+    showRootText(*edDir1, *root1);
+    showRootText(*edDir2, *root2);
+    if (!session_.CompareDirectories(std::move(*root1), std::move(*root2), currentOptions(), *progress_))
         return;
     // What could not be read is left out: the user must know before synchronising.
     const std::string leftOut = sync::UnreadableText(session_);

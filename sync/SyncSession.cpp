@@ -6,18 +6,13 @@
 #include <future>
 
 #include "core/Throttle.h"
+#include "platform/Path.h"
 #include "sync/CaseFold.h"
 #include "sync/Texts.h"
 
 namespace tessarin::sync {
 
 namespace {
-
-void trimOneSlash(std::string& text)
-{
-    if (!text.empty() && text.back() == '/')
-        text.pop_back();
-}
 
 std::string phaseText(const char* format, std::size_t current, std::size_t total)
 {
@@ -39,12 +34,10 @@ constexpr std::size_t kStopCheckInterval = 4096;
 
 SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem) {}
 
-bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
+bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
                                      Progress& progress)
 {
     if (busy_)
-        return false;
-    if (dir1.empty() || dir2.empty())
         return false;
     BusyScope busy(*this);
     comparing_ = true;
@@ -57,10 +50,8 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
     // The old tables go before the new ones are built: a compare needs no
     // more memory than one set of tables.
     emptyAll();
-    trimOneSlash(dir1);
-    trimOneSlash(dir2);
-    roots_[0] = dir1;
-    roots_[1] = dir2;
+    roots_[0] = std::move(rootText1);
+    roots_[1] = std::move(rootText2);
     decideMatching();
 
     ListBothDirectories(options, progress);
@@ -81,7 +72,7 @@ void SyncSession::decideMatching()
 {
     using Permissions = platform::VolumeTraits::Permissions;
     for (int side = 1; side <= 2; ++side)
-        traits_[side - 1] = fs_.volumeTraits(rootText(side) + "/");
+        traits_[side - 1] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
     const auto either = [this](auto&& test) { return test(traits_[0]) || test(traits_[1]); };
     foldCase_ = either([](const platform::VolumeTraits& t) { return t.caseInsensitive; });
     timeResolution_ = std::max({1, traits_[0].timeResolutionSeconds, traits_[1].timeResolutionSeconds});

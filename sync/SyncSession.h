@@ -32,7 +32,8 @@ public:
     OperationList& list(SyncSide side) { return lists_[side - 1]; }
     const OperationList& list(SyncSide side) const { return lists_[side - 1]; }
 
-    // The root texts of the last compare (path field text less one trailing "/").
+    // The root texts of the last compare (a path field's text less one
+    // trailing "/", platform::rootTextOf; "" stands for the root "/").
     const std::string& rootText(SyncSide side) const { return roots_[side - 1]; }
 
     // True while a compare command or a synchronisation runs (both process
@@ -56,10 +57,10 @@ public:
         bool& flag_;
     };
 
-    // The compare command. dir1 and dir2 are the texts of the two path fields;
-    // each loses one trailing "/", written back so the user sees it. Returns
-    // false, with nothing changed, when either text is empty or a compare runs.
-    bool CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
+    // The compare command on two root texts (made from the path fields by
+    // platform::rootTextOf). Returns false, with nothing changed, when a
+    // compare or synchronisation runs already.
+    bool CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
                             Progress& progress);
 
     // Directories the last compare could not read (or not read to the end),

@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "core/Throttle.h"
+#include "platform/Path.h"
 #include "sync/Texts.h"
 
 namespace tessarin::sync {
@@ -27,7 +28,7 @@ public:
 
     TreeListing run()
     {
-        const std::string start = root_ + "/";
+        const std::string start = platform::rootDirectory(root_).bytes();
         if (const auto rootId = fs_.directoryId(start)) {
             // A root on a pseudo file system is not read: like a directory that
             // cannot be read, it counts as unseen, so nothing is taken as missing.

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 
 #include "support/RefusingFileSystem.h"
+#include "support/FieldRoot.h"
 #include "platform/PosixFileSystem.h"
 #include "support/RecordingObserver.h"
 #include "support/RecordingProgress.h"
@@ -15,6 +16,7 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::fieldRoot;
 using testsupport::RefusingFileSystem;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -98,7 +100,7 @@ struct Listing : ::testing::Test {
     {
         if (two.empty())
             two = tmp / "none";
-        ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+        ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     }
 };
 
@@ -163,7 +165,7 @@ TEST_F(Listing, MissingRootListsEmptyAndTheOtherSideAsUsual)
 {
     writeFile(tmp / "r/a.txt", "a");
     std::string one = tmp / "r", two = tmp / "missing";
-    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(session.table(1).fileCount(), 1u);
     EXPECT_EQ(session.table(2).fileCount(), 0u);
     EXPECT_EQ(observer.counts.back(), "2:共0个文件");
@@ -192,7 +194,7 @@ TEST_F(Listing, UnreadableDirectoryContributesNothing)
     writeFile(tmp / "r/c.txt", "c");
     refusing.refused.insert(tmp / "r/locked/");
     std::string one = tmp / "r", two = tmp / "none";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(names(s.table(1)), (Strings{"open/b.txt", "c.txt"}));
     EXPECT_EQ(s.table(1).Directories, (Strings{"/locked", "/open"}));
 }
@@ -210,7 +212,7 @@ TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
     ThreadRecordingProgress watching;
     s.setObserver(&watching);
     std::string one = tmp / "one", two = tmp / "two";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, watching));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, watching));
 
     EXPECT_EQ(watching.threads, (std::set<std::thread::id>{std::this_thread::get_id()}));
     // Five slow reads of 60 ms: events were processed while side two was still listing.
@@ -237,8 +239,8 @@ TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
     SyncSession s(refusing);
     options.syncSubFolder = false;
     std::string one = "/", two = tmp / "none";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
-    EXPECT_EQ(one, "");
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
+    EXPECT_EQ(s.rootText(1), "");
     EXPECT_EQ(s.RelativeFileName(1, "/etc"), "etc");
 }
 
@@ -246,7 +248,7 @@ TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
 {
     std::string one = tmp / "r", two = tmp / "s";
     testsupport::makeDir(one);
-    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(session.RelativeFileName(1, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
     EXPECT_EQ(session.RelativeFileName(2, two + "/a.txt"), "a.txt");
 }

@@ -86,13 +86,11 @@ struct HandOver : ::testing::Test {
 TEST_F(HandOver, EachSideAndThenTheListsArriveComplete)
 {
     testsupport::RecordingProgress progress;
-    std::string a = one, b = two;
-    ASSERT_TRUE(session.CompareDirectories(a, b, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
     EXPECT_EQ(observer.seen, (Strings{"rebuild 0/0/0/0", "side1 2/0/0/0", "side2 2/1/0/0", "lists 2/1/3/3"}));
 
     // A second compare releases the first one's tables before it lists.
-    a = one, b = two;
-    ASSERT_TRUE(session.CompareDirectories(a, b, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
     EXPECT_EQ(observer.seen[4], "rebuild 0/0/0/0");
     EXPECT_EQ(observer.seen.size(), 8u);
     EXPECT_EQ(session.list(2).size(), 3u);
@@ -102,8 +100,7 @@ TEST_F(HandOver, AStoppedCompareEmptiesWhatItHadHandedInAndNeverHandsInLists)
 {
     StopWhileMatching progress;
     session.setProgressInterval(0);
-    std::string a = one, b = two;
-    ASSERT_TRUE(session.CompareDirectories(a, b, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
     ASSERT_TRUE(session.lastCompareStopped());
     EXPECT_EQ(observer.seen, (Strings{"rebuild 0/0/0/0", "side1 2/0/0/0", "side2 2/1/0/0", "rebuild 0/0/0/0",
                                       "side1 0/0/0/0", "side2 0/0/0/0"}));
@@ -111,10 +108,10 @@ TEST_F(HandOver, AStoppedCompareEmptiesWhatItHadHandedInAndNeverHandsInLists)
     EXPECT_EQ(progress.statuses.back(), "比较已停止。");
 }
 
-TEST_F(HandOver, ARefusedCompareAnnouncesNothing)
+TEST_F(HandOver, ACompareRefusedDuringARunAnnouncesNothing)
 {
     testsupport::RecordingProgress progress;
-    std::string empty, b = two;
-    EXPECT_FALSE(session.CompareDirectories(empty, b, options, progress));
+    SyncSession::BusyScope running(session);
+    EXPECT_FALSE(session.CompareDirectories(one, two, options, progress));
     EXPECT_TRUE(observer.events.empty());
 }
