@@ -38,6 +38,12 @@ std::string currentPath(const QComboBox& field)
     return pathBytes(field.currentText());
 }
 
+void showRootText(QComboBox& field, const std::string& rootText)
+{
+    if (currentPath(field) != rootText)
+        field.setCurrentText(displayText(rootText));
+}
+
 void enterIntoHistory(QComboBox& field, const std::string& path)
 {
     int entry = -1;

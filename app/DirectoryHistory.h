@@ -19,6 +19,11 @@ void appendHistory(QComboBox& field, const std::vector<std::string>& entries);
 // field shows that entry, otherwise the bytes of the text typed.
 std::string currentPath(const QComboBox& field);
 
+// Shows the root text a compare runs on, made from the field's path: the
+// user sees the trailing "/" it lost. A field whose path is its root text
+// already is left as it is, keeping its entry's bytes.
+void showRootText(QComboBox& field, const std::string& rootText);
+
 // Puts a path into the field: its entry is selected when one holds exactly
 // these bytes, otherwise a new entry with them goes to the top of the list.
 void enterIntoHistory(QComboBox& field, const std::string& path);

@@ -14,7 +14,7 @@ FileListModel::FileListModel(const sync::FileTable& table, QObject* parent)
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : shown_;
+    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(table_.fileCount(), INT_MAX));
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const
@@ -24,7 +24,7 @@ int FileListModel::columnCount(const QModelIndex& parent) const
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= shown_)
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount())
         return {};
     const auto k = static_cast<std::size_t>(index.row());
     switch (index.column()) {
@@ -51,22 +51,6 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return QStringLiteral("修改时间");
     }
     return {};
-}
-
-void FileListModel::reveal()
-{
-    beginResetModel();
-    shown_ = static_cast<int>(std::min<std::size_t>(table_.fileCount(), INT_MAX));
-    endResetModel();
-}
-
-void FileListModel::hideRows()
-{
-    if (shown_ == 0)
-        return;
-    beginResetModel();
-    shown_ = 0;
-    endResetModel();
 }
 
 } // namespace tessarin::gui

@@ -6,9 +6,8 @@
 namespace tessarin::gui {
 
 // A file list (dirList1, dirList2) over one side's FileTable: row k is
-// Files[k]. The table is rebuilt by every compare, so the model shows no row
-// until the window reveals the finished table, and hides them again before
-// the next compare empties it.
+// Files[k]. A compare replaces the table whole, with a swap, between
+// aboutToReplace() and replaced(): the model is reset around it.
 class FileListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -19,14 +18,12 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // Shows every row the table holds now; the table must not grow while shown.
-    void reveal();
-    // Shows no row, so that the table may be emptied and refilled.
-    void hideRows();
+    // Brackets a replacement of the table: the views read nothing between.
+    void aboutToReplace() { beginResetModel(); }
+    void replaced() { endResetModel(); }
 
 private:
     const sync::FileTable& table_;
-    int shown_ = 0;
 };
 
 } // namespace tessarin::gui

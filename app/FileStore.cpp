@@ -7,25 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Path.h"
 #include "platform/PathOpen.h"
 
 namespace tessarin::app {
 
 namespace {
-
-std::string directoryOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string nameOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // A settings file that is a link is written through to what it points to,
 // so that the link stays a link.
@@ -141,7 +128,8 @@ bool FileStore::rewriteInPlace(const std::string& target, std::string_view text)
 int FileStore::createTemporaryBeside(const std::string& target, std::string& temporaryPath)
 {
     // A hidden name in the same directory, so that the rename stays on one file system.
-    const std::string stem = directoryOf(target) + "/." + nameOf(target) + ".";
+    const platform::Path path(target);
+    const std::string stem = (path.parent() / ("." + std::string(path.fileName()) + ".")).bytes();
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         temporaryPath = stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
         const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

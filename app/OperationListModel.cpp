@@ -29,7 +29,7 @@ OperationListModel::OperationListModel(sync::OperationList& rows, sync::SyncSide
 
 int OperationListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : shown_;
+    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(rows_.size(), INT_MAX));
 }
 
 int OperationListModel::columnCount(const QModelIndex& parent) const
@@ -39,7 +39,7 @@ int OperationListModel::columnCount(const QModelIndex& parent) const
 
 QVariant OperationListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= shown_)
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
     const sync::SyncOperation& row = rows_[static_cast<std::size_t>(index.row())];
     switch (role) {
@@ -70,7 +70,7 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
 bool OperationListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
     if (locked_ || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
-        index.row() >= shown_)
+        index.row() >= rowCount())
         return false;
     rows_[static_cast<std::size_t>(index.row())].Checked =
         value.value<Qt::CheckState>() == Qt::Checked;
@@ -101,32 +101,16 @@ QVariant OperationListModel::headerData(int section, Qt::Orientation orientation
     return {};
 }
 
-void OperationListModel::reveal()
-{
-    beginResetModel();
-    shown_ = static_cast<int>(std::min<std::size_t>(rows_.size(), INT_MAX));
-    endResetModel();
-}
-
-void OperationListModel::hideRows()
-{
-    if (shown_ == 0)
-        return;
-    beginResetModel();
-    shown_ = 0;
-    endResetModel();
-}
-
 void OperationListModel::setAllChecked(bool checked)
 {
-    for (int r = 0; r < shown_; ++r)
+    for (int r = 0, shown = rowCount(); r < shown; ++r)
         rows_[static_cast<std::size_t>(r)].Checked = checked;
     checksChanged();
 }
 
 void OperationListModel::invertChecked()
 {
-    for (int r = 0; r < shown_; ++r) {
+    for (int r = 0, shown = rowCount(); r < shown; ++r) {
         bool& mark = rows_[static_cast<std::size_t>(r)].Checked;
         mark = !mark;
     }
@@ -135,8 +119,8 @@ void OperationListModel::invertChecked()
 
 void OperationListModel::checksChanged()
 {
-    if (shown_ > 0)
-        emit dataChanged(index(0, 0), index(shown_ - 1, 0), {Qt::CheckStateRole});
+    if (const int shown = rowCount(); shown > 0)
+        emit dataChanged(index(0, 0), index(shown - 1, 0), {Qt::CheckStateRole});
 }
 
 } // namespace tessarin::gui

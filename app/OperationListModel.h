@@ -13,7 +13,7 @@ QColor OperationColour(std::string_view word);
 
 // An operation list (C_L1, C_L2) over one side's rows: columns "方向", "操作",
 // "文件名", a check box per row (its Checked mark) and the row's colour.
-// Like the file lists it shows rows only once the window reveals them.
+// Like a file list it is reset around each replacement of its rows.
 class OperationListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -26,8 +26,9 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    void reveal();
-    void hideRows();
+    // Brackets a replacement of the rows: the views read nothing between.
+    void aboutToReplace() { beginResetModel(); }
+    void replaced() { endResetModel(); }
 
     // While a command runs the check marks are its input: clicks on the
     // check boxes are refused.
@@ -42,7 +43,6 @@ private:
 
     sync::OperationList& rows_;
     sync::SyncSide side_;
-    int shown_ = 0;
     bool locked_ = false;
 };
 

@@ -24,6 +24,7 @@
 #include "app/QtProgress.h"
 #include "app/ResizeRule.h"
 #include "app/WindowFont.h"
+#include "app/WindowLists.h"
 #include "app/WindowPrompt.h"
 #include "dialogs/DesktopShell.h"
 
@@ -138,6 +139,8 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     createMenus();
     createBandBar();
     createControls();
+    lists_ = std::make_unique<WindowLists>(fileModels_, operationModels_, Label3, Label4);
+    session_.setObserver(lists_.get());
 
     const QSize client = kDesignOuterSize - kDesignFrame;
     setMinimumSize(minimumOuterSize() - kDesignFrame);
@@ -354,7 +357,10 @@ void TForm1::setFraction(std::uint64_t done, std::uint64_t total)
     stProgress->setValue(static_cast<int>(std::min<std::uint64_t>(done, total) * kSteps / total));
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    session_.setObserver(nullptr);
+}
 
 FileListModel* TForm1::fileListModel(sync::SyncSide side) const
 {

@@ -27,6 +27,7 @@ namespace tessarin::gui {
 class FileListModel;
 class OperationListModel;
 class QtProgress;
+class WindowLists;
 class WindowPrompt;
 class DesktopShell;
 struct MainWindowLayout;
@@ -196,13 +197,7 @@ private:
     // The standard error box; detail (a failure list) follows the error's text.
     void reportError(const QString& text, const QString& detail = QString());
 
-    // Keeps the models off the tables while the core rebuilds them: called
-    // by the progress and the prompt, it hides every row once a compare has
-    // begun and shows all four lists once it has ended.
-    void followSession();
-    bool tablesMovedUnderLists() const;
     void beforeMessageBox();
-    void hideAllRows();
     void setStatusText(const QString& text);
     void setFraction(std::uint64_t done, std::uint64_t total);
 
@@ -211,6 +206,7 @@ private:
     FileListModel* fileModels_[2];
     OperationListModel* operationModels_[2];
     QLabel* stPanel_;
+    std::unique_ptr<WindowLists> lists_;
     std::unique_ptr<QtProgress> progress_;
     std::unique_ptr<WindowPrompt> prompt_;
     std::unique_ptr<sync::SyncExecutor> executor_;
@@ -218,7 +214,6 @@ private:
     platform::Shell* shell_;
     bool running_ = false;
     bool closePending_ = false;
-    bool compareUnderWay_ = false;
     bool shownOnce_ = false;
 };
 

@@ -14,6 +14,7 @@
 #include "app/SettingsPath.h"
 #include "app/TextConversion.h"
 #include "app/WindowPrompt.h"
+#include "platform/Path.h"
 #include "sync/CompletionText.h"
 #include "dupfind/TForm5.h"
 #include "dialogs/TForm3.h"
@@ -82,7 +83,6 @@ void TForm1::runCommand(const std::function<void()>& work)
     for (OperationListModel* model : operationModels_)
         model->setLocked(false);
     stProgress->hide();
-    followSession();
     if (!error.isNull())
         reportError(error, failures);
     if (closePending_) {
@@ -109,66 +109,22 @@ void TForm1::reportError(const QString& text, const QString& detail)
     prompt().tell(shown, "Tessarin", MessageIcon::Error);
 }
 
-void TForm1::followSession()
-{
-    if (session_.busy()) {
-        // A compare (this window's, or the refresh after a synchronisation)
-        // empties the tables before it reports anything: once a table no
-        // longer holds the rows its list shows, no row may be read until the
-        // compare hands the tables back. Rows being run leave them as they are.
-        if (!compareUnderWay_ && tablesMovedUnderLists())
-            hideAllRows();
-    } else if (compareUnderWay_) {
-        compareUnderWay_ = false;
-        for (int side = 1; side <= 2; ++side) {
-            fileModels_[side - 1]->reveal();
-            operationModels_[side - 1]->reveal();
-        }
-    }
-}
-
 void TForm1::beforeMessageBox()
 {
-    followSession();
     // A box ends or interrupts the run: the bar does not go on moving under it.
     stProgress->hide();
 }
 
-bool TForm1::tablesMovedUnderLists() const
-{
-    for (int side = 1; side <= 2; ++side) {
-        if (static_cast<std::size_t>(fileModels_[side - 1]->rowCount()) != session_.table(side).fileCount() ||
-            static_cast<std::size_t>(operationModels_[side - 1]->rowCount()) != session_.list(side).size())
-            return true;
-    }
-    return false;
-}
-
-void TForm1::hideAllRows()
-{
-    compareUnderWay_ = true;
-    for (int side = 1; side <= 2; ++side) {
-        fileModels_[side - 1]->hideRows();
-        operationModels_[side - 1]->hideRows();
-    }
-}
-
 void TForm1::compare()
 {
-    const QString text1 = edDir1->currentText();
-    const QString text2 = edDir2->currentText();
-    if (text1.isEmpty() || text2.isEmpty())
-        return;
     // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
-    std::string dir1 = currentPath(*edDir1);
-    std::string dir2 = currentPath(*edDir2);
-    // The root texts lose one trailing "/", and the user sees it.
-    if (text1.endsWith(QLatin1Char('/')))
-        edDir1->setCurrentText(text1.chopped(1));
-    if (text2.endsWith(QLatin1Char('/')))
-        edDir2->setCurrentText(text2.chopped(1));
-    hideAllRows();
-    if (!session_.CompareDirectories(dir1, dir2, currentOptions(), *progress_))
+    std::optional<std::string> root1 = platform::rootTextOf(currentPath(*edDir1));
+    std::optional<std::string> root2 = platform::rootTextOf(currentPath(*edDir2));
+    if (!root1 || !root2)
+        return;
+    showRootText(*edDir1, *root1);
+    showRootText(*edDir2, *root2);
+    if (!session_.CompareDirectories(std::move(*root1), std::move(*root2), currentOptions(), *progress_))
         return;
     // What could not be read is left out: the user must know before synchronising.
     const std::string leftOut = sync::UnreadableText(session_);

@@ -6,7 +6,7 @@
 namespace tessarin::gui {
 
 // A window's message boxes: runs a hook before each box opens (a box
-// processes events, so the window brings its lists up to date first), then
+// ends or interrupts a run, so the window puts its progress away first), then
 // shows the window's own box, or hands the request to another prompt (tests
 // put a scripted one in place).
 class WindowPrompt : public Prompt {

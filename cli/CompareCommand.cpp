@@ -4,6 +4,7 @@
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
 #include "cli/Output.h"
+#include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
 #include "sync/SyncSession.h"
 
@@ -54,13 +55,17 @@ int runCompare(const Arguments& args)
         else
             dirs.push_back(arg);
     }
-    if (dirs.size() != 2 || dirs[0].empty() || dirs[1].empty())
+    if (dirs.size() != 2)
+        return usageError(kCompareUsage);
+    auto root1 = platform::rootTextOf(dirs[0]);
+    auto root2 = platform::rootTextOf(dirs[1]);
+    if (!root1 || !root2)
         return usageError(kCompareUsage);
 
     platform::PosixFileSystem fs;
     sync::SyncSession session(fs);
     InterruptibleProgress progress;
-    session.CompareDirectories(dirs[0], dirs[1], options, progress);
+    session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
     // Stopped by Ctrl+C: what was seen is partial, and nothing of it is printed.
     if (session.lastCompareStopped())
         return kInterruptedExit;

@@ -10,6 +10,7 @@
 #include "dupfind/SameFileSearch.h"
 #include "platform/PosixDrives.h"
 #include "platform/PosixFileReader.h"
+#include "platform/Path.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
 
@@ -61,7 +62,7 @@ std::optional<std::string> rootProblem(platform::FileSystem& fs, const std::stri
     if (!S_ISDIR(st.st_mode))
         return std::string("not a directory");
     platform::DirectoryContents contents;
-    const std::string directory = root.back() == '/' ? root : root + "/";
+    const std::string directory = platform::Path(root).asDirectory();
     if (!fs.readDirectory(directory, false, "*.*", contents))
         return std::string("cannot be read");
     return std::nullopt;

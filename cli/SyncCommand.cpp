@@ -3,6 +3,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Output.h"
+#include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
 #include "sync/Executor.h"
 #include "sync/SyncSession.h"
@@ -63,7 +64,11 @@ int runSync(const Arguments& args)
         else
             words.push_back(arg);
     }
-    if (words.size() != 3 || words[1].empty() || words[2].empty())
+    if (words.size() != 3)
+        return usageError(kSyncUsage);
+    auto root1 = platform::rootTextOf(words[1]);
+    auto root2 = platform::rootTextOf(words[2]);
+    if (!root1 || !root2)
         return usageError(kSyncUsage);
     const std::string& direction = words[0];
     if (direction != "one-to-two" && direction != "two-to-one" && direction != "both")
@@ -73,7 +78,7 @@ int runSync(const Arguments& args)
     sync::SyncSession session(fs);
     SilentProgress progress;
     PrintingPrompt prompt;
-    session.CompareDirectories(words[1], words[2], options, progress);
+    session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
     const bool leftOut = reportUnreadable(session);
 
     sync::SyncExecutor executor(session, progress, prompt);

@@ -5,7 +5,7 @@
 namespace tessarin {
 
 // How a long loop of the core talks to whoever runs it: the window (status
-// bar, count labels, event processing) or a test that records what it saw.
+// bar, event processing) or a test that records what it saw.
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -13,11 +13,6 @@ public:
     virtual void setStatus(std::string_view text) = 0;
     // Keep the window alive: process the events that are pending now.
     virtual void processEvents() = 0;
-    // The compare command has just emptied both FileTables and operation
-    // lists: no row shown before may be read any more.
-    virtual void tablesEmptied() {}
-    // A side's listing is complete: its file count text ("共%d个文件") and rows are final.
-    virtual void sideListed(int /*side*/, std::string_view /*countText*/) {}
     // How far a long run has come; total 0 hides the indicator.
     virtual void setFraction(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
     // The user asked the running compare to stop (Esc, closing the window,

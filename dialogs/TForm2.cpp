@@ -14,6 +14,7 @@
 #include "app/TextConversion.h"
 #include "dialogs/DialogFrame.h"
 #include "platform/FileSystem.h"
+#include "platform/Path.h"
 
 tessarin::gui::TForm2* Form2 = nullptr;
 
@@ -36,17 +37,12 @@ public:
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-std::string childPath(const std::string& parent, const std::string& name)
-{
-    return parent == "/" ? "/" + name : parent + "/" + name;
-}
-
 // Whether a folder or a folder below it is to be shown expanded.
 bool holdsExpanded(const std::set<std::string>& expanded, const std::string& path)
 {
     if (expanded.count(path))
         return true;
-    const std::string prefix = path == "/" ? path : path + "/";
+    const std::string prefix = platform::Path(path).asDirectory();
     const auto next = expanded.lower_bound(prefix);
     return next != expanded.end() && next->compare(0, prefix.size(), prefix) == 0;
 }
@@ -145,9 +141,10 @@ void TForm2::populate(QTreeWidgetItem& item)
     item.setData(0, kPopulatedRole, true);
     const std::string path = folderPath(item);
     platform::DirectoryContents contents;
-    fileSystem_.readDirectory(path == "/" ? path : path + "/", true, kNoFileMask, contents);
+    const platform::Path folder(path);
+    fileSystem_.readDirectory(folder.asDirectory(), true, kNoFileMask, contents);
     for (const platform::DirEntry& entry : contents.directories)
-        addFolder(&item, childPath(path, entry.name), displayText(entry.name));
+        addFolder(&item, (folder / entry.name).bytes(), displayText(entry.name));
     if (contents.directories.empty())
         item.setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
@@ -170,9 +167,8 @@ QTreeWidgetItem* TForm2::findFolder(const std::string& path) const
     while (item && folderPath(*item) != path) {
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < item->childCount() && !next; ++i) {
-            const std::string childPath = folderPath(*item->child(i));
-            if (path.compare(0, childPath.size(), childPath) == 0 &&
-                (path.size() == childPath.size() || path[childPath.size()] == '/'))
+            // The child that is the path or holds it, by whole names.
+            if (platform::Path(path).relativeTo(platform::Path(folderPath(*item->child(i)))))
                 next = item->child(i);
         }
         item = next;

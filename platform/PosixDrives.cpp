@@ -9,6 +9,8 @@
 #include <sys/sysmacros.h>
 #include <utility>
 
+#include "platform/Path.h"
+
 namespace tessarin::platform {
 
 namespace {
@@ -36,12 +38,6 @@ std::string readText(const std::string& path)
     std::stringstream ss;
     ss << in.rdbuf();
     return ss.str();
-}
-
-std::string lastName(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool startsWith(std::string_view text, std::string_view prefix)
@@ -79,9 +75,9 @@ bool PosixDrives::isFixedBlockDevice(const MountEntry& mount) const
         return false; // proc, tmpfs, a network share...
     // The kernel's name of the device: /dev/disk/by-uuid/... and
     // /dev/mapper/... are links to the node that carries it.
-    std::string name = lastName(mount.device);
+    std::string name(Path(mount.device).fileName());
     if (char* real = ::realpath(mount.device.c_str(), nullptr)) {
-        name = lastName(real);
+        name = Path(real).fileName();
         std::free(real);
     }
     if (startsWith(name, "loop") || startsWith(name, "ram") || startsWith(name, "zram"))

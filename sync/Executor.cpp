@@ -8,6 +8,7 @@
 
 #include "core/Error.h"
 #include "core/Throttle.h"
+#include "platform/Path.h"
 #include "platform/PathOpen.h"
 #include "sync/CompletionText.h"
 #include "sync/CopyPipeline.h"
@@ -47,12 +48,6 @@ std::string rowProgressText(std::size_t current, std::size_t total)
     std::snprintf(text, sizeof text, "正在同步，当前%llu个，共%llu个...", static_cast<unsigned long long>(current),
                   static_cast<unsigned long long>(total));
     return text;
-}
-
-// Root text followed by one "/", unless it already ends with one.
-std::string basePath(const std::string& root)
-{
-    return !root.empty() && root.back() == '/' ? root : root + "/";
 }
 
 // One run of one command, from its checks to its completion message.
@@ -396,15 +391,8 @@ private:
                                                  Operation::Update, "", "无法写入磁盘：" + flushed.error});
     }
 
-    // A new compare of the roots the rows were made for. Each text gets one
-    // "/" that the compare takes off again, so the root "/" (empty root
-    // text) is compared too.
-    void refresh()
-    {
-        std::string one = session_.rootText(1) + "/";
-        std::string two = session_.rootText(2) + "/";
-        session_.CompareDirectories(one, two, options_, progress_);
-    }
+    // A new compare of the roots the rows were made for.
+    void refresh() { session_.CompareDirectories(session_.rootText(1), session_.rootText(2), options_, progress_); }
 
     SyncSession& session_;
     platform::FileSystem& fs_;
@@ -414,7 +402,9 @@ private:
     const SyncSide checkedSide_;
     const SyncOptions options_;
     FolderPass folders_;
-    const std::string base_[2] = {basePath(session_.rootText(1)), basePath(session_.rootText(2))};
+    // Where each side's names are joined: the directory its walk started at.
+    const std::string base_[2] = {platform::rootDirectory(session_.rootText(1)).bytes(),
+                                  platform::rootDirectory(session_.rootText(2)).bytes()};
     bool passComplete_[2] = {false, false};
     // The files this run has copied: a "删除" row never deletes one of them
     // (on a volume that matches names without regard to case, a copy may

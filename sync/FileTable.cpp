@@ -18,6 +18,19 @@ void FileTable::clear()
     Directories.clear();
 }
 
+void FileTable::swap(FileTable& other) noexcept
+{
+    using std::swap;
+    swap(files_, other.files_);
+    swap(names_, other.names_);
+    swap(index_, other.index_);
+    swap(indexed_, other.indexed_);
+    swap(foldedNames_, other.foldedNames_);
+    swap(foldedIndex_, other.foldedIndex_);
+    swap(foldIndexed_, other.foldIndexed_);
+    swap(Directories, other.Directories);
+}
+
 void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size,
                         std::int64_t modifiedSeconds)
 {
@@ -31,13 +44,13 @@ void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::ui
         dropFoldedIndex();
     files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size,
                            modifiedSeconds});
-    names_.append(name);
+    names_.insert(names_.end(), name.begin(), name.end());
 }
 
 std::string_view FileTable::name(std::size_t k) const
 {
     const Entry& e = files_[k];
-    return std::string_view(names_).substr(e.nameOffset, e.nameLength);
+    return std::string_view(names_.data() + e.nameOffset, e.nameLength);
 }
 
 std::string FileTable::sizeText(std::size_t k) const
@@ -74,14 +87,17 @@ void FileTable::buildFoldedIndex()
     std::vector<std::uint64_t> ends;
     ends.reserve(files_.size());
     foldedNames_.reserve(names_.size());
+    std::string folded;
     for (std::size_t k = 0; k < files_.size(); ++k) {
-        appendFoldedCase(name(k), foldedNames_);
+        folded.clear();
+        appendFoldedCase(name(k), folded);
+        foldedNames_.insert(foldedNames_.end(), folded.begin(), folded.end());
         ends.push_back(foldedNames_.size());
     }
     foldedIndex_.reserve(files_.size());
     std::uint64_t start = 0;
     for (std::size_t k = 0; k < files_.size(); ++k) {
-        foldedIndex_.emplace(std::string_view(foldedNames_).substr(start, ends[k] - start),
+        foldedIndex_.emplace(std::string_view(foldedNames_.data() + start, ends[k] - start),
                              static_cast<std::uint32_t>(k)); // keeps the first
         start = ends[k];
     }

@@ -14,9 +14,13 @@ namespace tessarin::sync {
 // A table may hold a million files, so an entry keeps its name in one shared
 // byte store and its size and time as numbers; the display texts are made on
 // demand. The texts are exactly those the listing would have stored.
+//
+// Moving or swapping a table keeps its indexes valid: they hold views into
+// byte stores that are vectors, whose buffers move with them.
 class FileTable {
 public:
     void clear();
+    void swap(FileTable& other) noexcept;
 
     // Files.
     std::size_t fileCount() const { return files_.size(); }
@@ -55,10 +59,10 @@ private:
         std::int64_t modifiedSeconds;
     };
     std::vector<Entry> files_;
-    std::string names_;
+    std::vector<char> names_;
     std::unordered_map<std::string_view, std::uint32_t> index_;
     bool indexed_ = false;
-    std::string foldedNames_; // every name folded, one after another
+    std::vector<char> foldedNames_; // every name folded, one after another
     std::unordered_map<std::string_view, std::uint32_t> foldedIndex_;
     bool foldIndexed_ = false;
 };

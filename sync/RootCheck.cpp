@@ -1,6 +1,6 @@
 #include "sync/RootCheck.h"
 
-#include "platform/PathText.h"
+#include "platform/Path.h"
 
 namespace tessarin::sync {
 
@@ -14,12 +14,6 @@ const char* sideName(SyncSide side)
     return side == 1 ? "目录一" : "目录二";
 }
 
-// The directory a path is walked from: the root text with its "/".
-std::string startOf(const std::string& root)
-{
-    return root + "/";
-}
-
 } // namespace
 
 bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer)
@@ -28,10 +22,10 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
     std::optional<platform::FileId> id = fs.directoryId(current);
     // Not there yet: it would be made inside its nearest existing ancestor.
     for (int i = 0; !id && i < kMaxClimb; ++i) {
-        const std::string parent = platform::parentDirectory(current);
+        std::string parent = platform::Path(current).parent().bytes();
         if (parent == current)
             return false;
-        current = parent;
+        current = std::move(parent);
         id = fs.directoryId(current);
     }
     for (int i = 0; id && i < kMaxClimb; ++i) {
@@ -49,7 +43,7 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
 std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1,
                                         const std::string& root2, SyncSide requiredSource)
 {
-    const std::string start[2] = {startOf(root1), startOf(root2)};
+    const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
     const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};
     if (requiredSource != 0 && !id[requiredSource - 1]) {
         const std::string& root = requiredSource == 1 ? root1 : root2;

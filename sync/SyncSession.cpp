@@ -5,18 +5,14 @@
 #include <cstdio>
 #include <future>
 
+#include "core/Throttle.h"
+#include "platform/Path.h"
 #include "sync/CaseFold.h"
 #include "sync/Texts.h"
 
 namespace tessarin::sync {
 
 namespace {
-
-void trimOneSlash(std::string& text)
-{
-    if (!text.empty() && text.back() == '/')
-        text.pop_back();
-}
 
 std::string phaseText(const char* format, std::size_t current, std::size_t total)
 {
@@ -38,12 +34,10 @@ constexpr std::size_t kStopCheckInterval = 4096;
 
 SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem) {}
 
-bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
+bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
                                      Progress& progress)
 {
     if (busy_)
-        return false;
-    if (dir1.empty() || dir2.empty())
         return false;
     BusyScope busy(*this);
     comparing_ = true;
@@ -53,12 +47,11 @@ bool SyncSession::CompareDirectories(std::string& dir1, std::string& dir2, const
     } comparingEnd{comparing_};
 
     stopped_ = false;
-    clearResults();
-    progress.tablesEmptied();
-    trimOneSlash(dir1);
-    trimOneSlash(dir2);
-    roots_[0] = dir1;
-    roots_[1] = dir2;
+    // The old tables go before the new ones are built: a compare needs no
+    // more memory than one set of tables.
+    emptyAll();
+    roots_[0] = std::move(rootText1);
+    roots_[1] = std::move(rootText2);
     decideMatching();
 
     ListBothDirectories(options, progress);
@@ -79,7 +72,7 @@ void SyncSession::decideMatching()
 {
     using Permissions = platform::VolumeTraits::Permissions;
     for (int side = 1; side <= 2; ++side)
-        traits_[side - 1] = fs_.volumeTraits(rootText(side) + "/");
+        traits_[side - 1] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
     const auto either = [this](auto&& test) { return test(traits_[0]) || test(traits_[1]); };
     foldCase_ = either([](const platform::VolumeTraits& t) { return t.caseInsensitive; });
     timeResolution_ = std::max({1, traits_[0].timeResolutionSeconds, traits_[1].timeResolutionSeconds});
@@ -106,143 +99,83 @@ std::string SyncSession::pairedName(SyncSide side, std::string_view name) const
     return std::string(name);
 }
 
-void SyncSession::clearResults()
+void SyncSession::emptyAll()
 {
+    observer_->listsAboutToBeRebuilt();
     for (int side = 1; side <= 2; ++side) {
-        table(side).clear();
-        list(side).clear();
-        list(side).shrink_to_fit();
+        FileTable().swap(table(side));
+        OperationList().swap(list(side));
         unreadable_[side - 1].clear();
         notEntered_[side - 1].clear();
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
+    observer_->listsEmptied();
+}
+
+void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
+{
+    observer_->sideAboutToBeListed(side);
+    table(side).swap(listing.table);
+    unreadable_[side - 1] = std::move(listing.unreadable);
+    notEntered_[side - 1] = std::move(listing.notEntered);
+    observer_->sideListed(side, FileCountText(table(side).fileCount()));
+}
+
+void SyncSession::handInLists(OperationList (&lists)[2])
+{
+    observer_->listsAboutToBeReady();
+    for (int side = 1; side <= 2; ++side)
+        list(side).swap(lists[side - 1]);
+    observer_->listsReady();
 }
 
 void SyncSession::endStopped(Progress& progress)
 {
     // Nothing of a stopped compare may be synchronised: it saw only part.
     stopped_ = true;
-    clearResults();
-    // At once, before anything can repaint: a side shown already must not
-    // show rows of a table that has just been emptied.
-    progress.tablesEmptied();
+    emptyAll();
     for (int side = 1; side <= 2; ++side)
-        progress.sideListed(side, FileCountText(0));
+        handInSide(side, TreeListing{});
     progress.setFraction(0, 0);
     progress.setStatus(kStoppedText);
 }
 
 void SyncSession::ListBothDirectories(const SyncOptions& options, Progress& progress)
 {
-    table(1).Directories.clear();
-    table(2).Directories.clear();
     progress.setStatus("正在列出文件列表...");
-    const std::int64_t zoneOffset = fs_.zoneOffsetNow();
+    const ListingSettings settings{options.syncSubFolder, foldCase_, fs_.zoneOffsetNow()};
     Throttle throttle(progressIntervalMs_);
 
     // Directory two is listed on a second thread while this one lists
     // directory one: the two trees are often on different disks, and the
-    // walk spends most of its time waiting for the kernel. Only this thread
-    // touches the progress; the other writes nothing but table two.
-    TreeWalk walkTwo{2, options, zoneOffset, nullptr, nullptr, progress, {}};
-    auto listedTwo = std::async(std::launch::async, [this, &walkTwo] { ListSide(walkTwo); });
-    TreeWalk walkOne{1, options, zoneOffset, &throttle, &progress, progress, {}};
+    // walk spends most of its time waiting for the kernel. Each walk builds
+    // its own listing; only this thread touches the progress and the session.
+    const Progress& stopSource = progress;
+    auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = rootText(2), settings, &stopSource] {
+        return listTree(fs, root, settings, stopSource);
+    });
+    TreeListing one;
     try {
-        ListSide(walkOne);
+        one = listTree(fs_, rootText(1), settings, stopSource, EventPump{&throttle, &progress});
     } catch (...) {
         listedTwo.wait();
         throw;
     }
     // A side stopped part way has no final count to show.
-    if (!walkOne.stopped) {
-        progress.sideListed(1, FileCountText(table(1).fileCount()));
+    if (!one.stopped) {
+        handInSide(1, std::move(one));
         progress.processEvents();
     }
     while (listedTwo.wait_for(std::chrono::milliseconds(std::max<std::int64_t>(progressIntervalMs_, 1))) !=
            std::future_status::ready)
         progress.processEvents();
-    listedTwo.get(); // passes on an error of the second walk
-    stopped_ = walkOne.stopped || walkTwo.stopped;
+    TreeListing two = listedTwo.get(); // passes on an error of the second walk
+    stopped_ = one.stopped || two.stopped;
     if (stopped_)
         return;
-    progress.sideListed(2, FileCountText(table(2).fileCount()));
+    handInSide(2, std::move(two));
     progress.processEvents();
-}
-
-void SyncSession::ListSide(TreeWalk& walk)
-{
-    const std::string start = rootText(walk.side) + "/";
-    // A root that is not an existing directory lists as empty, without a message.
-    if (const auto rootId = fs_.directoryId(start)) {
-        // A root on a pseudo file system is not read: like a directory that
-        // cannot be read, it counts as unseen, so nothing is taken as missing.
-        if (fs_.isPseudoFileSystem(start)) {
-            unreadable_[walk.side - 1].push_back("");
-        } else {
-            walk.entered.insert(*rootId);
-            ListDirectoryTree(walk, start, *rootId);
-        }
-    }
-    if (walk.stopped)
-        return;
-    table(walk.side).buildNameIndex();
-    if (foldCase_)
-        table(walk.side).buildFoldedIndex();
-}
-
-void SyncSession::noteNotEntered(TreeWalk& walk, const std::string& path)
-{
-    notEntered_[walk.side - 1].push_back(path.substr(rootText(walk.side).size()));
-}
-
-void SyncSession::ListDirectoryTree(TreeWalk& walk, const std::string& directory, platform::FileId id)
-{
-    if (walk.stopped || (walk.stopped = walk.stopSource.stopRequested()))
-        return;
-    platform::DirectoryContents contents;
-    // A directory that cannot be read contributes nothing; the walk goes on,
-    // and what lies inside it is left out of the comparison on both sides.
-    if (!fs_.readDirectory(directory, walk.options.syncSubFolder, "*.*", contents)) {
-        const std::size_t rootLength = rootText(walk.side).size();
-        unreadable_[walk.side - 1].push_back(directory.substr(rootLength, directory.size() - rootLength - 1));
-        return;
-    }
-    if (walk.throttle && walk.throttle->due())
-        walk.progress->processEvents();
-
-    FileTable& files = table(walk.side);
-    const std::size_t rootLength = rootText(walk.side).size();
-
-    // Subdirectory pass: each subdirectory's tree complete before the next.
-    for (const platform::DirEntry& sub : contents.directories) {
-        std::string path = directory + sub.name;
-        // A directory reached again (a link leading back, or two links to one
-        // place) would list the same files twice or for ever, and a pseudo
-        // file system has endless files: neither is entered. Nothing at or
-        // under such a path counts as seen, so its counterpart on the other
-        // side is neither deleted nor removed. Only a change of device can
-        // lead onto another file system: then, and only then, it is asked.
-        if (!walk.entered.insert(sub.id).second ||
-            (sub.id.device != id.device && fs_.isPseudoFileSystem(path + "/"))) {
-            noteNotEntered(walk, path);
-            continue;
-        }
-        files.Directories.push_back(path.substr(rootLength));
-        path += '/';
-        ListDirectoryTree(walk, path, sub.id);
-        if (walk.stopped)
-            return;
-    }
-
-    // File pass: the directory's own files, after those of its subdirectories.
-    std::string name = RelativeFileName(walk.side, directory);
-    const std::size_t prefixLength = name.size();
-    for (const platform::DirEntry& file : contents.files) {
-        name.resize(prefixLength);
-        name += file.name;
-        files.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, walk.zoneOffset));
-    }
 }
 
 bool SyncSession::insideUnreadable(std::string_view path) const
@@ -268,16 +201,18 @@ std::string SyncSession::RelativeFileName(SyncSide side, std::string_view fullPa
     return std::string(fullPath.substr(p + root.size() + 1));
 }
 
-void SyncSession::AddOperation(SyncSide side, Operation operation, std::string_view fileName)
+void SyncSession::AddOperation(OperationList& list, Operation operation, std::string_view fileName)
 {
-    list(side).push_back(SyncOperation{operation, std::string(fileName), false});
+    list.push_back(SyncOperation{operation, std::string(fileName), false});
 }
 
 bool SyncSession::BuildOperationLists(Progress& progress)
 {
     // Matching goes through each table's name index (first position of a
     // name), so the work grows with m + n. Newer means a later ModifiedText;
-    // whole local seconds order exactly as those texts do.
+    // whole local seconds order exactly as those texts do. The lists are
+    // built here and handed in when complete.
+    OperationList lists[2];
     for (int side = 1; side <= 2; ++side) {
         const SyncSide other = otherSide(side);
         const FileTable& source = table(side);
@@ -317,15 +252,16 @@ bool SyncSession::BuildOperationLists(Progress& progress)
                 // Newer by at least the coarser volume's time step: a copy
                 // onto FAT keeps its time only to 2 seconds.
                 if (source.modifiedSeconds(i) - target.modifiedSeconds(*j) >= timeResolution_)
-                    AddOperation(side, Operation::Update, name);
+                    AddOperation(lists[side - 1], Operation::Update, name);
                 if ((source.attributes(i) ^ target.attributes(*j)) & attributeMask_)
-                    AddOperation(side, Operation::Attributes, name);
+                    AddOperation(lists[side - 1], Operation::Attributes, name);
             } else {
-                AddOperation(side, Operation::New, name);
-                AddOperation(other, Operation::Delete, name);
+                AddOperation(lists[side - 1], Operation::New, name);
+                AddOperation(lists[other - 1], Operation::Delete, name);
             }
         }
     }
+    handInLists(lists);
     progress.setFraction(0, 0);
     progress.setStatus("准备就绪。");
     return true;

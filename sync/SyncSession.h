@@ -5,29 +5,35 @@
 #include <vector>
 
 #include "core/Progress.h"
-#include "core/Throttle.h"
 #include "platform/FileSystem.h"
 #include "sync/FileTable.h"
 #include "sync/Operation.h"
+#include "sync/SessionObserver.h"
 #include "sync/SyncOptions.h"
+#include "sync/TreeListing.h"
 
 namespace tessarin::sync {
 
 // The data of the main window's synchronisation: both sides' FileTables, both
 // operation lists, and the root texts the last compare ran on. The compare
-// command empties and rebuilds all of it; nothing else adds to it.
+// command empties all of it, builds each table and list apart, and hands each
+// in complete; nothing else adds to it. An observer hears of every hand-over.
 class SyncSession {
 public:
     explicit SyncSession(platform::FileSystem& fileSystem);
 
     platform::FileSystem& fileSystem() { return fs_; }
 
+    // Who shows the tables and lists; nullptr: nobody. Set it while no compare runs.
+    void setObserver(SessionObserver* observer) { observer_ = observer ? observer : &silentObserver_; }
+
     FileTable& table(SyncSide side) { return tables_[side - 1]; }
     const FileTable& table(SyncSide side) const { return tables_[side - 1]; }
     OperationList& list(SyncSide side) { return lists_[side - 1]; }
     const OperationList& list(SyncSide side) const { return lists_[side - 1]; }
 
-    // The root texts of the last compare (path field text less one trailing "/").
+    // The root texts of the last compare (a path field's text less one
+    // trailing "/", platform::rootTextOf; "" stands for the root "/").
     const std::string& rootText(SyncSide side) const { return roots_[side - 1]; }
 
     // True while a compare command or a synchronisation runs (both process
@@ -51,10 +57,10 @@ public:
         bool& flag_;
     };
 
-    // The compare command. dir1 and dir2 are the texts of the two path fields;
-    // each loses one trailing "/", written back so the user sees it. Returns
-    // false, with nothing changed, when either text is empty or a compare runs.
-    bool CompareDirectories(std::string& dir1, std::string& dir2, const SyncOptions& options,
+    // The compare command on two root texts (made from the path fields by
+    // platform::rootTextOf). Returns false, with nothing changed, when a
+    // compare or synchronisation runs already.
+    bool CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
                             Progress& progress);
 
     // Directories the last compare could not read (or not read to the end),
@@ -69,9 +75,6 @@ public:
     // A directory the walk did not enter (reached twice, or a pseudo file
     // system) counts so too, and so does its own path.
     bool insideUnreadable(std::string_view path) const;
-
-    // Appends one unchecked row to the list of a side.
-    void AddOperation(SyncSide side, Operation operation, std::string_view fileName);
 
     // Name of a file found at fullPath, relative to the root of a side.
     std::string RelativeFileName(SyncSide side, std::string_view fullPath) const;
@@ -105,41 +108,22 @@ public:
     std::int64_t progressInterval() const { return progressIntervalMs_; }
 
 private:
-    struct FileIdHash {
-        std::size_t operator()(const platform::FileId& id) const
-        {
-            return std::hash<std::uint64_t>()(id.inode * 0x9e3779b97f4a7c15ull ^ id.device);
-        }
-    };
-
-    // One side's walk. The two sides are listed at once, each on its own
-    // thread, so every walk carries its own state.
-    struct TreeWalk {
-        SyncSide side;
-        const SyncOptions& options;
-        std::int64_t zoneOffset;
-        // Keeps the window alive from the thread that may process events; empty on the other.
-        Throttle* throttle;
-        Progress* progress;
-        // Asked once per directory, from the walk's own thread.
-        const Progress& stopSource;
-        // Every directory entered: one reached again (a link fanning out, or
-        // leading back) is not entered twice.
-        std::unordered_set<platform::FileId, FileIdHash> entered;
-        bool stopped = false;
-    };
-
     void ListBothDirectories(const SyncOptions& options, Progress& progress);
-    void ListSide(TreeWalk& walk);
-    void ListDirectoryTree(TreeWalk& walk, const std::string& directory, platform::FileId id);
-    void noteNotEntered(TreeWalk& walk, const std::string& path);
     void decideMatching();
     bool BuildOperationLists(Progress& progress);
-    // Empties both tables, both lists and what the walk could not read or enter.
-    void clearResults();
+    // Appends one unchecked row to a list being built.
+    static void AddOperation(OperationList& list, Operation operation, std::string_view fileName);
+    // Swaps empty tables and lists in (the old ones are released at once),
+    // and forgets what the walk could not read or enter.
+    void emptyAll();
+    // Hands in a side's finished listing.
+    void handInSide(SyncSide side, TreeListing&& listing);
+    void handInLists(OperationList (&lists)[2]);
     void endStopped(Progress& progress);
 
     platform::FileSystem& fs_;
+    SessionObserver silentObserver_;
+    SessionObserver* observer_ = &silentObserver_;
     FileTable tables_[2];
     OperationList lists_[2];
     std::string roots_[2];

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/PosixFileSystem.h"
+#include "support/FieldRoot.h"
 #include "support/RecordingProgress.h"
 #include "support/TempDir.h"
 #include "sync/SyncSession.h"
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::fieldRoot;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -39,7 +41,7 @@ struct Compare : ::testing::Test {
         testsupport::makeDir(one);
         testsupport::makeDir(two);
     }
-    void run() { ASSERT_TRUE(session.CompareDirectories(one, two, options, progress)); }
+    void run() { ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress)); }
 };
 
 constexpr long long T = 1600000000;
@@ -136,13 +138,12 @@ TEST_F(Compare, EmptyFieldDoesNothingAndTrimmingRemovesOneSlash)
     writeFile(one + "/a", "", T);
     run();
     ASSERT_EQ(session.list(1).size(), 1u);
-    std::string empty;
-    EXPECT_FALSE(session.CompareDirectories(empty, two, options, progress));
-    EXPECT_FALSE(session.CompareDirectories(one, empty, options, progress));
+    // An empty field names no root: no compare is made of it.
+    EXPECT_FALSE(platform::rootTextOf("").has_value());
     EXPECT_EQ(session.list(1).size(), 1u); // the previous lists stay
 
-    std::string a = one + "//", b = two + "/";
-    ASSERT_TRUE(session.CompareDirectories(a, b, options, progress));
+    const std::optional<std::string> a = platform::rootTextOf(one + "//"), b = platform::rootTextOf(two + "/");
+    ASSERT_TRUE(session.CompareDirectories(*a, *b, options, progress));
     EXPECT_EQ(a, one + "/");
     EXPECT_EQ(b, two);
     EXPECT_EQ(session.rootText(1), one + "/");
@@ -159,7 +160,7 @@ TEST_F(Compare, ASecondCompareDuringACompareIsNotBegun)
         void processEvents() override
         {
             SyncOptions o;
-            if (!s->CompareDirectories(d1, d2, o, *this))
+            if (!s->CompareDirectories(fieldRoot(d1), fieldRoot(d2), o, *this))
                 ++refused;
         }
     } re;
@@ -167,7 +168,7 @@ TEST_F(Compare, ASecondCompareDuringACompareIsNotBegun)
     re.s = &session;
     re.d1 = two;
     re.d2 = one;
-    ASSERT_TRUE(session.CompareDirectories(one, two, options, re));
+    ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, re));
     EXPECT_GT(re.refused, 0);
     EXPECT_EQ(rows(session, 1), (Strings{"→ 新建 a"}));
     EXPECT_FALSE(session.busy());

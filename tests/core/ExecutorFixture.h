@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/PosixFileSystem.h"
+#include "support/FieldRoot.h"
 #include "support/RecordingProgress.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
@@ -32,7 +33,7 @@ struct ExecutorFixture : ::testing::Test {
             session->setProgressInterval(0);
         }
         std::string a = one, b = two;
-        ASSERT_TRUE(session->CompareDirectories(a, b, options, progress));
+        ASSERT_TRUE(session->CompareDirectories(fieldRoot(a), fieldRoot(b), options, progress));
         progress.statuses.clear();
     }
 

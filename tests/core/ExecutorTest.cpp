@@ -12,6 +12,7 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::fieldRoot;
 using testsupport::exists;
 using testsupport::readFile;
 using testsupport::Strings;
@@ -56,7 +57,7 @@ public:
     void processEvents() override
     {
         std::string a = "/tmp", b = "/tmp";
-        compareBegun.push_back(session->CompareDirectories(a, b, SyncOptions{}, *this));
+        compareBegun.push_back(session->CompareDirectories(fieldRoot(a), fieldRoot(b), SyncOptions{}, *this));
     }
 };
 

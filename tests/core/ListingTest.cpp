@@ -7,13 +7,16 @@
 #include <sys/un.h>
 
 #include "support/RefusingFileSystem.h"
+#include "support/FieldRoot.h"
 #include "platform/PosixFileSystem.h"
+#include "support/RecordingObserver.h"
 #include "support/RecordingProgress.h"
 #include "support/TempDir.h"
 #include "sync/SyncSession.h"
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::fieldRoot;
 using testsupport::RefusingFileSystem;
 using testsupport::TempDir;
 using testsupport::writeFile;
@@ -43,25 +46,44 @@ public:
     }
 };
 
-// Records from which threads the core reached the window.
-class ThreadRecordingProgress : public testsupport::RecordingProgress {
+// Records from which threads the core reached the window: its progress and
+// the observer of its lists.
+class ThreadRecordingProgress : public testsupport::RecordingProgress, public testsupport::RecordingObserver {
 public:
     std::set<std::thread::id> threads;
     void setStatus(std::string_view text) override
     {
-        threads.insert(std::this_thread::get_id());
+        seen();
         RecordingProgress::setStatus(text);
     }
     void processEvents() override
     {
-        threads.insert(std::this_thread::get_id());
+        seen();
         RecordingProgress::processEvents();
     }
-    void sideListed(int side, std::string_view countText) override
+    void listsAboutToBeRebuilt() override
     {
-        threads.insert(std::this_thread::get_id());
-        RecordingProgress::sideListed(side, countText);
+        seen();
+        RecordingObserver::listsAboutToBeRebuilt();
     }
+    void sideAboutToBeListed(SyncSide side) override
+    {
+        seen();
+        RecordingObserver::sideAboutToBeListed(side);
+    }
+    void sideListed(SyncSide side, std::string_view countText) override
+    {
+        seen();
+        RecordingObserver::sideListed(side, countText);
+    }
+    void listsAboutToBeReady() override
+    {
+        seen();
+        RecordingObserver::listsAboutToBeReady();
+    }
+
+private:
+    void seen() { threads.insert(std::this_thread::get_id()); }
 };
 
 struct Listing : ::testing::Test {
@@ -69,13 +91,16 @@ struct Listing : ::testing::Test {
     platform::PosixFileSystem fs;
     SyncSession session{fs};
     testsupport::RecordingProgress progress;
+    testsupport::RecordingObserver observer;
     SyncOptions options;
+
+    Listing() { session.setObserver(&observer); }
 
     void compare(std::string one, std::string two = "")
     {
         if (two.empty())
             two = tmp / "none";
-        ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+        ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     }
 };
 
@@ -92,7 +117,7 @@ TEST_F(Listing, SubdirectoryFilesComeBeforeTheDirectorysOwnFiles)
     EXPECT_EQ(names(session.table(1)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
     EXPECT_EQ(session.table(1).Directories, (Strings{"/e", "/x", "/x/y"}));
     EXPECT_EQ(session.rootText(1), tmp / "r");
-    EXPECT_EQ(progress.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
+    EXPECT_EQ(observer.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
 }
 
 TEST_F(Listing, WithoutSubfoldersOnlyTheRootsFiles)
@@ -140,10 +165,10 @@ TEST_F(Listing, MissingRootListsEmptyAndTheOtherSideAsUsual)
 {
     writeFile(tmp / "r/a.txt", "a");
     std::string one = tmp / "r", two = tmp / "missing";
-    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(session.table(1).fileCount(), 1u);
     EXPECT_EQ(session.table(2).fileCount(), 0u);
-    EXPECT_EQ(progress.counts.back(), "2:共0个文件");
+    EXPECT_EQ(observer.counts.back(), "2:共0个文件");
 }
 
 TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
@@ -169,7 +194,7 @@ TEST_F(Listing, UnreadableDirectoryContributesNothing)
     writeFile(tmp / "r/c.txt", "c");
     refusing.refused.insert(tmp / "r/locked/");
     std::string one = tmp / "r", two = tmp / "none";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(names(s.table(1)), (Strings{"open/b.txt", "c.txt"}));
     EXPECT_EQ(s.table(1).Directories, (Strings{"/locked", "/open"}));
 }
@@ -185,8 +210,9 @@ TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
         writeFile(tmp / ("two/" + std::string(dir) + "/f.txt"), "22", 1700000000);
     }
     ThreadRecordingProgress watching;
+    s.setObserver(&watching);
     std::string one = tmp / "one", two = tmp / "two";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, watching));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, watching));
 
     EXPECT_EQ(watching.threads, (std::set<std::thread::id>{std::this_thread::get_id()}));
     // Five slow reads of 60 ms: events were processed while side two was still listing.
@@ -213,8 +239,8 @@ TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
     SyncSession s(refusing);
     options.syncSubFolder = false;
     std::string one = "/", two = tmp / "none";
-    ASSERT_TRUE(s.CompareDirectories(one, two, options, progress));
-    EXPECT_EQ(one, "");
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
+    EXPECT_EQ(s.rootText(1), "");
     EXPECT_EQ(s.RelativeFileName(1, "/etc"), "etc");
 }
 
@@ -222,7 +248,7 @@ TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
 {
     std::string one = tmp / "r", two = tmp / "s";
     testsupport::makeDir(one);
-    ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
+    ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(session.RelativeFileName(1, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
     EXPECT_EQ(session.RelativeFileName(2, two + "/a.txt"), "a.txt");
 }

@@ -16,6 +16,7 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using testsupport::fieldRoot;
 using testsupport::makeDir;
 using testsupport::Strings;
 using testsupport::writeFile;
@@ -201,7 +202,7 @@ TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
     stopping.stopAt = one + "/a/";
     SyncSession s(stopping);
     std::string a = one, b = two;
-    ASSERT_TRUE(s.CompareDirectories(a, b, options, stoppable));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_TRUE(s.lastCompareStopped());
     for (int side = 1; side <= 2; ++side) {
         EXPECT_EQ(s.table(side).fileCount(), 0u);
@@ -221,7 +222,7 @@ TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
     stoppable.stop = false;
     stopping.stopAt.clear();
     a = one, b = two;
-    ASSERT_TRUE(s.CompareDirectories(a, b, options, stoppable));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_FALSE(s.lastCompareStopped());
     EXPECT_EQ(s.list(1).size(), 3u);
 }
@@ -235,7 +236,7 @@ TEST_F(Walk, AStopDuringTheComparisonEmptiesEverything)
     SyncSession s(posix);
     s.setProgressInterval(0);
     std::string a = one, b = two;
-    ASSERT_TRUE(s.CompareDirectories(a, b, options, stoppable));
+    ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_TRUE(s.lastCompareStopped());
     EXPECT_EQ(s.table(1).fileCount(), 0u);
     EXPECT_TRUE(s.list(1).empty());

@@ -1,0 +1,116 @@
+#include "sync/TreeListing.h"
+
+#include <unordered_set>
+
+#include "core/Throttle.h"
+#include "platform/Path.h"
+#include "sync/Texts.h"
+
+namespace tessarin::sync {
+
+namespace {
+
+struct FileIdHash {
+    std::size_t operator()(const platform::FileId& id) const
+    {
+        return std::hash<std::uint64_t>()(id.inode * 0x9e3779b97f4a7c15ull ^ id.device);
+    }
+};
+
+// One walk's state: everything it writes is its own.
+class TreeWalk {
+public:
+    TreeWalk(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+             const Progress& stopSource, EventPump pump)
+        : fs_(fs), root_(rootText), settings_(settings), stopSource_(stopSource), pump_(pump)
+    {
+    }
+
+    TreeListing run()
+    {
+        const std::string start = platform::rootDirectory(root_).bytes();
+        if (const auto rootId = fs_.directoryId(start)) {
+            // A root on a pseudo file system is not read: like a directory that
+            // cannot be read, it counts as unseen, so nothing is taken as missing.
+            if (fs_.isPseudoFileSystem(start)) {
+                out_.unreadable.push_back("");
+            } else {
+                entered_.insert(*rootId);
+                ListDirectoryTree(start, *rootId);
+            }
+        }
+        if (!out_.stopped) {
+            out_.table.buildNameIndex();
+            if (settings_.foldCase)
+                out_.table.buildFoldedIndex();
+        }
+        return std::move(out_);
+    }
+
+private:
+    // directory is a full path ending in "/".
+    void ListDirectoryTree(const std::string& directory, platform::FileId id)
+    {
+        if (out_.stopped || (out_.stopped = stopSource_.stopRequested()))
+            return;
+        platform::DirectoryContents contents;
+        // A directory that cannot be read contributes nothing; the walk goes on,
+        // and what lies inside it is left out of the comparison on both sides.
+        if (!fs_.readDirectory(directory, settings_.subFolders, "*.*", contents)) {
+            out_.unreadable.push_back(directory.substr(root_.size(), directory.size() - root_.size() - 1));
+            return;
+        }
+        if (pump_.throttle && pump_.throttle->due())
+            pump_.progress->processEvents();
+
+        // Subdirectory pass: each subdirectory's tree complete before the next.
+        for (const platform::DirEntry& sub : contents.directories) {
+            std::string path = directory + sub.name;
+            // A directory reached again (a link leading back, or two links to one
+            // place) would list the same files twice or for ever, and a pseudo
+            // file system has endless files: neither is entered. Nothing at or
+            // under such a path counts as seen, so its counterpart on the other
+            // side is neither deleted nor removed. Only a change of device can
+            // lead onto another file system: then, and only then, it is asked.
+            if (!entered_.insert(sub.id).second ||
+                (sub.id.device != id.device && fs_.isPseudoFileSystem(path + "/"))) {
+                out_.notEntered.push_back(path.substr(root_.size()));
+                continue;
+            }
+            out_.table.Directories.push_back(path.substr(root_.size()));
+            path += '/';
+            ListDirectoryTree(path, sub.id);
+            if (out_.stopped)
+                return;
+        }
+
+        // File pass: the directory's own files, after those of its subdirectories.
+        std::string name = directory.substr(root_.size() + 1);
+        const std::size_t prefixLength = name.size();
+        for (const platform::DirEntry& file : contents.files) {
+            name.resize(prefixLength);
+            name += file.name;
+            out_.table.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, settings_.zoneOffset));
+        }
+    }
+
+    platform::FileSystem& fs_;
+    const std::string root_;
+    const ListingSettings settings_;
+    const Progress& stopSource_;
+    const EventPump pump_;
+    // Every directory entered: one reached again (a link fanning out, or
+    // leading back) is not entered twice.
+    std::unordered_set<platform::FileId, FileIdHash> entered_;
+    TreeListing out_;
+};
+
+} // namespace
+
+TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+                     const Progress& stopSource, EventPump pump)
+{
+    return TreeWalk(fs, rootText, settings, stopSource, pump).run();
+}
+
+} // namespace tessarin::sync

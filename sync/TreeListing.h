@@ -1,0 +1,54 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/Progress.h"
+#include "platform/FileSystem.h"
+#include "sync/FileTable.h"
+
+namespace tessarin {
+class Throttle;
+}
+
+namespace tessarin::sync {
+
+// What one side's walk found: its FileTable, complete and indexed, and the
+// directories it could not see. Built by the walk alone and handed over whole,
+// so the two sides can be listed at once on two threads that share nothing
+// but the file system and the stop request.
+struct TreeListing {
+    FileTable table;
+    // Directories that could not be read (or not to the end), relative to
+    // the root as in Directories; "" stands for the root.
+    std::vector<std::string> unreadable;
+    // Directories not entered (reached a second time, or on a pseudo file
+    // system), relative as in Directories: nothing at or under them was seen.
+    std::vector<std::string> notEntered;
+    // The walk heard a stop request: the table is partial and not indexed.
+    bool stopped = false;
+};
+
+// How a walk lists: the options that shape it and the state it may reach.
+struct ListingSettings {
+    bool subFolders = true;
+    // Build the folded-case index as well: names are matched without regard to case.
+    bool foldCase = false;
+    std::int64_t zoneOffset = 0;
+};
+
+// Where a walk may keep the window alive from: the thread that runs the
+// compare passes its throttle and progress; the other thread passes neither.
+struct EventPump {
+    Throttle* throttle = nullptr;
+    Progress* progress = nullptr;
+};
+
+// Lists the tree under rootText ("" for "/"): subdirectories' files before a
+// directory's own, each directory entered at most once. A root that is not an
+// existing directory lists as empty. stopSource is asked once per directory,
+// from the calling thread.
+TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+                     const Progress& stopSource, EventPump pump = {});
+
+} // namespace tessarin::sync
