@@ -17,6 +17,7 @@
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
+#include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
@@ -223,7 +224,7 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
     // The error with the full stop of the standard box, then what failed
     // before it: the directory pass met the same file first.
-    const std::string reason = std::strerror(EEXIST);
+    const std::string reason = tessarin::platform::systemErrorText(EEXIST);
     EXPECT_EQ(prompt.shown[0].text, "无法创建目录“" + dir2 + "/sub”：" + reason + ".\n\n有1个操作失败：\n→ 目录 " + dir2 +
                                         "/sub：" + reason);
     EXPECT_FALSE(exists(dir2 + "/a.txt")); // later rows not run
