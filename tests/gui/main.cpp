@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/QtTranslation.h"
 #include "app/SettingsPath.h"
 #include "support/TempDir.h"
 
@@ -10,6 +11,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    // As the program does: the tests read Qt's own button texts in Chinese.
+    tessarin::gui::loadQtChineseTranslation(app);
     // No window under test reads or writes a settings file beside the test program.
     testsupport::TempDir settingsDir;
     tessarin::app::useSettingsFilePath(settingsDir / "settings.ini");
