@@ -46,7 +46,7 @@ void enterIntoHistory(QComboBox& field, const std::string& path)
             entry = i;
     }
     if (entry < 0) {
-        field.insertItem(0, displayText(path));
+        field.insertItem(0, displayName(path));
         field.setItemData(0, QByteArray(path.data(), static_cast<qsizetype>(path.size())), kPathBytesRole);
         entry = 0;
     }
@@ -59,7 +59,7 @@ void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
     // Adding to an empty list would select its first item; no entry is preselected.
     const QString text = field.currentText();
     for (const std::string& entry : entries) {
-        field.addItem(displayText(entry));
+        field.addItem(displayName(entry));
         field.setItemData(field.count() - 1, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())),
                           kPathBytesRole);
     }

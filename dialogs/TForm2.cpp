@@ -147,7 +147,7 @@ void TForm2::populate(QTreeWidgetItem& item)
     platform::DirectoryContents contents;
     fileSystem_.readDirectory(path == "/" ? path : path + "/", true, kNoFileMask, contents);
     for (const platform::DirEntry& entry : contents.directories)
-        addFolder(&item, childPath(path, entry.name), displayText(entry.name));
+        addFolder(&item, childPath(path, entry.name), displayName(entry.name));
     if (contents.directories.empty())
         item.setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
@@ -230,7 +230,7 @@ void TForm2::showEvent(QShowEvent* event)
 void TForm2::ShellTreeView1Change()
 {
     const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-    Edit1->setText(current ? displayText(folderPath(*current)) : QString());
+    Edit1->setText(current ? displayName(folderPath(*current)) : QString());
 }
 
 void TForm2::Button1Click()
@@ -240,7 +240,7 @@ void TForm2::Button1Click()
         // The selected folder's own bytes while the field shows its path, so
         // a name that is not UTF-8 reaches the path field intact.
         const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-        const bool showsSelection = current && displayText(folderPath(*current)) == Edit1->text();
+        const bool showsSelection = current && displayName(folderPath(*current)) == Edit1->text();
         enterIntoHistory(*field, showsSelection ? folderPath(*current) : pathBytes(Edit1->text()));
     }
     accept();

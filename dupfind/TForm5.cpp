@@ -139,7 +139,7 @@ void TForm5::FormCreate()
         rangeEntries_.push_back(root);
     dirList->clear();
     for (const std::string& entry : rangeEntries_)
-        dirList->addItem(displayText(entry));
+        dirList->addItem(displayName(entry));
     dirList->setCurrentIndex(0);
 }
 
