@@ -12,6 +12,7 @@
 #include <QStyle>
 #include <QTableView>
 
+#include "app/ListKeys.h"
 #include "app/TextConversion.h"
 #include "dupfind/DeleteChecked.h"
 #include "dupfind/FoundFilesModel.h"
@@ -99,6 +100,7 @@ void TForm5::buildControls()
     RList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     RList->setColumnWidth(0, 200);
     RList->setColumnWidth(1, 330);
+    useCheckListKeys(*RList);
 
     BitBtn1 = makePictureButton(QStringLiteral("全选"), QStyle::SP_DialogApplyButton, {240, 408, 73, 25}, this);
     BitBtn5 = makePictureButton(QStringLiteral("全不选"), QStyle::SP_DialogCancelButton, {320, 408, 73, 25}, this);
