@@ -192,8 +192,7 @@ void TForm5::BitBtn6Click()
 
 void TForm5::BitBtn7Click()
 {
-    if (dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_))
-        model_->rowsReplaced();
+    dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
 }
 
 void TForm5::done(int result)
