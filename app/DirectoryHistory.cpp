@@ -54,6 +54,21 @@ void enterIntoHistory(QComboBox& field, const std::string& path)
     field.setEditText(field.itemText(entry));
 }
 
+void showPath(QComboBox& field, const std::string& path)
+{
+    if (currentPath(field) == path)
+        return;
+    for (int i = 0; i < field.count(); ++i) {
+        if (entryPath(field, i) == path) {
+            field.setCurrentIndex(i);
+            field.setEditText(field.itemText(i));
+            return;
+        }
+    }
+    field.setCurrentIndex(-1);
+    field.setEditText(displayName(path));
+}
+
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
 {
     // Adding to an empty list would select its first item; no entry is preselected.
