@@ -3,14 +3,12 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -145,9 +143,7 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     const QSize client = kDesignOuterSize - kDesignFrame;
     setMinimumSize(minimumOuterSize() - kDesignFrame);
     resize(client);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(kDesignOuterSize.width() / 2,
-                                                           kDesignOuterSize.height() / 2));
+    centreOnScreen(*this);
 }
 
 void TForm1::createMenus()

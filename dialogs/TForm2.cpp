@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "dialogs/DialogFrame.h"
 #include "platform/FileSystem.h"
 

@@ -8,12 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTableView>
 
 #include "app/ListKeys.h"
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "dupfind/DeleteChecked.h"
 #include "dupfind/FoundFilesModel.h"
 
@@ -57,9 +57,7 @@ TForm5::TForm5(platform::Drives& drives, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(589, 445);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(windowFont());
     buildControls();
     FormCreate();
 }
@@ -153,8 +151,7 @@ void TForm5::setPrompt(Prompt& prompt)
 
 void TForm5::showFinder()
 {
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
     exec();
 }
 

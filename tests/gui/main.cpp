@@ -4,6 +4,7 @@
 
 #include "app/QtTranslation.h"
 #include "app/SettingsPath.h"
+#include "app/WindowFont.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv)
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     // As the program does: the tests read Qt's own button texts in Chinese.
     tessarin::gui::loadQtChineseTranslation(app);
+    QApplication::setFont(tessarin::gui::windowFont());
     // No window under test reads or writes a settings file beside the test program.
     testsupport::TempDir settingsDir;
     tessarin::app::useSettingsFilePath(settingsDir / "settings.ini");
