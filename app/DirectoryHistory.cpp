@@ -41,7 +41,7 @@ std::string currentPath(const QComboBox& field)
 void showRootText(QComboBox& field, const std::string& rootText)
 {
     if (currentPath(field) != rootText)
-        field.setCurrentText(displayText(rootText));
+        field.setCurrentText(displayName(rootText));
 }
 
 void enterIntoHistory(QComboBox& field, const std::string& path)
@@ -52,7 +52,7 @@ void enterIntoHistory(QComboBox& field, const std::string& path)
             entry = i;
     }
     if (entry < 0) {
-        field.insertItem(0, displayText(path));
+        field.insertItem(0, displayName(path));
         field.setItemData(0, QByteArray(path.data(), static_cast<qsizetype>(path.size())), kPathBytesRole);
         entry = 0;
     }
@@ -60,12 +60,27 @@ void enterIntoHistory(QComboBox& field, const std::string& path)
     field.setEditText(field.itemText(entry));
 }
 
+void showPath(QComboBox& field, const std::string& path)
+{
+    if (currentPath(field) == path)
+        return;
+    for (int i = 0; i < field.count(); ++i) {
+        if (entryPath(field, i) == path) {
+            field.setCurrentIndex(i);
+            field.setEditText(field.itemText(i));
+            return;
+        }
+    }
+    field.setCurrentIndex(-1);
+    field.setEditText(displayName(path));
+}
+
 void appendHistory(QComboBox& field, const std::vector<std::string>& entries)
 {
     // Adding to an empty list would select its first item; no entry is preselected.
     const QString text = field.currentText();
     for (const std::string& entry : entries) {
-        field.addItem(displayText(entry));
+        field.addItem(displayName(entry));
         field.setItemData(field.count() - 1, QByteArray(entry.data(), static_cast<qsizetype>(entry.size())),
                           kPathBytesRole);
     }

@@ -28,4 +28,9 @@ void showRootText(QComboBox& field, const std::string& rootText);
 // these bytes, otherwise a new entry with them goes to the top of the list.
 void enterIntoHistory(QComboBox& field, const std::string& path);
 
+// Shows a path in the field without adding to the history: the entry that
+// holds exactly these bytes when there is one (so they are kept), otherwise
+// the path's display text. A field that already holds the path is left as it is.
+void showPath(QComboBox& field, const std::string& path);
+
 } // namespace tessarin::gui

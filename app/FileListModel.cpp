@@ -29,7 +29,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const auto k = static_cast<std::size_t>(index.row());
     switch (index.column()) {
     case 0:
-        return displayText(table_.name(k));
+        return displayName(table_.name(k));
     case 1:
         return displayText(table_.sizeText(k));
     case 2:

@@ -50,7 +50,7 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
         case 1:
             return displayText(sync::OperationWord(row.operation));
         case 2:
-            return displayText(row.FileName);
+            return displayName(row.FileName);
         }
         return {};
     case Qt::CheckStateRole:

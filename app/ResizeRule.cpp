@@ -1,5 +1,7 @@
 #include "app/ResizeRule.h"
 
+#include <algorithm>
+
 namespace tessarin::gui {
 
 namespace {
@@ -69,9 +71,14 @@ QSize minimumOuterSize()
     const int dMin = (252 + 73 + kSmallestGap) - 364;
     // Any W from 697 + 2 dMin - 1 gives d = dMin, but an odd shortfall brings
     // Button2 (at W - 53) one pixel closer to edDir2: the even one is the bound.
-    const int width = kDesignOuterSize.width() + 2 * dMin;
+    const int clearOfLeftButtons = kDesignOuterSize.width() + 2 * dMin;
+    // The right pane's "执行" moves left by half the shortfall only, while the
+    // window's edge moves by all of it: its right edge 681 + d stands
+    // 8 - ceil(shortfall / 2) pixels inside the client area, which must stay
+    // at least the smallest gap, or the button is cut by the edge.
+    const int insideTheEdge = kDesignOuterSize.width() - 2 * (8 - kSmallestGap);
     const int height = 419 + kMinimumListHeight;
-    return QSize(width, height);
+    return QSize(std::max(clearOfLeftButtons, insideTheEdge), height);
 }
 
 } // namespace tessarin::gui

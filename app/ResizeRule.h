@@ -34,7 +34,8 @@ struct MainWindowLayout {
 MainWindowLayout layoutForOuterSize(QSize outer);
 
 // The smallest outer size at which the rule still gives every control a
-// usable size and no two controls overlap.
+// usable size, no two controls overlap, and every control stands inside the
+// window.
 QSize minimumOuterSize();
 
 } // namespace tessarin::gui

@@ -3,14 +3,12 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -19,6 +17,7 @@
 #include "app/BandBar.h"
 #include "app/FileListModel.h"
 #include "app/Icons.h"
+#include "app/ListKeys.h"
 #include "app/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
@@ -87,6 +86,7 @@ QToolButton* menuRowButton(const QString& text, QMenu* menu)
     button->setPopupMode(QToolButton::InstantPopup);
     button->setToolButtonStyle(Qt::ToolButtonTextOnly);
     button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus); // opened by its mnemonic or the mouse; Tab passes it by
     button->setFixedSize(55, 20);
     return button;
 }
@@ -100,6 +100,7 @@ QToolButton* commandButton(const QIcon& icon, const QString& text, const QString
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setIconSize(QSize(16, 16));
     button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus); // as the buttons of a tool bar do: Tab passes them by
     button->setFixedSize(79, 35);
     return button;
 }
@@ -145,9 +146,7 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     const QSize client = kDesignOuterSize - kDesignFrame;
     setMinimumSize(minimumOuterSize() - kDesignFrame);
     resize(client);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - QPoint(kDesignOuterSize.width() / 2,
-                                                           kDesignOuterSize.height() / 2));
+    centreOnScreen(*this);
 }
 
 void TForm1::createMenus()
@@ -247,6 +246,10 @@ void TForm1::createControls()
 
     C_L1 = reportList(this, operationModels_[0], {50, 50, 195}, true);
     C_L2 = reportList(this, operationModels_[1], {50, 50, 195}, true);
+    useListKeys(*dirList1);
+    useListKeys(*dirList2);
+    useCheckListKeys(*C_L1);
+    useCheckListKeys(*C_L2);
 
     const QString executeHint = QStringLiteral("单独执行选中的同步");
     for (QLabel* label : {Label1, Label2, Label3, Label4})
@@ -269,6 +272,14 @@ void TForm1::createControls()
     stProgress->setTextVisible(false);
     stProgress->hide();
     st->addPermanentWidget(stProgress);
+
+    // Tab goes through the window as it reads: the fields, the file lists
+    // with the arrows between them, then each operation list with its buttons.
+    const QList<QWidget*> tabOrder = {edDir1, Button1, edDir2, Button2, dirList1, BitBtn2, BitBtn3, BitBtn4,
+                                      dirList2, C_L1, BitBtn1, BitBtn5, BitBtn6, BitBtn7,
+                                      C_L2, BitBtn8, BitBtn9, BitBtn10, BitBtn11};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);

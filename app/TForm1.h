@@ -192,6 +192,7 @@ private:
     void applyLayout(const MainWindowLayout& layout);
 
     void compare();
+    void showComparedRoots();
     void setAllChecked(sync::SyncSide side, bool checked);
     void invertChecked(sync::SyncSide side);
     // The standard error box; detail (a failure list) follows the error's text.

@@ -132,6 +132,18 @@ void TForm1::compare()
         prompt().tell(leftOut, "提示", MessageIcon::Warning);
 }
 
+void TForm1::showComparedRoots()
+{
+    // A synchronisation runs the rows of the last compare against its roots,
+    // and its refresh lists them again: the fields show those roots, so no
+    // list stands under another directory's name. Before any compare there
+    // are no rows, nothing runs, and the fields stay as they are.
+    if (session_.list(1).empty() && session_.list(2).empty())
+        return;
+    showPath(*edDir1, session_.rootText(1));
+    showPath(*edDir2, session_.rootText(2));
+}
+
 void TForm1::ToolButton1Click()
 {
     runCommand([this] { compare(); });
@@ -144,7 +156,10 @@ void TForm1::C2Click()
 
 void TForm1::BitBtn2Click()
 {
-    runCommand([this] { executor_->SyncOneToTwo(currentOptions()); });
+    runCommand([this] {
+        showComparedRoots();
+        executor_->SyncOneToTwo(currentOptions());
+    });
 }
 
 void TForm1::ToolButton2Click()
@@ -159,7 +174,10 @@ void TForm1::L1Click()
 
 void TForm1::BitBtn3Click()
 {
-    runCommand([this] { executor_->SyncTwoToOne(currentOptions()); });
+    runCommand([this] {
+        showComparedRoots();
+        executor_->SyncTwoToOne(currentOptions());
+    });
 }
 
 void TForm1::ToolButton3Click()
@@ -174,7 +192,10 @@ void TForm1::R1Click()
 
 void TForm1::BitBtn4Click()
 {
-    runCommand([this] { executor_->SyncBothWays(currentOptions()); });
+    runCommand([this] {
+        showComparedRoots();
+        executor_->SyncBothWays(currentOptions());
+    });
 }
 
 void TForm1::ToolButton4Click()
@@ -189,12 +210,18 @@ void TForm1::E1Click()
 
 void TForm1::BitBtn7Click()
 {
-    runCommand([this] { executor_->RunCheckedRows(1, currentOptions()); });
+    runCommand([this] {
+        showComparedRoots();
+        executor_->RunCheckedRows(1, currentOptions());
+    });
 }
 
 void TForm1::BitBtn11Click()
 {
-    runCommand([this] { executor_->RunCheckedRows(2, currentOptions()); });
+    runCommand([this] {
+        showComparedRoots();
+        executor_->RunCheckedRows(2, currentOptions());
+    });
 }
 
 // --- Selection --------------------------------------------------------------

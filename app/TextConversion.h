@@ -6,13 +6,17 @@
 
 namespace tessarin::gui {
 
-// Core texts (UTF-8, and file names as raw bytes) for display only. Bytes that
-// are not UTF-8 show as replacement marks; such a text is never turned back
-// into a path.
-inline QString displayText(std::string_view bytes)
-{
-    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
+// Texts of the core (UTF-8) for display only. A byte that is not part of a
+// UTF-8 sequence shows as \xNN (upper-case hexadecimal), never as a
+// replacement mark; such a text is never turned back into a path.
+QString displayText(std::string_view bytes);
+
+// A file name or a path, as raw bytes, for display only. Each "/"-separated
+// part shows as UTF-8 when it is valid UTF-8, else as GB18030 when it is valid
+// GB18030 (names from Windows archives and old disks are often GBK), else as
+// displayText shows it. The bytes themselves are kept elsewhere and used as
+// they are.
+QString displayName(std::string_view bytes);
 
 // A path the user typed or picked, as the bytes the file system takes.
 inline std::string pathBytes(const QString& text)

@@ -2,6 +2,7 @@
 // message loop; the program ends when the main window closes.
 #include "app/Application.h"
 #include "app/Icons.h"
+#include "app/QtTranslation.h"
 #include "app/TForm1.h"
 #include "app/WindowFont.h"
 #include "dialogs/TForm2.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     Application app(argc, argv);
     tessarin::platform::PosixDrives drives;
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    loadQtChineseTranslation(app);
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setFont(windowFont());
 

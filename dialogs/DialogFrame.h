@@ -9,7 +9,4 @@ namespace tessarin::gui {
 // ("宋体" at 12 pixels, or its installed substitute).
 void makeFixedDialog(QDialog& dialog, int width, int height);
 
-// Places a window at the centre of its screen, whatever its parent.
-void centreOnScreen(QDialog& dialog);
-
 } // namespace tessarin::gui

@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "dialogs/DialogFrame.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
@@ -144,7 +145,7 @@ void TForm2::populate(QTreeWidgetItem& item)
     const platform::Path folder(path);
     fileSystem_.readDirectory(folder.asDirectory(), true, kNoFileMask, contents);
     for (const platform::DirEntry& entry : contents.directories)
-        addFolder(&item, (folder / entry.name).bytes(), displayText(entry.name));
+        addFolder(&item, (folder / entry.name).bytes(), displayName(entry.name));
     if (contents.directories.empty())
         item.setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
@@ -226,7 +227,7 @@ void TForm2::showEvent(QShowEvent* event)
 void TForm2::ShellTreeView1Change()
 {
     const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-    Edit1->setText(current ? displayText(folderPath(*current)) : QString());
+    Edit1->setText(current ? displayName(folderPath(*current)) : QString());
 }
 
 void TForm2::Button1Click()
@@ -236,7 +237,7 @@ void TForm2::Button1Click()
         // The selected folder's own bytes while the field shows its path, so
         // a name that is not UTF-8 reaches the path field intact.
         const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-        const bool showsSelection = current && displayText(folderPath(*current)) == Edit1->text();
+        const bool showsSelection = current && displayName(folderPath(*current)) == Edit1->text();
         enterIntoHistory(*field, showsSelection ? folderPath(*current) : pathBytes(Edit1->text()));
     }
     accept();

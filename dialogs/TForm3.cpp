@@ -2,13 +2,13 @@
 
 #include <QCheckBox>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 
 #include "app/MessageBoxes.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "core/Error.h"
 
 tessarin::gui::TForm3* Form3 = nullptr;
@@ -16,15 +16,6 @@ tessarin::gui::TForm3* Form3 = nullptr;
 namespace tessarin::gui {
 
 namespace {
-
-QFont formFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("WenQuanYi Zen Hei")});
-    font.setPixelSize(12);
-    return font;
-}
 
 QCheckBox* checkBox(QWidget* parent, const QString& text, QRect geometry)
 {
@@ -49,7 +40,7 @@ TForm3::TForm3(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("同步选项"));
-    setFont(formFont());
+    setFont(windowFont());
     setFixedSize(265, 161);
 
     CheckBox1 = checkBox(this, QStringLiteral("删除目标目录的旧文件(&D)"), {16, 12, 161, 21});
@@ -103,11 +94,7 @@ void TForm3::BitBtn2Click()
 void TForm3::showEvent(QShowEvent* event)
 {
     // Opens centred on the screen, not on the window that opened it.
-    if (QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreOnScreen(*this);
     QDialog::showEvent(event);
 }
 

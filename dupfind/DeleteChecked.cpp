@@ -2,7 +2,8 @@
 
 namespace tessarin::dupfind {
 
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt)
+bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt,
+                        const std::function<void()>& rowsRemoved)
 {
     const Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", MessageIcon::Question,
                                      MessageButtons::YesNoCancel, Answer::No);
@@ -29,6 +30,8 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prom
     // volume the user may unmount next.
     if (const platform::FsResult flushed = fileSystem.flushWrites(); !flushed.ok())
         failures += "\n无法写入磁盘：" + flushed.error;
+    if (rowsRemoved)
+        rowsRemoved();
     if (failures.empty())
         prompt.tell("已经成功删除了选中的文件！", "信息", MessageIcon::Information);
     else

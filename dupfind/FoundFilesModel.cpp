@@ -46,7 +46,7 @@ QVariant FoundFilesModel::data(const QModelIndex& index, int role) const
         return {};
     const dupfind::FoundFile& row = rows_[static_cast<std::size_t>(index.row())];
     if (role == Qt::DisplayRole)
-        return displayText(index.column() == 0 ? row.name : row.directory);
+        return displayName(index.column() == 0 ? row.name : row.directory);
     if (role == Qt::CheckStateRole && index.column() == 0)
         return row.checked ? Qt::Checked : Qt::Unchecked;
     return {};

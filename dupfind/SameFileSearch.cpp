@@ -91,6 +91,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
         // An unreadable file would match every unreadable and every empty
         // file: no search is made.
         progress_.setStatus("准备就绪。");
+        view_.showRunning(false); // no search runs while the notice is read
         prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", MessageIcon::Warning);
         return false;
     }

@@ -8,11 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTableView>
 
+#include "app/ListKeys.h"
 #include "app/TextConversion.h"
+#include "app/WindowFont.h"
 #include "dupfind/DeleteChecked.h"
 #include "dupfind/FoundFilesModel.h"
 
@@ -56,9 +57,7 @@ TForm5::TForm5(platform::Drives& drives, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(589, 445);
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(12);
-    setFont(font);
+    setFont(windowFont());
     buildControls();
     FormCreate();
 }
@@ -99,6 +98,7 @@ void TForm5::buildControls()
     RList->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     RList->setColumnWidth(0, 200);
     RList->setColumnWidth(1, 330);
+    useCheckListKeys(*RList);
 
     BitBtn1 = makePictureButton(QStringLiteral("全选"), QStyle::SP_DialogApplyButton, {240, 408, 73, 25}, this);
     BitBtn5 = makePictureButton(QStringLiteral("全不选"), QStyle::SP_DialogCancelButton, {320, 408, 73, 25}, this);
@@ -139,7 +139,7 @@ void TForm5::FormCreate()
         rangeEntries_.push_back(root);
     dirList->clear();
     for (const std::string& entry : rangeEntries_)
-        dirList->addItem(displayText(entry));
+        dirList->addItem(displayName(entry));
     dirList->setCurrentIndex(0);
 }
 
@@ -151,8 +151,7 @@ void TForm5::setPrompt(Prompt& prompt)
 
 void TForm5::showFinder()
 {
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
+    centreOnScreen(*this);
     exec();
 }
 
@@ -190,8 +189,7 @@ void TForm5::BitBtn6Click()
 
 void TForm5::BitBtn7Click()
 {
-    if (dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_))
-        model_->rowsReplaced();
+    dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
 }
 
 void TForm5::done(int result)

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -108,6 +109,17 @@ bool readEntries(int dirFd, std::vector<TreeEntry>& out)
 
 std::string systemErrorText(int errorNumber)
 {
+    // The program speaks Chinese whatever the user's locale: the system's
+    // texts come from glibc's Simplified Chinese translation, looked up in a
+    // locale of their own (made once), so no thread's locale is changed.
+    // strerror_l is safe on every thread. Where that locale is not
+    // generated, or a text has no translation, the English text stands.
+    static const locale_t chinese = ::newlocale(LC_ALL_MASK, "zh_CN.UTF-8", locale_t(nullptr));
+    if (chinese != locale_t(nullptr)) {
+        const char* text = ::strerror_l(errorNumber, chinese);
+        if (text && *text)
+            return text;
+    }
     char buffer[256];
     // The GNU strerror_r returns the text, in buffer or a static string.
     const char* text = ::strerror_r(errorNumber, buffer, sizeof buffer);

@@ -7,6 +7,14 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev googletest
   fonts-wqy-zenhei fontconfig
+  # The window font "宋体": a Song face whose Latin letters are half as wide as
+  # a Chinese character (see resources/fontconfig/).
+  fonts-arphic-uming
+  # Qt's own texts (buttons of message boxes, the file dialog) in Chinese.
+  qt6-translations-l10n
+  # Failure reasons from the system in Chinese: glibc's translations and the
+  # zh_CN.UTF-8 locale they are looked up in (generated below).
+  libc-l10n locales
   # Real volumes for the tests: FAT, exFAT and NTFS through their FUSE drivers,
   # ext4 on a loop device (losetup is in util-linux), and the timeout command.
   dosfstools fusefat exfatprogs exfat-fuse ntfs-3g fuse3 e2fsprogs util-linux coreutils
@@ -27,6 +35,18 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   echo "Installing: ${missing[*]}"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+  $sudo apt-get -o DPkg::Lock::Timeout=600 update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -qq "${missing[@]}"
+fi
+
+# glibc finds its Chinese failure texts only through a generated zh_CN.UTF-8
+# locale; generate it once where it is missing.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+  sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  echo "Generating the zh_CN.UTF-8 locale"
+  if ! grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null; then
+    echo 'zh_CN.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  fi
+  $sudo locale-gen
 fi

@@ -8,6 +8,7 @@
 
 #include "ExecutorFixture.h"
 #include "core/Error.h"
+#include "platform/PosixFileSystem.h"
 #include "sync/RootCheck.h"
 
 using namespace tessarin;
@@ -466,13 +467,13 @@ TEST_F(Executor, ADirectoryThePassCannotRemoveOrCreateIsReportedOnceAndTheRowsSt
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].kind, FailureKind::Folder);
     EXPECT_EQ(report.failures[0].fileName, two + "/extra");
-    EXPECT_EQ(report.failures[0].reason, std::strerror(ENOTEMPTY));
+    EXPECT_EQ(report.failures[0].reason, platform::systemErrorText(ENOTEMPTY));
     EXPECT_EQ(readFile(two + "/a.txt"), "a");
     EXPECT_EQ(readFile(two + "/b.txt"), "b");
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
     EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！\n\n有1个操作失败：\n→ 目录 " + two +
-                                        "/extra：" + std::strerror(ENOTEMPTY));
+                                        "/extra：" + platform::systemErrorText(ENOTEMPTY));
 
     // A file standing where a missing directory is to be created: reported
     // once, before the rows that follow it.
@@ -524,11 +525,11 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
         executor().SyncOneToTwo(options);
         FAIL() << "not stopped";
     } catch (const CommandStopped& stopped) {
-        EXPECT_EQ(std::string(stopped.what()), "无法创建目录“" + two + "/x”：" + std::strerror(EEXIST));
+        EXPECT_EQ(std::string(stopped.what()), "无法创建目录“" + two + "/x”：" + platform::systemErrorText(EEXIST));
         std::vector<std::string> listed;
         for (const RowFailure& f : stopped.failures())
             listed.push_back(std::string(FailureWord(f)) + " " + f.fileName + " " + f.reason);
-        EXPECT_EQ(listed, (Strings{"目录 " + two + "/x " + std::strerror(EEXIST),
+        EXPECT_EQ(listed, (Strings{"目录 " + two + "/x " + platform::systemErrorText(EEXIST),
                                    "新建 a/bad-new.txt injected copy failure",
                                    "更新 a/bad-slow.txt injected copy failure"}));
     }

@@ -340,3 +340,19 @@ TEST(BrowseDialogReload, ShowsTheBusyPointerWhileTheTreeIsRead)
 }
 
 } // namespace
+
+TEST_F(BrowseDialog, FolderNamesThatAreNotUtf8ShowAsGb18030OrAsHex)
+{
+    testsupport::makeDir(dir / "\xC4\xE3\xBA\xC3"); // "你好" in GBK
+    testsupport::makeDir(dir / "caf\xE9");          // Latin-1, and a lone lead byte at its end
+    browseAndDo(form, 1, [&] {
+        QTreeWidgetItem* item = openTo(form, dir.path());
+        ASSERT_NE(item, nullptr);
+        EXPECT_EQ(childLabels(*item), (QStringList{QStringLiteral("caf\\xE9"), QStringLiteral("你好")}));
+        form.ShellTreeView1->setCurrentItem(item->child(1));
+        EXPECT_EQ(form.Edit1->text(), QString::fromStdString(dir.path()) + QStringLiteral("/你好"));
+        form.Button1->click();
+    });
+    EXPECT_EQ(edDir1.currentText(), QString::fromStdString(dir.path()) + QStringLiteral("/你好"));
+    EXPECT_EQ(tessarin::gui::currentPath(edDir1), dir / "\xC4\xE3\xBA\xC3");
+}

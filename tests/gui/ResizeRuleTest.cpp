@@ -35,6 +35,16 @@ int closestGap(const MainWindowLayout& l)
     return gap;
 }
 
+// Distance from the rightmost control to the client area's right edge.
+int gapToTheRightEdge(const MainWindowLayout& l, QSize outer)
+{
+    const int clientWidth = outer.width() - tessarin::gui::kDesignFrame.width();
+    int gap = INT_MAX;
+    for (const QRect& r : controlRects(l))
+        gap = std::min(gap, clientWidth - r.right() - 1);
+    return gap;
+}
+
 } // namespace
 
 TEST(ResizeRule, AtTheDesignSizeReproducesTheFormButNarrowsTheComboBoxes)
@@ -114,6 +124,18 @@ TEST(ResizeRule, TheMinimumSizeIsTheSmallestWithoutCrowdedControls)
     for (const QRect& r : controlRects(atMinimum))
         EXPECT_GE(std::min(r.width(), r.height()), 20);
 
-    // One pixel narrower the bottom buttons of the two panes crowd each other.
-    EXPECT_LT(closestGap(layoutForOuterSize(minimum - QSize(1, 0))), designGap);
+    EXPECT_GE(gapToTheRightEdge(atMinimum, minimum), designGap);
+
+    // One pixel narrower the right pane's "执行" comes closer to the window's
+    // edge than any two controls of the design stand.
+    EXPECT_LT(gapToTheRightEdge(layoutForOuterSize(minimum - QSize(1, 0)), minimum - QSize(1, 0)), designGap);
+}
+
+TEST(ResizeRule, EveryControlStandsInsideTheWindowFromTheMinimumToTheDesignSize)
+{
+    for (int width = minimumOuterSize().width(); width <= 697; ++width) {
+        const QSize outer(width, minimumOuterSize().height());
+        EXPECT_GE(gapToTheRightEdge(layoutForOuterSize(outer), outer), 3) << width;
+        EXPECT_GT(closestGap(layoutForOuterSize(outer)), 0) << width; // no two controls touch
+    }
 }

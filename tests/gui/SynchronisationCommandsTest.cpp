@@ -17,6 +17,7 @@
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
+#include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
@@ -223,7 +224,7 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
     // The error with the full stop of the standard box, then what failed
     // before it: the directory pass met the same file first.
-    const std::string reason = std::strerror(EEXIST);
+    const std::string reason = tessarin::platform::systemErrorText(EEXIST);
     EXPECT_EQ(prompt.shown[0].text, "无法创建目录“" + dir2 + "/sub”：" + reason + ".\n\n有1个操作失败：\n→ 目录 " + dir2 +
                                         "/sub：" + reason);
     EXPECT_FALSE(exists(dir2 + "/a.txt")); // later rows not run
@@ -232,4 +233,36 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
 
     form.ToolButton1->click(); // the window goes on
     EXPECT_EQ(form.statusText(), "准备就绪。");
+}
+
+TEST_F(SynchronisationCommands, AfterACommandTheFieldsShowTheRootsItRanAgainst)
+{
+    comparePair("fields");
+    // The user types another directory after the compare: the rows still run
+    // against the compared one, and the fields say so before the completion box.
+    const std::string typed = temp / "typed";
+    form.edDir2->setCurrentText(QString::fromStdString(typed));
+    QStringList fieldsBehindBox;
+    prompt.onShow = [&](const auto&) { fieldsBehindBox << form.edDir1->currentText() << form.edDir2->currentText(); };
+    form.BitBtn2->click();
+    EXPECT_EQ(fieldsBehindBox, QStringList({QString::fromStdString(dir1), QString::fromStdString(dir2)}));
+    EXPECT_EQ(form.edDir2->currentText(), QString::fromStdString(dir2));
+    EXPECT_FALSE(exists(typed));
+    EXPECT_EQ(filesUnder(dir2), std::vector<std::string>({"a.txt=aaa", "c.txt=new", "d.txt=ddd", "sub/b.txt=bbb"}));
+
+    // The same for the checked rows of one list.
+    form.edDir1->setCurrentText(QString::fromStdString(typed));
+    form.BitBtn8->click();
+    form.BitBtn11->click();
+    EXPECT_EQ(form.edDir1->currentText(), QString::fromStdString(dir1));
+}
+
+TEST_F(SynchronisationCommands, BeforeAnyCompareACommandLeavesTheFieldsAsTyped)
+{
+    const QString typed = QString::fromStdString(temp / "never-compared");
+    form.edDir1->setCurrentText(typed);
+    form.BitBtn2->click();
+    form.BitBtn7->click();
+    EXPECT_EQ(form.edDir1->currentText(), typed);
+    EXPECT_EQ(form.edDir2->currentText(), "");
 }

@@ -178,7 +178,11 @@ TEST_F(Finder, DeleteAsksThenDeletesTheCheckedFilesAndReports)
     EXPECT_EQ(prompt.shown[0].text, "确实要彻底删除选中的文件吗？");
 
     prompt.answers = {Answer::Yes};
+    // While the result is read, the deleted row is gone from the list.
+    std::vector<int> rowsBehindBox;
+    prompt.onShow = [&](const auto&) { rowsBehindBox.push_back(rows().rowCount()); };
     form->BitBtn7->click();
+    EXPECT_EQ(rowsBehindBox, std::vector<int>({2, 1})); // the question, then the result
     ASSERT_EQ(rows().rowCount(), 1);
     EXPECT_EQ(cell(0, 0), QStringLiteral("one"));
     EXPECT_FALSE(testsupport::exists(tmp / "d/two"));
@@ -243,7 +247,10 @@ TEST_F(Finder, AnUnreadableChosenFileGetsANoticeAndNoSearch)
     writeFile(tmp / "d/empty", "");
     drives.roots = {tmp / "d/"};
     make();
+    QString buttonBehindNotice;
+    prompt.onShow = [&](const auto&) { buttonBehindNotice = form->Button2->text(); };
     searchDrive(1, tmp / "missing");
+    EXPECT_EQ(buttonBehindNotice, QStringLiteral("开始搜索"));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].caption, "提示");
     EXPECT_EQ(rows().rowCount(), 0);

@@ -2,7 +2,9 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/QtTranslation.h"
 #include "app/SettingsPath.h"
+#include "app/WindowFont.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv)
@@ -10,6 +12,9 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    // As the program does: the tests read Qt's own button texts in Chinese.
+    tessarin::gui::loadQtChineseTranslation(app);
+    QApplication::setFont(tessarin::gui::windowFont());
     // No window under test reads or writes a settings file beside the test program.
     testsupport::TempDir settingsDir;
     tessarin::app::useSettingsFilePath(settingsDir / "settings.ini");

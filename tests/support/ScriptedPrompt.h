@@ -1,6 +1,7 @@
 #pragma once
 // A Prompt that answers from a script and records every box it was asked to show.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,11 +21,15 @@ public:
     void tell(std::string_view text, std::string_view caption, tessarin::MessageIcon icon) override
     {
         shown.push_back({std::string(text), std::string(caption), icon, false});
+        if (onShow)
+            onShow(shown.back());
     }
     tessarin::Answer ask(std::string_view text, std::string_view caption, tessarin::MessageIcon icon,
                          tessarin::MessageButtons, tessarin::Answer defaultAnswer) override
     {
         shown.push_back({std::string(text), std::string(caption), icon, true});
+        if (onShow)
+            onShow(shown.back());
         if (answers.empty())
             return defaultAnswer;
         const tessarin::Answer a = answers.front();
@@ -34,6 +39,8 @@ public:
 
     std::deque<tessarin::Answer> answers;
     std::vector<Shown> shown;
+    // Runs while each box is up, to look at the window behind it.
+    std::function<void(const Shown&)> onShow;
 };
 
 } // namespace testsupport
