@@ -1,6 +1,8 @@
 #include "md5/Md5.h"
 
-#include "platform/PosixFileReader.h"
+#include <memory>
+
+#include "platform/FileReader.h"
 
 namespace tessarin::md5 {
 
@@ -54,21 +56,6 @@ std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_
             break;
     }
     return DigestFinal(context);
-}
-
-DigestBytes DigestFile(const std::string& path)
-{
-    platform::PosixFileReader reader;
-    if (const auto digest = TryDigestFile(reader, path))
-        return *digest;
-    DigestContext empty;
-    DigestInit(empty);
-    return DigestFinal(empty);
-}
-
-std::string FileDigestHex(const std::string& path)
-{
-    return DigestToHex(DigestFile(path));
 }
 
 } // namespace tessarin::md5

@@ -46,14 +46,7 @@ std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_
 std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path,
                                          std::uint64_t limit);
 
-// The digest of a file's whole content. Never fails: a file that cannot be
-// read gives the digest of the empty message, as an empty file does.
-DigestBytes DigestFile(const std::string& path);
-
 // 32 lower-case hexadecimal characters, first byte first, high four bits first.
 std::string DigestToHex(const DigestBytes& digest);
-
-// DigestToHex(DigestFile(path)).
-std::string FileDigestHex(const std::string& path);
 
 } // namespace tessarin::md5

@@ -238,17 +238,17 @@ bool PosixFileSystem::mayRestampTimes(dev_t device, int dirFd)
     return fuse;
 }
 
-bool PosixFileSystem::mayClone(std::uint64_t device)
+bool PosixFileSystem::mayClone(DevicePair devices)
 {
     std::lock_guard lock(cloneMutex_);
-    return std::find(noCloneDevices_.begin(), noCloneDevices_.end(), device) == noCloneDevices_.end();
+    return std::find(noClonePairs_.begin(), noClonePairs_.end(), devices) == noClonePairs_.end();
 }
 
-void PosixFileSystem::cloneRefused(std::uint64_t device)
+void PosixFileSystem::cloneRefused(DevicePair devices)
 {
     std::lock_guard lock(cloneMutex_);
-    if (std::find(noCloneDevices_.begin(), noCloneDevices_.end(), device) == noCloneDevices_.end())
-        noCloneDevices_.push_back(device);
+    if (std::find(noClonePairs_.begin(), noClonePairs_.end(), devices) == noClonePairs_.end())
+        noClonePairs_.push_back(devices);
 }
 
 FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& target)
@@ -288,13 +288,16 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
 
     bool copied = false;
 #ifdef FICLONE
-    // A clone shares the blocks (copy-on-write) where the file system offers it.
-    const auto device = static_cast<std::uint64_t>(st.st_dev);
-    if (st.st_size > 0 && mayClone(device)) {
+    // A clone shares the blocks (copy-on-write) where the file system offers
+    // it. A refusal holds for this pair of devices only: the source's volume
+    // may still clone onto itself (a cross-device EXDEV says nothing of that).
+    const PosixFileSystem::DevicePair devices{static_cast<std::uint64_t>(st.st_dev),
+                                              static_cast<std::uint64_t>(made.st_dev)};
+    if (st.st_size > 0 && mayClone(devices)) {
         if (::ioctl(out.get(), FICLONE, in.get()) == 0)
             copied = true;
         else if (isUnsupported(errno))
-            cloneRefused(device);
+            cloneRefused(devices);
         else
             return fail(errno);
     }

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <sys/types.h>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -50,12 +51,14 @@ protected:
     // a file's time itself on close or rename: FUSE drivers may.
     bool mayRestampTimes(dev_t device, int dirFd);
 
-    bool mayClone(std::uint64_t device);
-    void cloneRefused(std::uint64_t device);
+    // A copy's source device and target device.
+    using DevicePair = std::pair<std::uint64_t, std::uint64_t>;
+    bool mayClone(DevicePair devices);
+    void cloneRefused(DevicePair devices);
 
-    // Devices whose file system refused a clone: not asked again.
+    // Pairs of devices between which a clone was refused: not asked again.
     std::mutex cloneMutex_;
-    std::vector<std::uint64_t> noCloneDevices_;
+    std::vector<DevicePair> noClonePairs_;
 
     // One open directory on each file system written since the last flush.
     std::mutex writtenMutex_;

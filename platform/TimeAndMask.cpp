@@ -35,7 +35,10 @@ char foldCase(char c)
 
 LocalDateTime toLocalDateTime(FileTime time, std::int64_t zoneOffsetSeconds)
 {
-    const std::int64_t local = time.seconds + zoneOffsetSeconds;
+    // Saturated at the limits of the type rather than overflowing.
+    std::int64_t local;
+    if (__builtin_add_overflow(time.seconds, zoneOffsetSeconds, &local))
+        local = zoneOffsetSeconds > 0 ? INT64_MAX : INT64_MIN;
     const std::int64_t days = floorDiv(local, 86400);
     const std::int64_t secondOfDay = local - days * 86400;
     LocalDateTime out;

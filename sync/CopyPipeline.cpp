@@ -1,5 +1,7 @@
 #include "sync/CopyPipeline.h"
 
+#include <exception>
+#include <system_error>
 #include <utility>
 
 namespace tessarin::sync {
@@ -11,8 +13,13 @@ constexpr std::size_t kMaxWaiting = 64;
 
 CopyPipeline::CopyPipeline(platform::FileSystem& fs, unsigned threads) : fs_(fs)
 {
-    for (unsigned i = 0; i < threads; ++i)
-        threads_.emplace_back([this] { work(); });
+    // A thread the system refuses leaves fewer copiers (none: copies run in
+    // submit), never a half-built pipeline whose threads nobody joins.
+    try {
+        for (unsigned i = 0; i < threads; ++i)
+            threads_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+    }
 }
 
 CopyPipeline::~CopyPipeline()
@@ -30,7 +37,7 @@ CopyPipeline::~CopyPipeline()
 void CopyPipeline::submit(std::size_t row, std::string source, platform::TreePath target)
 {
     if (threads_.empty()) {
-        platform::FsResult result = fs_.copyFile(source, target);
+        platform::FsResult result = copyReportingErrors(source, target);
         if (!result.ok())
             failures_.push_back({row, std::move(result.error)});
         else
@@ -61,6 +68,20 @@ std::vector<platform::FileId> CopyPipeline::takeWritten()
     return std::exchange(written_, {});
 }
 
+platform::FsResult CopyPipeline::copyReportingErrors(const std::string& source, const platform::TreePath& target)
+{
+    // An exception must not leave a copy thread (that would end the program):
+    // it becomes this row's failure.
+    try {
+        return fs_.copyFile(source, target);
+    } catch (const std::exception& e) {
+        const std::string reason = e.what();
+        return {reason.empty() ? std::string("复制时发生未知错误") : reason};
+    } catch (...) {
+        return {"复制时发生未知错误"};
+    }
+}
+
 void CopyPipeline::work()
 {
     std::unique_lock lock(mutex_);
@@ -73,7 +94,7 @@ void CopyPipeline::work()
         ++running_;
         changed_.notify_all(); // room in the queue
         lock.unlock();
-        platform::FsResult result = fs_.copyFile(job.source, job.target);
+        platform::FsResult result = copyReportingErrors(job.source, job.target);
         lock.lock();
         --running_;
         if (!result.ok())

@@ -43,6 +43,7 @@ private:
         platform::TreePath target;
     };
     void work();
+    platform::FsResult copyReportingErrors(const std::string& source, const platform::TreePath& target);
 
     platform::FileSystem& fs_;
     std::mutex mutex_;

@@ -12,17 +12,6 @@ namespace {
 constexpr std::int64_t kFirstSecond = -62167219200;
 constexpr std::int64_t kLastSecond = 253402300799;
 
-int field(std::string_view text, std::size_t from, std::size_t length)
-{
-    int value = 0;
-    for (std::size_t i = from; i < from + length && i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9')
-            value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
 } // namespace
 
 std::string FormatFileSize(std::uint64_t size)
@@ -48,14 +37,13 @@ std::string FormatFileSize(std::uint64_t size)
     return text;
 }
 
-platform::LocalDateTime FileTimeToLocalDateTime(platform::FileTime time, std::int64_t zoneOffsetSeconds)
-{
-    return platform::toLocalDateTime(time, zoneOffsetSeconds);
-}
-
 std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSeconds)
 {
-    return std::clamp(time.seconds + zoneOffsetSeconds, kFirstSecond, kLastSecond);
+    // A time near the limits of its type must not overflow when shifted.
+    std::int64_t local;
+    if (__builtin_add_overflow(time.seconds, zoneOffsetSeconds, &local))
+        local = zoneOffsetSeconds > 0 ? kLastSecond : kFirstSecond;
+    return std::clamp(local, kFirstSecond, kLastSecond);
 }
 
 std::string ModifiedTimeText(std::int64_t localSeconds)
@@ -66,19 +54,6 @@ std::string ModifiedTimeText(std::int64_t localSeconds)
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
     return text;
-}
-
-bool IsLaterTimeText(std::string_view a, std::string_view b)
-{
-    static constexpr std::size_t kFrom[6] = {0, 5, 8, 11, 14, 17};
-    static constexpr std::size_t kLength[6] = {4, 2, 2, 2, 2, 2};
-    for (int i = 0; i < 6; ++i) {
-        const int fa = field(a, kFrom[i], kLength[i]);
-        const int fb = field(b, kFrom[i], kLength[i]);
-        if (fa != fb)
-            return fa > fb;
-    }
-    return false;
 }
 
 std::string FileCountText(std::size_t count)

@@ -10,19 +10,12 @@ namespace tessarin::sync {
 // "%.2f %s" with unit B, KB or MB (no larger unit); halves round up.
 std::string FormatFileSize(std::uint64_t size);
 
-// Local calendar fields of a UTC file time, with one zone offset for every file.
-platform::LocalDateTime FileTimeToLocalDateTime(platform::FileTime time, std::int64_t zoneOffsetSeconds);
-
 // Whole local seconds since 1970-01-01 of a file time, held within the years
 // 0000 to 9999 so that its text always has the fixed 19 characters.
 std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSeconds);
 
 // "yyyy-mm-dd hh:mm:ss" of whole local seconds.
 std::string ModifiedTimeText(std::int64_t localSeconds);
-
-// Whether time text a is strictly later than b, read field by field at the
-// fixed positions of "yyyy-mm-dd hh:mm:ss".
-bool IsLaterTimeText(std::string_view a, std::string_view b);
 
 // "共%d个文件".
 std::string FileCountText(std::size_t count);

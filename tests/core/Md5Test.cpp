@@ -9,11 +9,14 @@
 
 #include "md5/Md5.h"
 #include "platform/PosixFileReader.h"
+#include "support/FileDigest.h"
 #include "support/TempDir.h"
 
 using namespace tessarin::md5;
 using testsupport::TempDir;
 using testsupport::writeFile;
+
+using testsupport::FileDigestHex;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "dupfind/SameFileSearch.h"
 #include "platform/PosixFileReader.h"
 #include "platform/PosixFileSystem.h"
+#include "support/FileDigest.h"
 #include "support/RecordingProgress.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
@@ -317,7 +318,7 @@ TEST_F(Search, ADigestMatchWithOtherBytesIsNotACopy)
     writeFile(tmp / "r/collision", b);
     writeFile(tmp / "r/copy", a);
     ASSERT_TRUE(run(tmp / "chosen"));
-    EXPECT_EQ(md5::FileDigestHex(tmp / "r/collision"), search.ChosenDigest);
+    EXPECT_EQ(testsupport::FileDigestHex(tmp / "r/collision"), search.ChosenDigest);
     EXPECT_EQ(found(), (Strings{tmp / "r/copy"}));
 }
 
