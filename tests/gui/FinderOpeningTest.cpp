@@ -8,22 +8,14 @@
 
 #include "app/TForm1.h"
 #include "dupfind/TForm5.h"
+#include "support/ListedDrives.h"
 
 using tessarin::gui::TForm1;
 using tessarin::gui::TForm5;
 
-namespace {
-
-class NoDrives : public tessarin::platform::Drives {
-public:
-    std::vector<std::string> fixedDriveRoots() override { return {}; }
-};
-
-} // namespace
-
 TEST(FinderOpening, ToolButtonAndMenuEntryShowTheFinderModallyAndItKeepsItsState)
 {
-    NoDrives drives;
+    testsupport::ListedDrives drives;
     TForm1 form;
     Form5 = new TForm5(drives, &form); // owned by the main window, as at start-up
 

@@ -15,6 +15,7 @@
 #include "app/TForm1.h"
 #include "dupfind/TForm5.h"
 #include "gui/MainWindowSupport.h"
+#include "support/ListedDrives.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
@@ -98,23 +99,13 @@ TEST_F(MainWindowKeys, SpaceTogglesTheCurrentRowsCheckInAnyColumn)
     EXPECT_EQ(checkMarks(*form.operationListModel(1)), "--x-");
 }
 
-namespace {
-
-class OneDrive : public tessarin::platform::Drives {
-public:
-    std::vector<std::string> roots;
-    std::vector<std::string> fixedDriveRoots() override { return roots; }
-};
-
-} // namespace
-
 TEST(FinderKeys, TabLeavesTheResultsAndSpaceTogglesTheirChecks)
 {
     TempDir temp;
     writeFile(temp / "chosen", "x");
     writeFile(temp / "d/one", "x");
     writeFile(temp / "d/two", "x");
-    OneDrive drives;
+    testsupport::ListedDrives drives;
     drives.roots = {temp / "d/"};
     ScriptedPrompt prompt;
     tessarin::gui::TForm5 form(drives);

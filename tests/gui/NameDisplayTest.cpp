@@ -16,6 +16,7 @@
 #include "app/TextConversion.h"
 #include "dupfind/TForm5.h"
 #include "gui/MainWindowSupport.h"
+#include "support/ListedDrives.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
@@ -130,21 +131,12 @@ TEST(NameDisplay, AHistoryEntryShowsItsNameAndKeepsItsBytes)
     EXPECT_EQ(tessarin::gui::historyOf(field), std::vector<std::string>({path}));
 }
 
-namespace {
-
-class NoDrives : public tessarin::platform::Drives {
-public:
-    std::vector<std::string> fixedDriveRoots() override { return {}; }
-};
-
-} // namespace
-
 TEST(NameDisplay, TheFinderShowsRawNamesByTheSameRule)
 {
     TempDir temp;
     writeFile(temp / "chosen", "same");
     writeFile(temp / ("d/" + kGbkHello + "/x\xFF"), "same");
-    NoDrives drives;
+    testsupport::ListedDrives drives;
     ScriptedPrompt prompt;
     tessarin::gui::TForm5 form(drives);
     form.setPrompt(prompt);

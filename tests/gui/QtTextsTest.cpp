@@ -12,15 +12,7 @@
 
 #include "app/MessageBoxes.h"
 #include "dupfind/TForm5.h"
-
-namespace {
-
-class NoDrives : public tessarin::platform::Drives {
-public:
-    std::vector<std::string> fixedDriveRoots() override { return {}; }
-};
-
-} // namespace
+#include "support/ListedDrives.h"
 
 TEST(QtTexts, MessageBoxButtonsAreChinese)
 {
@@ -48,7 +40,7 @@ TEST(QtTexts, MessageBoxButtonsAreChinese)
 
 TEST(QtTexts, TheFindersFileDialogIsChinese)
 {
-    NoDrives drives;
+    testsupport::ListedDrives drives;
     tessarin::gui::TForm5 form(drives);
     const auto* fileName = form.od->findChild<QLabel*>(QStringLiteral("fileNameLabel"));
     const auto* lookIn = form.od->findChild<QLabel*>(QStringLiteral("lookInLabel"));

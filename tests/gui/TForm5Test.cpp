@@ -14,6 +14,7 @@
 
 #include "dupfind/FoundFilesModel.h"
 #include "dupfind/TForm5.h"
+#include "support/ListedDrives.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
 
@@ -24,12 +25,6 @@ using testsupport::writeFile;
 
 namespace {
 
-class FakeDrives : public tessarin::platform::Drives {
-public:
-    std::vector<std::string> roots;
-    std::vector<std::string> fixedDriveRoots() override { return roots; }
-};
-
 QString q(const std::string& s)
 {
     return QString::fromStdString(s);
@@ -37,7 +32,7 @@ QString q(const std::string& s)
 
 struct Finder : ::testing::Test {
     TempDir tmp;
-    FakeDrives drives;
+    testsupport::ListedDrives drives;
     testsupport::ScriptedPrompt prompt;
     std::unique_ptr<TForm5> form;
 
