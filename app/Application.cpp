@@ -1,9 +1,9 @@
 #include "app/Application.h"
 
-#include "app/MessageBoxes.h"
-#include "app/TextConversion.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/TextConversion.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -12,9 +12,9 @@ bool Application::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-        showStandardError(activeWindow(), displayText(e.what()));
+        widgets::showStandardError(activeWindow(), widgets::displayText(e.what()));
     }
     return false;
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -1,7 +1,7 @@
 #pragma once
 #include <QApplication>
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // The application object. An exception that leaves an event handler of any
 // window is shown in the standard error box, and the program goes on.
@@ -12,4 +12,4 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

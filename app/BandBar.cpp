@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QToolBar>
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 namespace {
 constexpr int kGripWidth = 11; // gripper and its margin at the left of each band
@@ -51,4 +51,4 @@ void BandBar::paintEvent(QPaintEvent* event)
     etchedLine(height() - 2);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -3,7 +3,7 @@
 
 class QToolBar;
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // The band bar at the top of the main window: two bands, one above the
 // other, each with a gripper at its left and one tool bar filling the rest.
@@ -23,4 +23,4 @@ private:
     int lowerHeight_;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/TextConversion.h"
+#include "widgets/TextConversion.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 FileListModel::FileListModel(const sync::FileTable& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table)
@@ -29,11 +29,11 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const auto k = static_cast<std::size_t>(index.row());
     switch (index.column()) {
     case 0:
-        return displayName(table_.name(k));
+        return widgets::displayName(table_.name(k));
     case 1:
-        return displayText(table_.sizeText(k));
+        return widgets::displayText(table_.sizeText(k));
     case 2:
-        return displayText(table_.modifiedText(k));
+        return widgets::displayText(table_.modifiedText(k));
     }
     return {};
 }
@@ -53,4 +53,4 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -3,7 +3,7 @@
 
 #include "sync/FileTable.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // A file list (dirList1, dirList2) over one side's FileTable: row k is
 // Files[k]. A compare replaces the table whole, with a swap, between
@@ -26,4 +26,4 @@ private:
     const sync::FileTable& table_;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

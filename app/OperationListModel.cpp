@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/TextConversion.h"
+#include "widgets/TextConversion.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 QColor OperationColour(std::string_view word)
 {
@@ -46,11 +46,11 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case 0:
-            return displayText(sync::DirectionArrow(side_));
+            return widgets::displayText(sync::DirectionArrow(side_));
         case 1:
-            return displayText(sync::OperationWord(row.operation));
+            return widgets::displayText(sync::OperationWord(row.operation));
         case 2:
-            return displayName(row.FileName);
+            return widgets::displayName(row.FileName);
         }
         return {};
     case Qt::CheckStateRole:
@@ -123,4 +123,4 @@ void OperationListModel::checksChanged()
         emit dataChanged(index(0, 0), index(shown - 1, 0), {Qt::CheckStateRole});
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -5,7 +5,7 @@
 
 #include "sync/Operation.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // Text colour of an operation row by its word: "更新" blue, "新建" green,
 // "删除" red, "属性" maroon; an invalid colour (the list's own) for any other.
@@ -46,4 +46,4 @@ private:
     bool locked_ = false;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

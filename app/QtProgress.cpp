@@ -4,13 +4,13 @@
 #include <QStatusBar>
 
 #include "app/TForm1.h"
-#include "app/TextConversion.h"
+#include "widgets/TextConversion.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 void QtProgress::setStatus(std::string_view text)
 {
-    form_.setStatusText(displayText(text));
+    form_.setStatusText(widgets::displayText(text));
     form_.st->repaint();
 }
 
@@ -24,4 +24,4 @@ void QtProgress::setFraction(std::uint64_t done, std::uint64_t total)
     form_.setFraction(done, total);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

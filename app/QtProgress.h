@@ -3,13 +3,13 @@
 
 #include "core/Progress.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 class TForm1;
 
 // The core's progress shown in the main window: the status bar's text and
 // progress bar, and the window kept alive by processing pending events.
-class QtProgress : public Progress {
+class QtProgress : public core::Progress {
 public:
     explicit QtProgress(TForm1& form) : form_(form) {}
     void setStatus(std::string_view text) override;
@@ -27,4 +27,4 @@ private:
     std::atomic<bool> stop_{false};
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 bool loadQtChineseTranslation(QCoreApplication& application)
 {
@@ -17,4 +17,4 @@ bool loadQtChineseTranslation(QCoreApplication& application)
     return QCoreApplication::installTranslator(translator);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

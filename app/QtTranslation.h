@@ -2,7 +2,7 @@
 
 class QCoreApplication;
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // Gives Qt's own texts (the buttons of message boxes, the file dialog, the
 // context menus of edit fields) in Simplified Chinese, whatever the user's
@@ -10,4 +10,4 @@ namespace tessarin::gui {
 // when Qt's translation is not installed; Qt's English texts stay then.
 bool loadQtChineseTranslation(QCoreApplication& application);
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 namespace {
 
@@ -81,4 +81,4 @@ QSize minimumOuterSize()
     return QSize(std::max(clearOfLeftButtons, insideTheEdge), height);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

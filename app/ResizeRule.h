@@ -4,7 +4,7 @@
 #include <QSize>
 #include <optional>
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 // The main window's outer size at design size, and the frame the layout is
 // written against: outer size = client size + design frame, whatever frame
@@ -38,4 +38,4 @@ MainWindowLayout layoutForOuterSize(QSize outer);
 // window.
 QSize minimumOuterSize();
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

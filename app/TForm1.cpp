@@ -16,20 +16,20 @@
 
 #include "app/BandBar.h"
 #include "app/FileListModel.h"
-#include "app/Icons.h"
-#include "app/ListKeys.h"
-#include "app/MessageBoxes.h"
+#include "widgets/Icons.h"
+#include "widgets/ListKeys.h"
+#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/ResizeRule.h"
-#include "app/WindowFont.h"
+#include "widgets/WindowFont.h"
 #include "app/WindowLists.h"
 #include "app/WindowPrompt.h"
-#include "dialogs/DesktopShell.h"
+#include "widgets/DesktopShell.h"
 
-tessarin::gui::TForm1* Form1 = nullptr;
+tessarin::app::TForm1* Form1 = nullptr;
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 namespace {
 
@@ -126,11 +126,11 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     : QWidget(parent), session_(fileSystem), progress_(std::make_unique<QtProgress>(*this)),
       prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
       executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_)),
-      desktopShell_(std::make_unique<DesktopShell>()), shell_(desktopShell_.get())
+      desktopShell_(std::make_unique<widgets::DesktopShell>()), shell_(desktopShell_.get())
 {
     setWindowTitle(QStringLiteral("Tessarin 1.2"));
-    setWindowIcon(applicationIcon());
-    setFont(windowFont());
+    setWindowIcon(widgets::applicationIcon());
+    setFont(widgets::windowFont());
 
     for (int side = 1; side <= 2; ++side) {
         fileModels_[side - 1] = new FileListModel(session_.table(side), this);
@@ -146,7 +146,7 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     const QSize client = kDesignOuterSize - kDesignFrame;
     setMinimumSize(minimumOuterSize() - kDesignFrame);
     resize(client);
-    centreOnScreen(*this);
+    widgets::centreOnScreen(*this);
 }
 
 void TForm1::createMenus()
@@ -188,12 +188,12 @@ void TForm1::createBandBar()
         ToolBar2->addWidget(button);
 
     ToolBar1 = flatBar(nullptr);
-    ToolButton1 = commandButton(compareIcon(), QStringLiteral("比较目录"), QStringLiteral("进行目录比较"));
-    ToolButton2 = commandButton(oneToTwoIcon(), QStringLiteral("目录一到二"), QStringLiteral("将目录一同步到目录二"));
-    ToolButton3 = commandButton(twoToOneIcon(), QStringLiteral("目录二到一"), QStringLiteral("将目录二同步到目录一"));
-    ToolButton4 = commandButton(twoWayIcon(), QStringLiteral("双向同步"), QStringLiteral("将目录一和目录二互补同步"));
-    ToolButton8 = commandButton(optionsIcon(), QStringLiteral("同步选项"), QStringLiteral("设置同步的选项"));
-    ToolButton13 = commandButton(finderIcon(), QStringLiteral("相同文件搜索"),
+    ToolButton1 = commandButton(widgets::compareIcon(), QStringLiteral("比较目录"), QStringLiteral("进行目录比较"));
+    ToolButton2 = commandButton(widgets::oneToTwoIcon(), QStringLiteral("目录一到二"), QStringLiteral("将目录一同步到目录二"));
+    ToolButton3 = commandButton(widgets::twoToOneIcon(), QStringLiteral("目录二到一"), QStringLiteral("将目录二同步到目录一"));
+    ToolButton4 = commandButton(widgets::twoWayIcon(), QStringLiteral("双向同步"), QStringLiteral("将目录一和目录二互补同步"));
+    ToolButton8 = commandButton(widgets::optionsIcon(), QStringLiteral("同步选项"), QStringLiteral("设置同步的选项"));
+    ToolButton13 = commandButton(widgets::finderIcon(), QStringLiteral("相同文件搜索"),
                                  QStringLiteral("启动“相同文件搜索”工具"));
     ToolBar1->addWidget(ToolButton1);
     ToolButton6 = ToolBar1->addSeparator();
@@ -229,9 +229,9 @@ void TForm1::createControls()
     dirList1 = reportList(this, fileModels_[0], {100, 68, 128}, false);
     dirList2 = reportList(this, fileModels_[1], {100, 68, 128}, false);
 
-    BitBtn2 = imageButton(this, oneToTwoIcon(), {}, QStringLiteral("目录一同步到目录二"));
-    BitBtn3 = imageButton(this, twoToOneIcon(), {}, QStringLiteral("目录二同步到目录一"));
-    BitBtn4 = imageButton(this, twoWayIcon(), {}, QStringLiteral("将目录一和目录二互补同步"));
+    BitBtn2 = imageButton(this, widgets::oneToTwoIcon(), {}, QStringLiteral("目录一同步到目录二"));
+    BitBtn3 = imageButton(this, widgets::twoToOneIcon(), {}, QStringLiteral("目录二同步到目录一"));
+    BitBtn4 = imageButton(this, widgets::twoWayIcon(), {}, QStringLiteral("将目录一和目录二互补同步"));
 
     Label3 = new QLabel(QStringLiteral("共0个文件"), this);
     Label4 = new QLabel(QStringLiteral("共0个文件"), this);
@@ -246,23 +246,23 @@ void TForm1::createControls()
 
     C_L1 = reportList(this, operationModels_[0], {50, 50, 195}, true);
     C_L2 = reportList(this, operationModels_[1], {50, 50, 195}, true);
-    useListKeys(*dirList1);
-    useListKeys(*dirList2);
-    useCheckListKeys(*C_L1);
-    useCheckListKeys(*C_L2);
+    widgets::useListKeys(*dirList1);
+    widgets::useListKeys(*dirList2);
+    widgets::useCheckListKeys(*C_L1);
+    widgets::useCheckListKeys(*C_L2);
 
     const QString executeHint = QStringLiteral("单独执行选中的同步");
     for (QLabel* label : {Label1, Label2, Label3, Label4})
         label->adjustSize();
 
-    BitBtn1 = imageButton(this, selectAllIcon(), QStringLiteral("全选"));
-    BitBtn5 = imageButton(this, selectNoneIcon(), QStringLiteral("全不选"));
-    BitBtn6 = imageButton(this, invertIcon(), QStringLiteral("反选"));
-    BitBtn7 = imageButton(this, executeIcon(), QStringLiteral("执行"), executeHint);
-    BitBtn8 = imageButton(this, selectAllIcon(), QStringLiteral("全选"));
-    BitBtn9 = imageButton(this, selectNoneIcon(), QStringLiteral("全不选"));
-    BitBtn10 = imageButton(this, invertIcon(), QStringLiteral("反选"));
-    BitBtn11 = imageButton(this, executeIcon(), QStringLiteral("执行"), executeHint);
+    BitBtn1 = imageButton(this, widgets::selectAllIcon(), QStringLiteral("全选"));
+    BitBtn5 = imageButton(this, widgets::selectNoneIcon(), QStringLiteral("全不选"));
+    BitBtn6 = imageButton(this, widgets::invertIcon(), QStringLiteral("反选"));
+    BitBtn7 = imageButton(this, widgets::executeIcon(), QStringLiteral("执行"), executeHint);
+    BitBtn8 = imageButton(this, widgets::selectAllIcon(), QStringLiteral("全选"));
+    BitBtn9 = imageButton(this, widgets::selectNoneIcon(), QStringLiteral("全不选"));
+    BitBtn10 = imageButton(this, widgets::invertIcon(), QStringLiteral("反选"));
+    BitBtn11 = imageButton(this, widgets::executeIcon(), QStringLiteral("执行"), executeHint);
 
     st = new QStatusBar(this);
     stPanel_ = new QLabel(QStringLiteral("准备就绪。"));
@@ -383,4 +383,4 @@ OperationListModel* TForm1::operationListModel(sync::SyncSide side) const
     return operationModels_[side - 1];
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

@@ -22,14 +22,17 @@ class QTableView;
 class QToolBar;
 class QToolButton;
 
-namespace tessarin::gui {
+namespace tessarin::widgets {
+class DesktopShell;
+}
+
+namespace tessarin::app {
 
 class FileListModel;
 class OperationListModel;
 class QtProgress;
 class WindowLists;
 class WindowPrompt;
-class DesktopShell;
 struct MainWindowLayout;
 
 // The main window: two path fields, the file lists of both sides, the two
@@ -115,8 +118,8 @@ public:
 
     // Message boxes of this window (completions, notices, the standard error
     // box). Tests put a scripted prompt in place of the real boxes.
-    Prompt& prompt();
-    void setPrompt(Prompt* replacement); // nullptr: the window's own message boxes
+    core::Prompt& prompt();
+    void setPrompt(core::Prompt* replacement); // nullptr: the window's own message boxes
 
     // The desktop's "open" service, for the help file. Tests put a recording
     // shell in place of the desktop's.
@@ -211,14 +214,14 @@ private:
     std::unique_ptr<QtProgress> progress_;
     std::unique_ptr<WindowPrompt> prompt_;
     std::unique_ptr<sync::SyncExecutor> executor_;
-    std::unique_ptr<DesktopShell> desktopShell_;
+    std::unique_ptr<widgets::DesktopShell> desktopShell_;
     platform::Shell* shell_;
     bool running_ = false;
     bool closePending_ = false;
     bool shownOnce_ = false;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app
 
 // The windows of the program, created once at start-up.
-extern tessarin::gui::TForm1* Form1;
+extern tessarin::app::TForm1* Form1;

@@ -4,33 +4,33 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 
-#include "app/DirectoryHistory.h"
+#include "widgets/DirectoryHistory.h"
 #include "app/FileListModel.h"
-#include "app/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/TForm1.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsPath.h"
-#include "app/TextConversion.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPath.h"
+#include "widgets/TextConversion.h"
 #include "app/WindowPrompt.h"
 #include "platform/Path.h"
 #include "sync/CompletionText.h"
-#include "dupfind/TForm5.h"
+#include "finder/TForm5.h"
 #include "dialogs/TForm3.h"
-#include "dialogs/DesktopShell.h"
+#include "widgets/DesktopShell.h"
 #include "dialogs/Help.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm4.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
-Prompt& TForm1::prompt()
+core::Prompt& TForm1::prompt()
 {
     return *prompt_;
 }
 
-void TForm1::setPrompt(Prompt* replacement)
+void TForm1::setPrompt(core::Prompt* replacement)
 {
     prompt_->use(replacement);
 }
@@ -73,10 +73,10 @@ void TForm1::runCommand(const std::function<void()>& work)
         work();
     } catch (const sync::CommandStopped& e) {
         // The box shows what stopped the command and what had failed before.
-        error = displayText(e.what());
-        failures = displayText(sync::FailureListText(e.failures()));
+        error = widgets::displayText(e.what());
+        failures = widgets::displayText(sync::FailureListText(e.failures()));
     } catch (const std::exception& e) {
-        error = displayText(e.what());
+        error = widgets::displayText(e.what());
     }
 
     running_ = false;
@@ -96,17 +96,17 @@ void TForm1::runGuarded(const std::function<void()>& work)
     try {
         work();
     } catch (const std::exception& e) {
-        reportError(displayText(e.what()));
+        reportError(widgets::displayText(e.what()));
     }
 }
 
 void TForm1::reportError(const QString& text, const QString& detail)
 {
-    QString full = standardErrorText(text);
+    QString full = widgets::standardErrorText(text);
     if (!detail.isEmpty())
         full += QStringLiteral("\n\n") + detail;
     const std::string shown = full.toStdString();
-    prompt().tell(shown, "Tessarin", MessageIcon::Error);
+    prompt().tell(shown, "Tessarin", core::MessageIcon::Error);
 }
 
 void TForm1::beforeMessageBox()
@@ -118,18 +118,18 @@ void TForm1::beforeMessageBox()
 void TForm1::compare()
 {
     // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
-    std::optional<std::string> root1 = platform::rootTextOf(currentPath(*edDir1));
-    std::optional<std::string> root2 = platform::rootTextOf(currentPath(*edDir2));
+    std::optional<std::string> root1 = platform::rootTextOf(widgets::currentPath(*edDir1));
+    std::optional<std::string> root2 = platform::rootTextOf(widgets::currentPath(*edDir2));
     if (!root1 || !root2)
         return;
-    showRootText(*edDir1, *root1);
-    showRootText(*edDir2, *root2);
+    widgets::showRootText(*edDir1, *root1);
+    widgets::showRootText(*edDir2, *root2);
     if (!session_.CompareDirectories(std::move(*root1), std::move(*root2), currentOptions(), *progress_))
         return;
     // What could not be read is left out: the user must know before synchronising.
     const std::string leftOut = sync::UnreadableText(session_);
     if (!leftOut.empty())
-        prompt().tell(leftOut, "提示", MessageIcon::Warning);
+        prompt().tell(leftOut, "提示", core::MessageIcon::Warning);
 }
 
 void TForm1::showComparedRoots()
@@ -140,8 +140,8 @@ void TForm1::showComparedRoots()
     // are no rows, nothing runs, and the fields stay as they are.
     if (session_.list(1).empty() && session_.list(2).empty())
         return;
-    showPath(*edDir1, session_.rootText(1));
-    showPath(*edDir2, session_.rootText(2));
+    widgets::showPath(*edDir1, session_.rootText(1));
+    widgets::showPath(*edDir2, session_.rootText(2));
 }
 
 void TForm1::ToolButton1Click()
@@ -311,7 +311,7 @@ void TForm1::F1Click()
 
 void TForm1::H2Click()
 {
-    openHelp(shell());
+    dialogs::openHelp(shell());
 }
 
 void TForm1::A1Click()
@@ -340,11 +340,11 @@ void TForm1::FormShow()
 {
     // The options go into the options dialog's check boxes, the histories
     // into the path fields' lists; no directory is preselected.
-    const app::StoredSettings stored = app::SettingsFile(app::settingsFilePath()).load();
+    const settings::StoredSettings stored = settings::SettingsFile(settings::settingsFilePath()).load();
     if (Form3)
         Form3->setOptions(stored.options);
-    appendHistory(*edDir1, stored.histories.dirs1);
-    appendHistory(*edDir2, stored.histories.dirs2);
+    widgets::appendHistory(*edDir1, stored.histories.dirs1);
+    widgets::appendHistory(*edDir2, stored.histories.dirs2);
 }
 
 bool TForm1::FormCloseQuery()
@@ -352,7 +352,7 @@ bool TForm1::FormCloseQuery()
     // A failed save is reported, and the window still closes: with the file
     // unwritable, refusing would leave the user unable to quit.
     runGuarded([this] {
-        app::SettingsFile(app::settingsFilePath()).saveHistories({historyOf(*edDir1), historyOf(*edDir2)});
+        settings::SettingsFile(settings::settingsFilePath()).saveHistories({widgets::historyOf(*edDir1), widgets::historyOf(*edDir2)});
     });
     return true;
 }
@@ -388,4 +388,4 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

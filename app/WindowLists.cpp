@@ -4,9 +4,9 @@
 
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
-#include "app/TextConversion.h"
+#include "widgets/TextConversion.h"
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 WindowLists::WindowLists(FileListModel* const (&files)[2], OperationListModel* const (&operations)[2],
                          QLabel* countOne, QLabel* countTwo)
@@ -40,7 +40,7 @@ void WindowLists::sideListed(sync::SyncSide side, std::string_view countText)
     // The reset ends before the label repaints: a repaint may draw the lists too.
     files_[side - 1]->replaced();
     QLabel* label = counts_[side - 1];
-    label->setText(displayText(countText));
+    label->setText(widgets::displayText(countText));
     label->adjustSize();
     label->repaint();
 }
@@ -57,4 +57,4 @@ void WindowLists::listsReady()
         model->replaced();
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

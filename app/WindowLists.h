@@ -3,7 +3,7 @@
 
 class QLabel;
 
-namespace tessarin::gui {
+namespace tessarin::app {
 
 class FileListModel;
 class OperationListModel;
@@ -34,4 +34,4 @@ private:
     QLabel* counts_[2];
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::app

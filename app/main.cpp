@@ -1,27 +1,28 @@
 // Start-up: the application, its five windows created once in order, the
 // message loop; the program ends when the main window closes.
 #include "app/Application.h"
-#include "app/Icons.h"
+#include "widgets/Icons.h"
 #include "app/QtTranslation.h"
 #include "app/TForm1.h"
-#include "app/WindowFont.h"
+#include "widgets/WindowFont.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
-#include "dupfind/TForm5.h"
+#include "finder/TForm5.h"
 #include "platform/PosixDrives.h"
 #include "platform/PosixFileSystem.h"
 
 int main(int argc, char** argv)
 {
-    using namespace tessarin::gui;
+    using namespace tessarin;
+    using namespace tessarin::app;
 
     Application app(argc, argv);
     tessarin::platform::PosixDrives drives;
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     loadQtChineseTranslation(app);
-    QApplication::setWindowIcon(applicationIcon());
-    QApplication::setFont(windowFont());
+    QApplication::setWindowIcon(widgets::applicationIcon());
+    QApplication::setFont(widgets::windowFont());
 
     // Read by the browse dialog; it outlives every window.
     tessarin::platform::PosixFileSystem folders;
@@ -30,13 +31,13 @@ int main(int argc, char** argv)
     // program ends and is shown again rather than made anew; the dialogs are
     // children of the main window and go with it.
     Form1 = new TForm1;
-    Form2 = new TForm2(folders, Form1);
+    Form2 = new dialogs::TForm2(folders, Form1);
     Form2->setTargets(Form1->edDir1, Form1->edDir2);
     // Form3 exists before Form1 is first shown: Form1's FormShow writes the
     // loaded options into its check boxes.
-    Form3 = new TForm3(Form1);
-    Form4 = new TForm4(Form1->shell(), Form1);
-    Form5 = new TForm5(drives, Form1);
+    Form3 = new dialogs::TForm3(Form1);
+    Form4 = new dialogs::TForm4(Form1->shell(), Form1);
+    Form5 = new finder::TForm5(drives, Form1);
 
     Form1->show();
     const int result = QApplication::exec();

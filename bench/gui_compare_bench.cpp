@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/TForm1.h"
-#include "app/WindowFont.h"
+#include "widgets/WindowFont.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ double timeCli(const QString& one, const QString& two)
     return timer.nsecsElapsed() / 1e9;
 }
 
-double timeWindow(tessarin::gui::TForm1& form)
+double timeWindow(tessarin::app::TForm1& form)
 {
     QElapsedTimer timer;
     timer.start();
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
 
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setFont(tessarin::gui::windowFont());
+    QApplication::setFont(tessarin::widgets::windowFont());
 
     const int made = QProcess::execute(QStringLiteral("python3"),
                                        {QStringLiteral(TESSARIN_TREE_PAIR_SCRIPT), pair, QStringLiteral("--files"),
@@ -80,7 +80,7 @@ int main(int argc, char** argv)
     const QString one = pair + QStringLiteral("/one");
     const QString two = pair + QStringLiteral("/two");
 
-    tessarin::gui::TForm1 form;
+    tessarin::app::TForm1 form;
     form.show();
     form.edDir1->setCurrentText(one);
     form.edDir2->setCurrentText(two);

@@ -21,13 +21,13 @@ namespace {
 constexpr const char* kFindCopiesUsage = "usage: tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
 
 // Notices go to standard error; there is nothing to ask.
-class ErrorStreamPrompt : public Prompt {
+class ErrorStreamPrompt : public core::Prompt {
 public:
-    void tell(std::string_view text, std::string_view, MessageIcon) override
+    void tell(std::string_view text, std::string_view, core::MessageIcon) override
     {
         std::fprintf(stderr, "tessarin-cli: %.*s\n", static_cast<int>(text.size()), text.data());
     }
-    Answer ask(std::string_view, std::string_view, MessageIcon, MessageButtons, Answer defaultAnswer) override
+    core::Answer ask(std::string_view, std::string_view, core::MessageIcon, core::MessageButtons, core::Answer defaultAnswer) override
     {
         return defaultAnswer;
     }
@@ -100,7 +100,7 @@ int runFindCopies(const Arguments& args)
         }
     }
     platform::PosixFileReader reader;
-    SilentProgress progress;
+    core::SilentProgress progress;
     ErrorStreamPrompt prompt;
     PrintingView view(sameExtension);
     dupfind::SameFileSearch search(fs, reader, progress, prompt, view);

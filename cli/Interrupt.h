@@ -10,7 +10,7 @@ inline constexpr int kInterruptedExit = 130;
 
 // A silent progress that asks to stop once SIGINT has arrived. Making one
 // installs the handler; it stays installed for the life of the process.
-class InterruptibleProgress : public SilentProgress {
+class InterruptibleProgress : public core::SilentProgress {
 public:
     InterruptibleProgress();
     bool stopRequested() const override;

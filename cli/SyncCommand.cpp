@@ -17,15 +17,15 @@ constexpr const char* kSyncUsage =
     "[--no-subfolders]\n";
 
 // Message boxes become lines on standard output.
-class PrintingPrompt : public Prompt {
+class PrintingPrompt : public core::Prompt {
 public:
-    void tell(std::string_view text, std::string_view, MessageIcon) override
+    void tell(std::string_view text, std::string_view, core::MessageIcon) override
     {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
     }
-    Answer ask(std::string_view text, std::string_view caption, MessageIcon icon, MessageButtons,
-               Answer defaultAnswer) override
+    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons,
+               core::Answer defaultAnswer) override
     {
         tell(text, caption, icon);
         return defaultAnswer;
@@ -76,7 +76,7 @@ int runSync(const Arguments& args)
 
     platform::PosixFileSystem fs;
     sync::SyncSession session(fs);
-    SilentProgress progress;
+    core::SilentProgress progress;
     PrintingPrompt prompt;
     session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
     const bool leftOut = reportUnreadable(session);

@@ -2,7 +2,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace tessarin {
+namespace tessarin::core {
 
 // An error that abandons the rest of a command. Its text is shown to the user
 // as it stands (the window's standard error box adds the closing full stop).
@@ -11,4 +11,4 @@ public:
     explicit Error(const std::string& text) : std::runtime_error(text) {}
 };
 
-} // namespace tessarin
+} // namespace tessarin::core

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tessarin {
+namespace tessarin::core {
 
 // How a long loop of the core talks to whoever runs it: the window (status
 // bar, event processing) or a test that records what it saw.
@@ -28,4 +28,4 @@ public:
     void processEvents() override {}
 };
 
-} // namespace tessarin
+} // namespace tessarin::core

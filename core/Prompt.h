@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-namespace tessarin {
+namespace tessarin::core {
 
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
@@ -17,4 +17,4 @@ public:
                        MessageButtons buttons, Answer defaultAnswer) = 0;
 };
 
-} // namespace tessarin
+} // namespace tessarin::core

@@ -1,6 +1,6 @@
 #include "core/Throttle.h"
 
-namespace tessarin {
+namespace tessarin::core {
 
 Clock steadyClock()
 {
@@ -28,4 +28,4 @@ bool Throttle::due()
     return false;
 }
 
-} // namespace tessarin
+} // namespace tessarin::core

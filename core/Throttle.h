@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace tessarin {
+namespace tessarin::core {
 
 // Milliseconds from an arbitrary start; tests replace it with a fake clock.
 using Clock = std::function<std::int64_t()>;
@@ -25,4 +25,4 @@ private:
     bool first_ = true;
 };
 
-} // namespace tessarin
+} // namespace tessarin::core

@@ -3,7 +3,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/Shell.h"
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 std::string helpFilePath()
 {
@@ -15,4 +15,4 @@ void openHelp(platform::Shell& shell)
     shell.openFile(helpFilePath());
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs

@@ -5,7 +5,7 @@ namespace tessarin::platform {
 class Shell;
 }
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 // The help file's name; it stands beside the executable.
 inline constexpr const char* kHelpFileName = "软件帮助.html";
@@ -18,4 +18,4 @@ std::string helpFilePath();
 // a desktop without a viewer is not reported.
 void openHelp(platform::Shell& shell);
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs

@@ -1,6 +1,6 @@
 #include "dialogs/TForm2.h"
 
-#include "app/DirectoryHistory.h"
+#include "widgets/DirectoryHistory.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -11,15 +11,15 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "app/TextConversion.h"
-#include "app/WindowFont.h"
-#include "dialogs/DialogFrame.h"
+#include "widgets/TextConversion.h"
+#include "widgets/WindowFont.h"
+#include "widgets/DialogFrame.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
 
-tessarin::gui::TForm2* Form2 = nullptr;
+tessarin::dialogs::TForm2* Form2 = nullptr;
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 namespace {
 
@@ -63,7 +63,7 @@ TForm2::TForm2(platform::FileSystem& fileSystem, QWidget* parent)
       folderIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setWindowTitle(QStringLiteral("浏览目录"));
-    makeFixedDialog(*this, 321, 323);
+    widgets::makeFixedDialog(*this, 321, 323);
 
     ShellTreeView1 = new QTreeWidget(this);
     ShellTreeView1->setGeometry(12, 12, 297, 225);
@@ -111,7 +111,7 @@ void TForm2::browse(int target)
 {
     BrowseTarget = target;
     ReloadTree();
-    centreOnScreen(*this);
+    widgets::centreOnScreen(*this);
     exec(); // the result plays no part: OK has already filled the field
 }
 
@@ -145,7 +145,7 @@ void TForm2::populate(QTreeWidgetItem& item)
     const platform::Path folder(path);
     fileSystem_.readDirectory(folder.asDirectory(), true, kNoFileMask, contents);
     for (const platform::DirEntry& entry : contents.directories)
-        addFolder(&item, (folder / entry.name).bytes(), displayName(entry.name));
+        addFolder(&item, (folder / entry.name).bytes(), widgets::displayName(entry.name));
     if (contents.directories.empty())
         item.setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
@@ -227,7 +227,7 @@ void TForm2::showEvent(QShowEvent* event)
 void TForm2::ShellTreeView1Change()
 {
     const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-    Edit1->setText(current ? displayName(folderPath(*current)) : QString());
+    Edit1->setText(current ? widgets::displayName(folderPath(*current)) : QString());
 }
 
 void TForm2::Button1Click()
@@ -237,8 +237,8 @@ void TForm2::Button1Click()
         // The selected folder's own bytes while the field shows its path, so
         // a name that is not UTF-8 reaches the path field intact.
         const QTreeWidgetItem* current = ShellTreeView1->currentItem();
-        const bool showsSelection = current && displayName(folderPath(*current)) == Edit1->text();
-        enterIntoHistory(*field, showsSelection ? folderPath(*current) : pathBytes(Edit1->text()));
+        const bool showsSelection = current && widgets::displayName(folderPath(*current)) == Edit1->text();
+        widgets::enterIntoHistory(*field, showsSelection ? folderPath(*current) : widgets::pathBytes(Edit1->text()));
     }
     accept();
 }
@@ -248,4 +248,4 @@ void TForm2::Button2Click()
     reject();
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs

@@ -15,7 +15,7 @@ namespace tessarin::platform {
 class FileSystem;
 }
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 // The folder browse dialog, "浏览目录": a tree of the file system's folders
 // from "/" and a path field. OK puts the path into directory one's or
@@ -71,7 +71,7 @@ private:
     QComboBox* edDir2_ = nullptr;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs
 
 // The folder browse dialog of the program, created once at start-up.
-extern tessarin::gui::TForm2* Form2;
+extern tessarin::dialogs::TForm2* Form2;

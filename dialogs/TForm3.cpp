@@ -4,16 +4,16 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "app/MessageBoxes.h"
-#include "app/SettingsFile.h"
-#include "app/SettingsPath.h"
-#include "app/TextConversion.h"
-#include "app/WindowFont.h"
+#include "widgets/MessageBoxes.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPath.h"
+#include "widgets/TextConversion.h"
+#include "widgets/WindowFont.h"
 #include "core/Error.h"
 
-tessarin::gui::TForm3* Form3 = nullptr;
+tessarin::dialogs::TForm3* Form3 = nullptr;
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 namespace {
 
@@ -40,7 +40,7 @@ TForm3::TForm3(QWidget* parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("同步选项"));
-    setFont(windowFont());
+    setFont(widgets::windowFont());
     setFixedSize(265, 161);
 
     CheckBox1 = checkBox(this, QStringLiteral("删除目标目录的旧文件(&D)"), {16, 12, 161, 21});
@@ -76,10 +76,10 @@ void TForm3::setOptions(const sync::SyncOptions& options)
 void TForm3::BitBtn1Click()
 {
     try {
-        app::SettingsFile(app::settingsFilePath()).saveOptions(options());
-    } catch (const Error& e) {
+        settings::SettingsFile(settings::settingsFilePath()).saveOptions(options());
+    } catch (const core::Error& e) {
         // The dialog stays open with the states as they are; they are in effect.
-        showStandardError(this, displayText(e.what()));
+        widgets::showStandardError(this, widgets::displayText(e.what()));
         return;
     }
     accept();
@@ -94,8 +94,8 @@ void TForm3::BitBtn2Click()
 void TForm3::showEvent(QShowEvent* event)
 {
     // Opens centred on the screen, not on the window that opened it.
-    centreOnScreen(*this);
+    widgets::centreOnScreen(*this);
     QDialog::showEvent(event);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs

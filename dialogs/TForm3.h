@@ -6,7 +6,7 @@
 class QCheckBox;
 class QPushButton;
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 // The synchronisation options dialog. Its three check boxes are the options
 // themselves: the listing and the executor read them when they need them, so
@@ -35,7 +35,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs
 
 // The options dialog, created once at start-up (after the main window).
-extern tessarin::gui::TForm3* Form3;
+extern tessarin::dialogs::TForm3* Form3;

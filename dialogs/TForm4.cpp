@@ -8,16 +8,16 @@
 #include <array>
 #include <string>
 
-#include "app/Icons.h"
-#include "app/TextConversion.h"
-#include "app/WindowFont.h"
-#include "dialogs/DialogFrame.h"
-#include "dialogs/LinkLabel.h"
+#include "widgets/Icons.h"
+#include "widgets/TextConversion.h"
+#include "widgets/WindowFont.h"
+#include "widgets/DialogFrame.h"
+#include "widgets/LinkLabel.h"
 #include "platform/Shell.h"
 
-tessarin::gui::TForm4* Form4 = nullptr;
+tessarin::dialogs::TForm4* Form4 = nullptr;
 
-namespace tessarin::gui {
+namespace tessarin::dialogs {
 
 namespace {
 
@@ -36,7 +36,7 @@ const char* const kBugHint = "点此汇报软件中的BUG，或者意见和建�
 
 QString text(std::string_view utf8)
 {
-    return displayText(utf8);
+    return widgets::displayText(utf8);
 }
 
 std::string forumAddress()
@@ -46,7 +46,7 @@ std::string forumAddress()
 
 // A link stands at its place beside its caption, or just after the caption
 // where the installed face draws the caption wider than "宋体" does.
-void placeLink(LinkLabel& link, const QLabel& caption, int left, int top)
+void placeLink(widgets::LinkLabel& link, const QLabel& caption, int left, int top)
 {
     link.move(std::max(left, caption.geometry().right() + 1), top);
 }
@@ -83,14 +83,14 @@ QString buildDateText(std::string_view compilerDate)
 TForm4::TForm4(platform::Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell)
 {
     setWindowTitle(QStringLiteral("关于"));
-    makeFixedDialog(*this, 313, 297);
+    widgets::makeFixedDialog(*this, 313, 297);
 
     Image1 = new QLabel(this);
-    Image1->setPixmap(applicationIcon().pixmap(32, 32));
+    Image1->setPixmap(widgets::applicationIcon().pixmap(32, 32));
     Image1->setGeometry(24, 20, 32, 32);
 
     Label1 = plainLabel(QStringLiteral("Tessarin V1.2"), 84, 20, this);
-    QFont titleFont = windowFont();
+    QFont titleFont = widgets::windowFont();
     titleFont.setPixelSize(14);
     titleFont.setBold(true);
     Label1->setFont(titleFont);
@@ -104,15 +104,15 @@ TForm4::TForm4(platform::Shell& shell, QWidget* parent) : QDialog(parent), shell
     Label3 = plainLabel(QStringLiteral("软件作者：") + text(kAuthorName), 24, 72, this);
 
     Label4 = plainLabel(QStringLiteral("官方主页："), 24, 96, this);
-    Label6 = new LinkLabel(text(kHomepageAddress), QString::fromUtf8(kSupportHint), this);
+    Label6 = new widgets::LinkLabel(text(kHomepageAddress), QString::fromUtf8(kSupportHint), this);
     placeLink(*Label6, *Label4, 84, 96);
 
     Label8 = plainLabel(QStringLiteral("官方论坛："), 24, 120, this);
-    Label9 = new LinkLabel(text(forumAddress()), QString::fromUtf8(kSupportHint), this);
+    Label9 = new widgets::LinkLabel(text(forumAddress()), QString::fromUtf8(kSupportHint), this);
     placeLink(*Label9, *Label8, 84, 120);
 
     Label5 = plainLabel(QStringLiteral("BUG反馈："), 24, 144, this);
-    Label7 = new LinkLabel(text(kBugReportAddress), QString::fromUtf8(kBugHint), this);
+    Label7 = new widgets::LinkLabel(text(kBugReportAddress), QString::fromUtf8(kBugHint), this);
     placeLink(*Label7, *Label5, 78, 144);
 
     Memo1 = new QPlainTextEdit(QString::fromUtf8(kNotice), this);
@@ -126,14 +126,14 @@ TForm4::TForm4(platform::Shell& shell, QWidget* parent) : QDialog(parent), shell
     Button1->setDefault(true);
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Label6, &LinkLabel::clicked, this, [this] { Label6Click(); });
-    connect(Label9, &LinkLabel::clicked, this, [this] { Label9Click(); });
-    connect(Label7, &LinkLabel::clicked, this, [this] { Label7Click(); });
+    connect(Label6, &widgets::LinkLabel::clicked, this, [this] { Label6Click(); });
+    connect(Label9, &widgets::LinkLabel::clicked, this, [this] { Label9Click(); });
+    connect(Label7, &widgets::LinkLabel::clicked, this, [this] { Label7Click(); });
 }
 
 void TForm4::showAbout()
 {
-    centreOnScreen(*this);
+    widgets::centreOnScreen(*this);
     exec();
 }
 
@@ -166,4 +166,4 @@ void TForm4::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs

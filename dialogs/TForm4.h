@@ -11,9 +11,11 @@ namespace tessarin::platform {
 class Shell;
 }
 
-namespace tessarin::gui {
-
+namespace tessarin::widgets {
 class LinkLabel;
+}
+
+namespace tessarin::dialogs {
 
 // The addresses and the author that the About box names.
 inline constexpr std::string_view kHomepageAddress = "https://tessarin.example.org";
@@ -40,11 +42,11 @@ public:
     QLabel* Label2;
     QLabel* Label3;
     QLabel* Label4;
-    LinkLabel* Label6;
+    widgets::LinkLabel* Label6;
     QLabel* Label8;
-    LinkLabel* Label9;
+    widgets::LinkLabel* Label9;
     QLabel* Label5;
-    LinkLabel* Label7;
+    widgets::LinkLabel* Label7;
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
 
@@ -61,7 +63,7 @@ private:
     platform::Shell& shell_;
 };
 
-} // namespace tessarin::gui
+} // namespace tessarin::dialogs
 
 // The About box of the program, created once at start-up.
-extern tessarin::gui::TForm4* Form4;
+extern tessarin::dialogs::TForm4* Form4;

@@ -2,12 +2,12 @@
 
 namespace tessarin::dupfind {
 
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prompt& prompt,
+bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
                         const std::function<void()>& rowsRemoved)
 {
-    const Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", MessageIcon::Question,
-                                     MessageButtons::YesNoCancel, Answer::No);
-    if (answer != Answer::Yes)
+    const core::Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", core::MessageIcon::Question,
+                                     core::MessageButtons::YesNoCancel, core::Answer::No);
+    if (answer != core::Answer::Yes)
         return false;
 
     std::string failures;
@@ -33,9 +33,9 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, Prom
     if (rowsRemoved)
         rowsRemoved();
     if (failures.empty())
-        prompt.tell("已经成功删除了选中的文件！", "信息", MessageIcon::Information);
+        prompt.tell("已经成功删除了选中的文件！", "信息", core::MessageIcon::Information);
     else
-        prompt.tell("下列文件未能删除：" + failures, "提示", MessageIcon::Warning);
+        prompt.tell("下列文件未能删除：" + failures, "提示", core::MessageIcon::Warning);
     return true;
 }
 

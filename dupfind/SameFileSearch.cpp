@@ -46,8 +46,8 @@ std::string ExtensionMaskFor(std::string_view chosenFile)
     return "*" + std::string(chosenFile.substr(dot));
 }
 
-SameFileSearch::SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, Progress& progress,
-                               Prompt& prompt, SearchView& view)
+SameFileSearch::SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, core::Progress& progress,
+                               core::Prompt& prompt, SearchView& view)
     : fs_(fileSystem), reader_(reader), progress_(progress), prompt_(&prompt), view_(view)
 {
 }
@@ -92,7 +92,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
         // file: no search is made.
         progress_.setStatus("准备就绪。");
         view_.showRunning(false); // no search runs while the notice is read
-        prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", MessageIcon::Warning);
+        prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", core::MessageIcon::Warning);
         return false;
     }
     ExtensionMask = ExtensionMaskFor(ChosenFile);

@@ -37,8 +37,8 @@ std::string ExtensionMaskFor(std::string_view chosenFile);
 // the same bytes; it is never the chosen file itself under another name.
 class SameFileSearch {
 public:
-    SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, Progress& progress,
-                   Prompt& prompt, SearchView& view);
+    SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, core::Progress& progress,
+                   core::Prompt& prompt, SearchView& view);
 
     // The digest text of the chosen file, fixed when a search starts.
     std::string ChosenDigest;
@@ -64,7 +64,7 @@ public:
     void RequestStop();
 
     bool running() const { return running_; }
-    void setPrompt(Prompt& prompt) { prompt_ = &prompt; }
+    void setPrompt(core::Prompt& prompt) { prompt_ = &prompt; }
     FoundFiles& results() { return results_; }
     const FoundFiles& results() const { return results_; }
 
@@ -87,8 +87,8 @@ private:
 
     platform::FileSystem& fs_;
     platform::FileReader& reader_;
-    Progress& progress_;
-    Prompt* prompt_;
+    core::Progress& progress_;
+    core::Prompt* prompt_;
     SearchView& view_;
     FoundFiles results_;
     bool running_ = false;
@@ -104,7 +104,7 @@ private:
     // and no file is offered twice for deletion.
     std::set<std::pair<std::uint64_t, std::uint64_t>> entered_;
     std::set<std::pair<std::uint64_t, std::uint64_t>> listed_;
-    std::optional<Throttle> throttle_;
+    std::optional<core::Throttle> throttle_;
 };
 
 } // namespace tessarin::dupfind

@@ -33,13 +33,13 @@ struct PlannedRow {
 // Hides the progress indicator on every way out of the row loop.
 class FractionReset {
 public:
-    explicit FractionReset(Progress& progress) : progress_(progress) {}
+    explicit FractionReset(core::Progress& progress) : progress_(progress) {}
     ~FractionReset() { progress_.setFraction(0, 0); }
     FractionReset(const FractionReset&) = delete;
     FractionReset& operator=(const FractionReset&) = delete;
 
 private:
-    Progress& progress_;
+    core::Progress& progress_;
 };
 
 std::string rowProgressText(std::size_t current, std::size_t total)
@@ -53,7 +53,7 @@ std::string rowProgressText(std::size_t current, std::size_t total)
 // One run of one command, from its checks to its completion message.
 class CommandRun {
 public:
-    CommandRun(SyncSession& session, Progress& progress, Prompt& prompt, Command command, SyncSide side,
+    CommandRun(SyncSession& session, core::Progress& progress, core::Prompt& prompt, Command command, SyncSide side,
                const SyncOptions& options)
         : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt),
           command_(command), checkedSide_(side), options_(options), folders_(session, fs_)
@@ -66,7 +66,7 @@ public:
         if (session_.busy() || nothingToDo())
             return report;
         if (const auto notice = RootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource())) {
-            prompt_.tell(*notice, "提示", MessageIcon::Warning);
+            prompt_.tell(*notice, "提示", core::MessageIcon::Warning);
             report.refused = true;
             return report;
         }
@@ -84,7 +84,7 @@ public:
         refresh();
         const bool checked = command_ == Command::CheckedRows;
         prompt_.tell(CompletionText(successText(), checked, report.failures), checked ? "提示" : "信息",
-                     report.failures.empty() ? MessageIcon::Information : MessageIcon::Warning);
+                     report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning);
         return report;
     }
 
@@ -199,7 +199,7 @@ private:
     {
         FractionReset reset(progress_);
         CopyPipeline copies(fs_, kCopyThreads);
-        Throttle throttle(session_.progressInterval());
+        core::Throttle throttle(session_.progressInterval());
         try {
             for (std::size_t k = 0; k < rows.size(); ++k) {
                 if (throttle.due() || k + 1 == rows.size()) {
@@ -218,7 +218,7 @@ private:
                     failed_.push_back({k, rowFailure(row, std::move(*reason))});
                 ++report.rowsRun;
             }
-        } catch (const Error& e) {
+        } catch (const core::Error& e) {
             // The command stops here; what failed before, the copies still
             // under way included, is reported with the error.
             collectFailures(rows, copies, report);
@@ -271,7 +271,7 @@ private:
             passComplete_[side - 1] = true;
         } catch (const FolderError& e) {
             noteFolderFailure(side, k, e.path(), e.reason());
-        } catch (const Error& e) {
+        } catch (const core::Error& e) {
             noteFolderFailure(side, k, std::string(), e.what());
         }
     }
@@ -396,8 +396,8 @@ private:
 
     SyncSession& session_;
     platform::FileSystem& fs_;
-    Progress& progress_;
-    Prompt& prompt_;
+    core::Progress& progress_;
+    core::Prompt& prompt_;
     const Command command_;
     const SyncSide checkedSide_;
     const SyncOptions options_;
@@ -424,7 +424,7 @@ private:
 
 } // namespace
 
-SyncExecutor::SyncExecutor(SyncSession& session, Progress& progress, Prompt& prompt)
+SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt)
     : session_(session), progress_(progress), prompt_(prompt)
 {
 }

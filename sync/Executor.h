@@ -37,10 +37,10 @@ inline std::string_view FailureWord(const RowFailure& failure)
 // An error that stopped a command at a row (a file standing where a
 // directory is needed for a copy): its text, and every failure collected
 // before it, copies still under way included.
-class CommandStopped : public Error {
+class CommandStopped : public core::Error {
 public:
     CommandStopped(const std::string& text, std::vector<RowFailure> failures)
-        : Error(text), failures_(std::move(failures))
+        : core::Error(text), failures_(std::move(failures))
     {
     }
     const std::vector<RowFailure>& failures() const { return failures_; }
@@ -66,7 +66,7 @@ class SyncExecutor {
 public:
     // progress: row number and total while rows run, then the refresh's texts.
     // prompt: the completion message, the failure report and refusal notices.
-    SyncExecutor(SyncSession& session, Progress& progress, Prompt& prompt);
+    SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt);
 
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
@@ -80,8 +80,8 @@ public:
 
 private:
     SyncSession& session_;
-    Progress& progress_;
-    Prompt& prompt_;
+    core::Progress& progress_;
+    core::Prompt& prompt_;
 };
 
 } // namespace tessarin::sync

@@ -9,10 +9,10 @@ namespace tessarin::sync {
 // A directory that the directory pass or a copy could not create or remove:
 // the text says what was tried ("无法创建目录“PATH”：REASON"), and the path and
 // the system's reason stay apart for the failure report.
-class FolderError : public Error {
+class FolderError : public core::Error {
 public:
     FolderError(std::string_view attempt, const std::string& path, const std::string& reason)
-        : Error(std::string(attempt) + "“" + path + "”：" + reason), path_(path), reason_(reason)
+        : core::Error(std::string(attempt) + "“" + path + "”：" + reason), path_(path), reason_(reason)
     {
     }
     const std::string& path() const { return path_; }

@@ -35,7 +35,7 @@ constexpr std::size_t kStopCheckInterval = 4096;
 SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem) {}
 
 bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
-                                     Progress& progress)
+                                     core::Progress& progress)
 {
     if (busy_)
         return false;
@@ -130,7 +130,7 @@ void SyncSession::handInLists(OperationList (&lists)[2])
     observer_->listsReady();
 }
 
-void SyncSession::endStopped(Progress& progress)
+void SyncSession::endStopped(core::Progress& progress)
 {
     // Nothing of a stopped compare may be synchronised: it saw only part.
     stopped_ = true;
@@ -141,17 +141,17 @@ void SyncSession::endStopped(Progress& progress)
     progress.setStatus(kStoppedText);
 }
 
-void SyncSession::ListBothDirectories(const SyncOptions& options, Progress& progress)
+void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress& progress)
 {
     progress.setStatus("正在列出文件列表...");
     const ListingSettings settings{options.syncSubFolder, foldCase_, fs_.zoneOffsetNow()};
-    Throttle throttle(progressIntervalMs_);
+    core::Throttle throttle(progressIntervalMs_);
 
     // Directory two is listed on a second thread while this one lists
     // directory one: the two trees are often on different disks, and the
     // walk spends most of its time waiting for the kernel. Each walk builds
     // its own listing; only this thread touches the progress and the session.
-    const Progress& stopSource = progress;
+    const core::Progress& stopSource = progress;
     auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = rootText(2), settings, &stopSource] {
         return listTree(fs, root, settings, stopSource);
     });
@@ -206,7 +206,7 @@ void SyncSession::AddOperation(OperationList& list, Operation operation, std::st
     list.push_back(SyncOperation{operation, std::string(fileName), false});
 }
 
-bool SyncSession::BuildOperationLists(Progress& progress)
+bool SyncSession::BuildOperationLists(core::Progress& progress)
 {
     // Matching goes through each table's name index (first position of a
     // name), so the work grows with m + n. Newer means a later ModifiedText;
@@ -219,7 +219,7 @@ bool SyncSession::BuildOperationLists(Progress& progress)
         const FileTable& target = table(other);
         const std::size_t count = source.fileCount();
         const char* format = side == 1 ? kPhaseOneText : kPhaseTwoText;
-        Throttle throttle(progressIntervalMs_);
+        core::Throttle throttle(progressIntervalMs_);
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
         std::string slashName, folded;
         for (std::size_t i = 0; i < count; ++i) {

@@ -61,7 +61,7 @@ public:
     // platform::rootTextOf). Returns false, with nothing changed, when a
     // compare or synchronisation runs already.
     bool CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
-                            Progress& progress);
+                            core::Progress& progress);
 
     // Directories the last compare could not read (or not read to the end),
     // relative to the root of a side as in Directories; "" stands for the root.
@@ -108,9 +108,9 @@ public:
     std::int64_t progressInterval() const { return progressIntervalMs_; }
 
 private:
-    void ListBothDirectories(const SyncOptions& options, Progress& progress);
+    void ListBothDirectories(const SyncOptions& options, core::Progress& progress);
     void decideMatching();
-    bool BuildOperationLists(Progress& progress);
+    bool BuildOperationLists(core::Progress& progress);
     // Appends one unchecked row to a list being built.
     static void AddOperation(OperationList& list, Operation operation, std::string_view fileName);
     // Swaps empty tables and lists in (the old ones are released at once),
@@ -119,7 +119,7 @@ private:
     // Hands in a side's finished listing.
     void handInSide(SyncSide side, TreeListing&& listing);
     void handInLists(OperationList (&lists)[2]);
-    void endStopped(Progress& progress);
+    void endStopped(core::Progress& progress);
 
     platform::FileSystem& fs_;
     SessionObserver silentObserver_;

@@ -21,7 +21,7 @@ struct FileIdHash {
 class TreeWalk {
 public:
     TreeWalk(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
-             const Progress& stopSource, EventPump pump)
+             const core::Progress& stopSource, EventPump pump)
         : fs_(fs), root_(rootText), settings_(settings), stopSource_(stopSource), pump_(pump)
     {
     }
@@ -97,7 +97,7 @@ private:
     platform::FileSystem& fs_;
     const std::string root_;
     const ListingSettings settings_;
-    const Progress& stopSource_;
+    const core::Progress& stopSource_;
     const EventPump pump_;
     // Every directory entered: one reached again (a link fanning out, or
     // leading back) is not entered twice.
@@ -108,7 +108,7 @@ private:
 } // namespace
 
 TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
-                     const Progress& stopSource, EventPump pump)
+                     const core::Progress& stopSource, EventPump pump)
 {
     return TreeWalk(fs, rootText, settings, stopSource, pump).run();
 }

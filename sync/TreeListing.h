@@ -7,7 +7,7 @@
 #include "platform/FileSystem.h"
 #include "sync/FileTable.h"
 
-namespace tessarin {
+namespace tessarin::core {
 class Throttle;
 }
 
@@ -40,8 +40,8 @@ struct ListingSettings {
 // Where a walk may keep the window alive from: the thread that runs the
 // compare passes its throttle and progress; the other thread passes neither.
 struct EventPump {
-    Throttle* throttle = nullptr;
-    Progress* progress = nullptr;
+    core::Throttle* throttle = nullptr;
+    core::Progress* progress = nullptr;
 };
 
 // Lists the tree under rootText ("" for "/"): subdirectories' files before a
@@ -49,6 +49,6 @@ struct EventPump {
 // existing directory lists as empty. stopSource is asked once per directory,
 // from the calling thread.
 TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
-                     const Progress& stopSource, EventPump pump = {});
+                     const core::Progress& stopSource, EventPump pump = {});
 
 } // namespace tessarin::sync

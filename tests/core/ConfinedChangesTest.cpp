@@ -66,7 +66,7 @@ TEST_F(ConfinedChanges, ADirectoryLinkLeadingOutOfDirectoryTwoTakesNoChange)
     EXPECT_EQ(readFile(tmp / "outside/f.txt"), "outside old");
     EXPECT_EQ(readFile(tmp / "outside/old.txt"), "keep me");
     EXPECT_EQ(testsupport::namesIn(tmp / "outside"), (Strings{"f.txt", "old.txt"}));
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }
 
 TEST_F(ConfinedChanges, FileLinksLeadingOutAreReplacedOrRemovedThemselvesNeverWrittenThrough)

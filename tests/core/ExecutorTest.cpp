@@ -95,7 +95,7 @@ TEST_F(Executor, OneToTwoCopiesIntoAMissingTargetThenTheRefreshShowsNoRow)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！");
     EXPECT_EQ(prompt.shown[0].caption, "信息");
-    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Information);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Information);
     EXPECT_EQ(progress.statuses.back(), "准备就绪。");
 }
 
@@ -131,7 +131,7 @@ TEST_F(Executor, DeleteOldFileOnRemovesExtraFilesAndDirectoriesWithTheirContents
     EXPECT_EQ(readFile(two + "/keep/k.txt"), "k");
     EXPECT_TRUE(rows(1).empty());
     EXPECT_TRUE(rows(2).empty());
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Information);
+    EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Information);
 }
 
 TEST_F(Executor, TwoToOneMirrorsTheOtherWay)
@@ -293,7 +293,7 @@ TEST_F(Executor, AFileWhereADirectoryIsNeededStopsTheCommandWithAnError)
     try {
         executor().SyncOneToTwo(options);
         FAIL() << "no error";
-    } catch (const Error& e) {
+    } catch (const tessarin::core::Error& e) {
         EXPECT_NE(std::string(e.what()).find(two + "/x"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(exists(two + "/z.txt")); // later rows not run
@@ -318,7 +318,7 @@ TEST_F(Executor, FailedRowsAreCountedListedAndWarnedOf)
     EXPECT_TRUE(exists(two + "/good.txt"));
     ASSERT_EQ(prompt.shown.size(), 1u);
     const std::string& text = prompt.shown[0].text;
-    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有23个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0), 0u)
         << text;
     EXPECT_NE(text.find("bad119.txt"), std::string::npos);
@@ -350,7 +350,7 @@ TEST_F(Executor, ACopyFailingPartWayIsReportedAndKeepsTheOldTarget)
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const SyncReport report = executor().SyncOneToTwo(options);
         const bool reported = report.failures.size() == 1 && report.failures[0].fileName == "big.bin" &&
-                              prompt.shown.size() == 1 && prompt.shown[0].icon == MessageIcon::Warning &&
+                              prompt.shown.size() == 1 && prompt.shown[0].icon == tessarin::core::MessageIcon::Warning &&
                               rows(1) == Strings{"更新 big.bin"};
         ::_exit(reported ? 0 : 1);
     }
@@ -373,7 +373,7 @@ TEST_F(Executor, AMissingSourceRootRefusesAOneWayCommand)
     EXPECT_TRUE(exists(two + "/precious.txt"));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "目录一“" + one + "”不存在或不是目录，同步没有执行。");
-    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     // The other way round the missing root is the target: it is created.
     EXPECT_TRUE(executor().SyncTwoToOne(options).ran);
     EXPECT_EQ(readFile(one + "/precious.txt"), "p");
@@ -471,7 +471,7 @@ TEST_F(Executor, ADirectoryThePassCannotRemoveOrCreateIsReportedOnceAndTheRowsSt
     EXPECT_EQ(readFile(two + "/a.txt"), "a");
     EXPECT_EQ(readFile(two + "/b.txt"), "b");
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！\n\n有1个操作失败：\n→ 目录 " + two +
                                         "/extra：" + platform::systemErrorText(ENOTEMPTY));
 

@@ -55,7 +55,7 @@ TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalWhichIsReported)
     options.deleteOldFile = true;
     compare();
     FolderPass pass(*session, *fs);
-    EXPECT_THROW(pass.RemoveExtraFolders(1), Error);
+    EXPECT_THROW(pass.RemoveExtraFolders(1), tessarin::core::Error);
     EXPECT_EQ(readFile(two + "/extra/.cache/keep"), "k");
     EXPECT_FALSE(exists(two + "/extra/e.txt"));
     EXPECT_FALSE(exists(two + "/extra/.dotfile"));
@@ -70,7 +70,7 @@ TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalWhichIsReported)
     EXPECT_TRUE(isDir(two + "/extra"));
     EXPECT_TRUE(isDir(two + "/zlater")); // the pass ends before it, at every row
     EXPECT_FALSE(exists(two + "/zlater/z.txt")); // its file went by its own "删除" row
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }
 
 TEST_F(FolderPassTest, AnExtraDirectoryLinkIsRemovedItselfNeverEntered)

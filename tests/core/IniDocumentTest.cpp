@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/IniDocument.h"
+#include "settings/IniDocument.h"
 
-using tessarin::app::IniDocument;
-using tessarin::app::parseProfileInteger;
+using tessarin::settings::IniDocument;
+using tessarin::settings::parseProfileInteger;
 
 TEST(IniDocument, NamesMatchWithoutRegardToCaseAndMissingPartsReadAsNothing)
 {

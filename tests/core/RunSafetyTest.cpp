@@ -54,7 +54,7 @@ TEST_F(RunSafety, WrittenFilesAreFlushedBeforeTheCompletionMessageAndAFailedFlus
     const SyncReport report = executor().SyncOneToTwo(options);
     EXPECT_TRUE(report.failures.empty());
     EXPECT_EQ(recorder.shownAtFlush, (std::vector<std::size_t>{0}));
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Information);
+    EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Information);
 
     writeFile(one + "/b.txt", "b", 1600000000);
     recorder.failWith = "Input/output error";
@@ -63,7 +63,7 @@ TEST_F(RunSafety, WrittenFilesAreFlushedBeforeTheCompletionMessageAndAFailedFlus
     const SyncReport failed = executor().SyncOneToTwo(options);
     ASSERT_EQ(failed.failures.size(), 1u);
     EXPECT_EQ(failed.failures[0].reason, "无法写入磁盘：Input/output error");
-    EXPECT_EQ(prompt.shown.at(0).icon, MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }
 
 TEST_F(RunSafety, AFileWrittenInThisRunIsNeverDeletedByIt)

@@ -289,7 +289,7 @@ TEST_F(Search, TheChosenFileIsNeverItsOwnCopyUnderAnyName)
 
     // Select all, then delete: the chosen file stays.
     CheckAll(search.results());
-    prompt.answers = {Answer::Yes};
+    prompt.answers = {tessarin::core::Answer::Yes};
     EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "r/chosen.bin"));
     EXPECT_EQ(testsupport::readFile(tmp / "r/chosen.bin"), "payload");
@@ -362,7 +362,7 @@ struct Deleting : ::testing::Test {
 TEST_F(Deleting, NoOrCancelDeletesNothingAndShowsNothingMore)
 {
     addRow("a", true);
-    for (const Answer answer : {Answer::No, Answer::Cancel}) {
+    for (const tessarin::core::Answer answer : {tessarin::core::Answer::No, tessarin::core::Answer::Cancel}) {
         prompt.shown.clear();
         prompt.answers = {answer};
         EXPECT_FALSE(DeleteCheckedFiles(rows, remover, prompt));
@@ -383,7 +383,7 @@ TEST_F(Deleting, ConsecutiveCheckedRowsAndTheLastRowAreAllDeleted)
     addRow("c", true);
     addRow("d", false);
     addRow("e", true);
-    prompt.answers = {Answer::Yes};
+    prompt.answers = {tessarin::core::Answer::Yes};
     EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"a", "d"}));
     EXPECT_EQ(remover.removed, (Strings{tmp / "b", tmp / "c", tmp / "e"}));
@@ -400,7 +400,7 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     addRow("c", true);
     rows.push_back({"gone", tmp.path() + "/", true}); // already deleted by someone else
     remover.failing.insert(tmp / "b");
-    prompt.answers = {Answer::Yes};
+    prompt.answers = {tessarin::core::Answer::Yes};
     EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"b+", "gone+"}));
     EXPECT_FALSE(testsupport::exists(tmp / "c"));
@@ -427,7 +427,7 @@ TEST_F(Search, AFileReachedByManyPathsIsListedOnceAndDeletedWithoutFalseFailures
     EXPECT_EQ(found(), (Strings{tmp / "r/lib/os-release", tmp / "r/usr/other-copy"}));
 
     CheckAll(search.results());
-    prompt.answers = {Answer::Yes};
+    prompt.answers = {tessarin::core::Answer::Yes};
     EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
     EXPECT_TRUE(search.results().empty());
     ASSERT_EQ(prompt.shown.size(), 2u);

@@ -7,14 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/SettingsFile.h"
-#include "app/SettingsPath.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPath.h"
 #include "core/Error.h"
 #include "support/TempDir.h"
 
 using namespace tessarin;
-using app::DirectoryHistories;
-using app::SettingsFile;
+using settings::DirectoryHistories;
+using settings::SettingsFile;
 using testsupport::exists;
 using testsupport::readFile;
 using testsupport::TempDir;
@@ -25,7 +25,7 @@ namespace {
 
 // A file store whose directory can refuse new files, whose file can refuse
 // writes, and whose disk can fill up after a number of writes.
-class RefusingStore : public app::FileStore {
+class RefusingStore : public settings::FileStore {
 public:
     bool refuseNewFiles = false;
     bool refuseFileWrites = false;
@@ -81,7 +81,7 @@ struct Settings : ::testing::Test {
     {
         try {
             save();
-        } catch (const Error& e) {
+        } catch (const tessarin::core::Error& e) {
             return e.what();
         }
         return "no error";
@@ -92,7 +92,7 @@ struct Settings : ::testing::Test {
 
 TEST_F(Settings, NoFileGivesTheDefaultsAndEmptyHistoriesAndAnEmptyCloseCreatesNoFile)
 {
-    const app::StoredSettings loaded = file.load();
+    const settings::StoredSettings loaded = file.load();
     EXPECT_FALSE(loaded.options.deleteOldFile);
     EXPECT_TRUE(loaded.options.syncAttributes);
     EXPECT_TRUE(loaded.options.syncSubFolder);
@@ -161,7 +161,7 @@ TEST_F(Settings, OnlyTheFirstTenEntriesAreSavedAndEmptyOnesAreSkippedAtLoad)
 TEST_F(Settings, APathWithALineBreakIsSavedEmptyAndCannotForgeKeys)
 {
     file.saveHistories({.dirs1 = {"/a\n[Settings]\nDeleteOldFile=1", "/b"}, .dirs2 = {}});
-    const app::StoredSettings loaded = file.load();
+    const settings::StoredSettings loaded = file.load();
     EXPECT_FALSE(loaded.options.deleteOldFile);
     EXPECT_EQ(loaded.histories.dirs1, (Strings{"/b"}));
 }
@@ -252,29 +252,29 @@ TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(elsewhere.path().c_str()), 0);
-    const std::string found = app::settingsFilePath();
+    const std::string found = settings::settingsFilePath();
     ASSERT_EQ(::chdir(previous), 0);
     char expectedDir[4096];
     ASSERT_NE(::realpath(TESSARIN_CORE_TESTS_DIR, expectedDir), nullptr);
     EXPECT_EQ(found, std::string(expectedDir) + "/settings.ini");
 
-    app::useSettingsFilePath(elsewhere / "chosen.ini");
-    EXPECT_EQ(app::settingsFilePath(), elsewhere / "chosen.ini");
-    app::useSettingsFilePath("");
-    EXPECT_EQ(app::settingsFilePath(), found);
+    settings::useSettingsFilePath(elsewhere / "chosen.ini");
+    EXPECT_EQ(settings::settingsFilePath(), elsewhere / "chosen.ini");
+    settings::useSettingsFilePath("");
+    EXPECT_EQ(settings::settingsFilePath(), found);
 }
 
 TEST(SettingsPath, AProgramInAFolderThatRefusesNewFilesKeepsSettingsPerUser)
 {
     const std::string exe = "/usr/local/lib/tessarin/tessarin";
-    EXPECT_EQ(app::settingsFileFor(exe, true, "/home/u/.cfg", "/home/u"), "/usr/local/lib/tessarin/settings.ini");
-    EXPECT_EQ(app::settingsFileFor(exe, false, "/home/u/.cfg", "/home/u"), "/home/u/.cfg/tessarin/settings.ini");
-    EXPECT_EQ(app::settingsFileFor(exe, false, nullptr, "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, true, "/home/u/.cfg", "/home/u"), "/usr/local/lib/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, "/home/u/.cfg", "/home/u"), "/home/u/.cfg/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, nullptr, "/home/u"), "/home/u/.config/tessarin/settings.ini");
     // A relative or empty XDG_CONFIG_HOME does not count.
-    EXPECT_EQ(app::settingsFileFor(exe, false, "cfg", "/home/u"), "/home/u/.config/tessarin/settings.ini");
-    EXPECT_EQ(app::settingsFileFor(exe, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, "cfg", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
     // With no home at all the file stays beside the program; saving it reports the error.
-    EXPECT_EQ(app::settingsFileFor(exe, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
 }
 
 namespace {
@@ -319,7 +319,7 @@ TEST_F(Settings, AFifoDirectoryDeviceOrLinkLoopInThePlaceOfTheFileReadsAsMissing
         // With the real store: the open must not block on a FIFO.
         SettingsFile real(path);
         EXPECT_TRUE(endsWithin(5000, [&] {
-            const app::StoredSettings loaded = real.load();
+            const settings::StoredSettings loaded = real.load();
             if (loaded.options.deleteOldFile || !loaded.options.syncAttributes || !loaded.options.syncSubFolder ||
                 !loaded.histories.dirs1.empty())
                 ::_exit(1);

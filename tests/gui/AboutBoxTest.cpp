@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "dialogs/LinkLabel.h"
+#include "widgets/LinkLabel.h"
 #include "dialogs/TForm4.h"
 #include "support/RecordingShell.h"
 
-using tessarin::gui::buildDateText;
-using tessarin::gui::LinkLabel;
-using tessarin::gui::TForm4;
+using tessarin::dialogs::buildDateText;
+using tessarin::widgets::LinkLabel;
+using tessarin::dialogs::TForm4;
 
 namespace {
 
@@ -44,18 +44,18 @@ void click(QWidget& widget)
 
 TEST(BuildDate, IsWrittenWithYearMonthAndDay)
 {
-    EXPECT_EQ(buildDateText("Dec  8 2026"), QStringLiteral("2026年12月8日"));
-    EXPECT_EQ(buildDateText("Jan 15 2025"), QStringLiteral("2025年1月15日"));
-    EXPECT_EQ(buildDateText("Sep 30 1999"), QStringLiteral("1999年9月30日"));
-    EXPECT_TRUE(buildDateText("").isEmpty());
-    EXPECT_TRUE(buildDateText("Foo  8 2026").isEmpty());
-    EXPECT_TRUE(buildDateText("2026-12-08 ").isEmpty());
+    EXPECT_EQ(tessarin::dialogs::buildDateText("Dec  8 2026"), QStringLiteral("2026年12月8日"));
+    EXPECT_EQ(tessarin::dialogs::buildDateText("Jan 15 2025"), QStringLiteral("2025年1月15日"));
+    EXPECT_EQ(tessarin::dialogs::buildDateText("Sep 30 1999"), QStringLiteral("1999年9月30日"));
+    EXPECT_TRUE(tessarin::dialogs::buildDateText("").isEmpty());
+    EXPECT_TRUE(tessarin::dialogs::buildDateText("Foo  8 2026").isEmpty());
+    EXPECT_TRUE(tessarin::dialogs::buildDateText("2026-12-08 ").isEmpty());
 }
 
 TEST(AboutBox, ShowsTheProgramItsBuildDateAndTheLinkTexts)
 {
     testsupport::RecordingShell shell;
-    TForm4 form(shell);
+    tessarin::dialogs::TForm4 form(shell);
     EXPECT_EQ(form.windowTitle(), QStringLiteral("关于"));
     EXPECT_FALSE(form.Image1->pixmap().isNull());
     EXPECT_EQ(form.Label1->text(), QStringLiteral("Tessarin V1.2"));
@@ -78,8 +78,8 @@ TEST(AboutBox, ShowsTheProgramItsBuildDateAndTheLinkTexts)
 TEST(AboutBox, LinksTurnRedUnderThePointerAndOpenTheirTargets)
 {
     testsupport::RecordingShell shell;
-    TForm4 form(shell);
-    for (LinkLabel* link : {form.Label6, form.Label9, form.Label7}) {
+    tessarin::dialogs::TForm4 form(shell);
+    for (tessarin::widgets::LinkLabel* link : {form.Label6, form.Label9, form.Label7}) {
         EXPECT_EQ(link->textColour(), QColor(0, 0, 255));
         EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
         EXPECT_FALSE(link->font().underline());
@@ -106,7 +106,7 @@ TEST(AboutBox, LinksTurnRedUnderThePointerAndOpenTheirTargets)
 TEST(AboutBox, EscDoesNotCloseItButTheCloseButtonDoes)
 {
     testsupport::RecordingShell shell;
-    TForm4 form(shell);
+    tessarin::dialogs::TForm4 form(shell);
     bool stillOpenAfterEsc = false;
     QTimer::singleShot(0, &form, [&] {
         QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);

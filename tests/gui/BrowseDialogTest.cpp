@@ -9,12 +9,12 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/DirectoryHistory.h"
+#include "widgets/DirectoryHistory.h"
 #include "dialogs/TForm2.h"
 #include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
 
-using tessarin::gui::TForm2;
+using tessarin::dialogs::TForm2;
 using testsupport::TempDir;
 
 namespace {
@@ -28,7 +28,7 @@ QStringList entries(const QComboBox& box)
 }
 
 // Opens the dialog as the main window does and runs `whileOpen` inside its modal loop.
-void browseAndDo(TForm2& form, int target, std::function<void()> whileOpen)
+void browseAndDo(tessarin::dialogs::TForm2& form, int target, std::function<void()> whileOpen)
 {
     QTimer::singleShot(0, &form, [&form, whileOpen] {
         whileOpen();
@@ -39,17 +39,17 @@ void browseAndDo(TForm2& form, int target, std::function<void()> whileOpen)
 }
 
 // Opens the tree down to a folder, the way a user clicks the expanders.
-QTreeWidgetItem* openTo(TForm2& form, const std::string& path)
+QTreeWidgetItem* openTo(tessarin::dialogs::TForm2& form, const std::string& path)
 {
     QTreeWidgetItem* item = form.ShellTreeView1->topLevelItem(0);
     item->setExpanded(true);
     std::size_t start = 1;
-    while (item && TForm2::folderPath(*item) != path) {
+    while (item && tessarin::dialogs::TForm2::folderPath(*item) != path) {
         const std::size_t end = path.find('/', start);
         const std::string wanted = path.substr(0, end);
         QTreeWidgetItem* next = nullptr;
         for (int i = 0; i < item->childCount(); ++i)
-            if (TForm2::folderPath(*item->child(i)) == wanted)
+            if (tessarin::dialogs::TForm2::folderPath(*item->child(i)) == wanted)
                 next = item->child(i);
         item = next;
         if (item)
@@ -79,7 +79,7 @@ protected:
     tessarin::platform::PosixFileSystem fileSystem;
     QComboBox edDir1;
     QComboBox edDir2;
-    TForm2 form{fileSystem};
+    tessarin::dialogs::TForm2 form{fileSystem};
     TempDir dir;
 };
 
@@ -115,8 +115,8 @@ TEST_F(BrowseDialog, AFolderWhoseNameIsNotUtf8ReachesTheFieldAsItsBytes)
         form.ShellTreeView1->setCurrentItem(item);
         form.Button1->click();
     });
-    EXPECT_EQ(tessarin::gui::currentPath(edDir1), odd);
-    EXPECT_EQ(tessarin::gui::historyOf(edDir1), (std::vector<std::string>{odd}));
+    EXPECT_EQ(tessarin::widgets::currentPath(edDir1), odd);
+    EXPECT_EQ(tessarin::widgets::historyOf(edDir1), (std::vector<std::string>{odd}));
     // Picked again: the entry with those bytes is found, not added twice.
     browseAndDo(form, 1, [&] {
         form.ShellTreeView1->setCurrentItem(openTo(form, odd));
@@ -234,7 +234,7 @@ TEST_F(BrowseDialog, CancelChangesNothingAndTheNextOpeningShowsTheChangedSelecti
 
     browseAndDo(form, 1, [&] {
         ASSERT_NE(form.ShellTreeView1->currentItem(), nullptr);
-        EXPECT_EQ(TForm2::folderPath(*form.ShellTreeView1->currentItem()), dir / "picked");
+        EXPECT_EQ(tessarin::dialogs::TForm2::folderPath(*form.ShellTreeView1->currentItem()), dir / "picked");
         EXPECT_EQ(form.Edit1->text(), QString::fromStdString(dir / "picked"));
         // A typed path is kept too, even when it is not the selected folder.
         form.Edit1->setText("/typed");
@@ -261,11 +261,11 @@ TEST_F(BrowseDialog, EachOpeningRereadsTheTreeKeepingExpandedBranches)
         QTreeWidgetItem* root = form.ShellTreeView1->topLevelItem(0);
         ASSERT_TRUE(root->isExpanded());
         QTreeWidgetItem* top = nullptr;
-        for (QTreeWidgetItem* item = root; item && TForm2::folderPath(*item) != dir.path();) {
+        for (QTreeWidgetItem* item = root; item && tessarin::dialogs::TForm2::folderPath(*item) != dir.path();) {
             QTreeWidgetItem* next = nullptr;
             for (int i = 0; i < item->childCount(); ++i)
-                if (dir.path().rfind(TForm2::folderPath(*item->child(i)) + "/", 0) == 0 ||
-                    TForm2::folderPath(*item->child(i)) == dir.path())
+                if (dir.path().rfind(tessarin::dialogs::TForm2::folderPath(*item->child(i)) + "/", 0) == 0 ||
+                    tessarin::dialogs::TForm2::folderPath(*item->child(i)) == dir.path())
                     next = item->child(i);
             ASSERT_NE(next, nullptr);
             ASSERT_TRUE(next->isExpanded());
@@ -294,7 +294,7 @@ TEST_F(BrowseDialog, TheSameFolderStaysAtTheTopOfTheView)
     browseAndDo(form, 1, [&] {
         QTreeWidgetItem* top = form.ShellTreeView1->itemAt(0, 0);
         ASSERT_NE(top, nullptr);
-        EXPECT_EQ(TForm2::folderPath(*top), dir / "d30");
+        EXPECT_EQ(tessarin::dialogs::TForm2::folderPath(*top), dir / "d30");
     });
 }
 
@@ -305,7 +305,7 @@ TEST_F(BrowseDialog, FolderNamesAreKeptAsBytes)
     browseAndDo(form, 1, [&] {
         QTreeWidgetItem* item = openTo(form, latin1);
         ASSERT_NE(item, nullptr);
-        EXPECT_EQ(TForm2::folderPath(*item), latin1);
+        EXPECT_EQ(tessarin::dialogs::TForm2::folderPath(*item), latin1);
         EXPECT_EQ(childLabels(*item), (QStringList{"inside"}));
     });
 }
@@ -328,7 +328,7 @@ TEST(BrowseDialogReload, ShowsTheBusyPointerWhileTheTreeIsRead)
     TempDir dir;
     testsupport::makeDir(dir / "x");
     PointerWatchingFileSystem fileSystem;
-    TForm2 form(fileSystem);
+    tessarin::dialogs::TForm2 form(fileSystem);
     ASSERT_NE(openTo(form, dir.path()), nullptr);
     fileSystem.busyAtEachRead.clear();
 
@@ -354,5 +354,5 @@ TEST_F(BrowseDialog, FolderNamesThatAreNotUtf8ShowAsGb18030OrAsHex)
         form.Button1->click();
     });
     EXPECT_EQ(edDir1.currentText(), QString::fromStdString(dir.path()) + QStringLiteral("/你好"));
-    EXPECT_EQ(tessarin::gui::currentPath(edDir1), dir / "\xC4\xE3\xBA\xC3");
+    EXPECT_EQ(tessarin::widgets::currentPath(edDir1), dir / "\xC4\xE3\xBA\xC3");
 }

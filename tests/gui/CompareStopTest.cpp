@@ -16,7 +16,7 @@
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::TForm1;
+using tessarin::app::TForm1;
 
 namespace {
 
@@ -67,7 +67,7 @@ protected:
     std::string dir2 = temp / "two";
     ScriptedPrompt prompt;
     ActingFileSystem fs;
-    TForm1 form{fs};
+    tessarin::app::TForm1 form{fs};
 };
 
 } // namespace

@@ -2,9 +2,9 @@
 
 #include <QComboBox>
 
-#include "app/DirectoryHistory.h"
+#include "widgets/DirectoryHistory.h"
 
-using namespace tessarin::gui;
+using namespace tessarin::widgets;
 using Strings = std::vector<std::string>;
 
 TEST(DirectoryHistory, EntriesComeBackByteForByteAndTheFieldStaysEmpty)
@@ -12,13 +12,13 @@ TEST(DirectoryHistory, EntriesComeBackByteForByteAndTheFieldStaysEmpty)
     QComboBox field;
     field.setEditable(true);
     const Strings stored{"/home/用户/a", "/data/caf\xe9\xff", "/b"};
-    appendHistory(field, stored);
+    tessarin::widgets::appendHistory(field, stored);
     EXPECT_EQ(field.count(), 3);
     EXPECT_EQ(field.itemText(0), QStringLiteral("/home/用户/a"));
     EXPECT_TRUE(field.currentText().isEmpty());
-    EXPECT_EQ(historyOf(field), stored);
+    EXPECT_EQ(tessarin::widgets::historyOf(field), stored);
 
     field.insertItem(0, QStringLiteral("/new/目录")); // as the browse dialog adds a path
-    EXPECT_EQ(historyOf(field)[0], "/new/目录");
-    EXPECT_EQ(historyOf(field)[2], "/data/caf\xe9\xff");
+    EXPECT_EQ(tessarin::widgets::historyOf(field)[0], "/new/目录");
+    EXPECT_EQ(tessarin::widgets::historyOf(field)[2], "/data/caf\xe9\xff");
 }

@@ -7,17 +7,17 @@
 #include <QToolButton>
 
 #include "app/TForm1.h"
-#include "dupfind/TForm5.h"
+#include "finder/TForm5.h"
 #include "support/ListedDrives.h"
 
-using tessarin::gui::TForm1;
-using tessarin::gui::TForm5;
+using tessarin::app::TForm1;
+using tessarin::finder::TForm5;
 
 TEST(FinderOpening, ToolButtonAndMenuEntryShowTheFinderModallyAndItKeepsItsState)
 {
     testsupport::ListedDrives drives;
-    TForm1 form;
-    Form5 = new TForm5(drives, &form); // owned by the main window, as at start-up
+    tessarin::app::TForm1 form;
+    Form5 = new tessarin::finder::TForm5(drives, &form); // owned by the main window, as at start-up
 
     bool shownModal = false;
     QTimer::singleShot(0, Form5, [&] {

@@ -29,8 +29,8 @@ TEST(HelpCommand, OpensTheHelpFileBesideTheExecutableFromAnyWorkingDirectory)
     testsupport::RecordingShell shell;
     {
         ElsewhereDirectory cwd(elsewhere.path());
-        EXPECT_EQ(tessarin::gui::helpFilePath(), expected);
-        tessarin::gui::openHelp(shell);
+        EXPECT_EQ(tessarin::dialogs::helpFilePath(), expected);
+        tessarin::dialogs::openHelp(shell);
     }
     EXPECT_EQ(shell.files, std::vector<std::string>{expected});
     EXPECT_TRUE(shell.urls.empty());

@@ -13,7 +13,7 @@
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
-#include "dupfind/TForm5.h"
+#include "finder/TForm5.h"
 #include "gui/MainWindowSupport.h"
 #include "support/ListedDrives.h"
 #include "support/TempDir.h"
@@ -60,7 +60,7 @@ protected:
 
     TempDir temp;
     ScriptedPrompt prompt;
-    tessarin::gui::TForm1 form;
+    tessarin::app::TForm1 form;
 };
 
 } // namespace
@@ -108,7 +108,7 @@ TEST(FinderKeys, TabLeavesTheResultsAndSpaceTogglesTheirChecks)
     testsupport::ListedDrives drives;
     drives.roots = {temp / "d/"};
     ScriptedPrompt prompt;
-    tessarin::gui::TForm5 form(drives);
+    tessarin::finder::TForm5 form(drives);
     form.setPrompt(prompt);
     form.Edit1->setText(QString::fromStdString(temp / "chosen"));
     form.dirList->setCurrentIndex(1);

@@ -17,7 +17,7 @@
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::TForm1;
+using tessarin::app::TForm1;
 
 namespace {
 
@@ -46,7 +46,7 @@ TEST(ListingDisplay, SideOneIsShownWhileSideTwoIsStillListed)
     SlowSideTwo fs;
     fs.slowDirectory = dir2 + "/";
     ScriptedPrompt prompt;
-    TForm1 form(fs);
+    tessarin::app::TForm1 form(fs);
     form.setPrompt(&prompt);
     form.edDir1->setCurrentText(QString::fromStdString(dir1));
     form.edDir2->setCurrentText(QString::fromStdString(dir2));

@@ -17,9 +17,9 @@
 #include "support/RecordingShell.h"
 #include "support/ScriptedPrompt.h"
 
-using tessarin::gui::TForm1;
-using tessarin::gui::TForm2;
-using tessarin::gui::TForm4;
+using tessarin::app::TForm1;
+using tessarin::dialogs::TForm2;
+using tessarin::dialogs::TForm4;
 
 namespace {
 
@@ -43,9 +43,9 @@ protected:
     testsupport::ScriptedPrompt prompt;
     testsupport::RecordingShell shell;
     tessarin::platform::PosixFileSystem fileSystem;
-    TForm1 form;
-    TForm2 browse{fileSystem, &form};
-    TForm4 about{shell, &form};
+    tessarin::app::TForm1 form;
+    tessarin::dialogs::TForm2 browse{fileSystem, &form};
+    tessarin::dialogs::TForm4 about{shell, &form};
 };
 
 TEST_F(MainWindowDialogs, EachBrowseButtonFillsItsOwnDirectoryField)

@@ -14,15 +14,15 @@
 #include <unistd.h>
 
 #include "app/OperationListModel.h"
-#include "app/SettingsPath.h"
+#include "settings/SettingsPath.h"
 #include "app/TForm1.h"
 #include "dialogs/TForm3.h"
 #include "gui/MainWindowSupport.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::TForm1;
-using tessarin::gui::TForm3;
+using tessarin::app::TForm1;
+using tessarin::dialogs::TForm3;
 
 namespace {
 
@@ -38,19 +38,19 @@ class MainWindowSettings : public ::testing::Test {
 protected:
     MainWindowSettings()
     {
-        tessarin::app::useSettingsFilePath(path);
+        tessarin::settings::useSettingsFilePath(path);
         Form3 = &options;
     }
     ~MainWindowSettings() override
     {
         Form3 = nullptr;
-        tessarin::app::useSettingsFilePath(previousPath);
+        tessarin::settings::useSettingsFilePath(previousPath);
     }
 
     // The window as start-up makes it: Form3 exists before the first show.
-    TForm1& showWindow()
+    tessarin::app::TForm1& showWindow()
     {
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<tessarin::app::TForm1>();
         form->setPrompt(&prompt);
         form->show();
         return *form;
@@ -58,10 +58,10 @@ protected:
 
     TempDir temp;
     std::string path = temp / "settings.ini";
-    std::string previousPath = tessarin::app::settingsFilePath();
+    std::string previousPath = tessarin::settings::settingsFilePath();
     ScriptedPrompt prompt;
-    TForm3 options;
-    std::unique_ptr<TForm1> form;
+    tessarin::dialogs::TForm3 options;
+    std::unique_ptr<tessarin::app::TForm1> form;
 };
 
 } // namespace
@@ -70,7 +70,7 @@ TEST_F(MainWindowSettings, FirstShowLoadsTheOptionsAndHistoriesWithNothingPresel
 {
     writeFile(path, "[Settings]\nDeleteOldFile=1\nSnycAttributes=0\nSyncSubFolder=0\n"
                     "[Dirs1]\n1=/newest\n3=/older\n5=\n7=/oldest\n[Dirs2]\n2=/二\n");
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     EXPECT_TRUE(options.CheckBox1->isChecked());
     EXPECT_FALSE(options.CheckBox2->isChecked());
     EXPECT_FALSE(options.CheckBox3->isChecked());
@@ -95,7 +95,7 @@ TEST_F(MainWindowSettings, FirstShowLoadsTheOptionsAndHistoriesWithNothingPresel
 TEST_F(MainWindowSettings, WithoutAFileTheDefaultsApplyAndAnEmptyCloseCreatesNone)
 {
     options.setOptions({.deleteOldFile = true, .syncAttributes = false, .syncSubFolder = false});
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     EXPECT_FALSE(options.CheckBox1->isChecked());
     EXPECT_TRUE(options.CheckBox2->isChecked());
     EXPECT_TRUE(options.CheckBox3->isChecked());
@@ -110,7 +110,7 @@ TEST_F(MainWindowSettings, WithoutAFileTheDefaultsApplyAndAnEmptyCloseCreatesNon
 TEST_F(MainWindowSettings, CloseSavesTheFirstTenEntriesAndNoStaleOnes)
 {
     writeFile(path, "[Dirs1]\n1=/a\n3=/b\n7=/c\n");
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     window.edDir1->insertItem(0, "/picked"); // as the browse dialog adds a path
     for (int i = 1; i <= 12; ++i)
         window.edDir2->addItem(QString("/d%1").arg(i));
@@ -118,7 +118,7 @@ TEST_F(MainWindowSettings, CloseSavesTheFirstTenEntriesAndNoStaleOnes)
     EXPECT_FALSE(window.isVisible());
 
     form.reset();
-    TForm1& next = showWindow();
+    tessarin::app::TForm1& next = showWindow();
     EXPECT_EQ(itemsOf(*next.edDir1), QStringList({"/picked", "/a", "/b", "/c"}));
     EXPECT_EQ(next.edDir2->count(), 10);
     EXPECT_EQ(next.edDir2->itemText(9), "/d10");
@@ -127,20 +127,20 @@ TEST_F(MainWindowSettings, CloseSavesTheFirstTenEntriesAndNoStaleOnes)
 TEST_F(MainWindowSettings, AFailedHistorySaveIsReportedAndTheWindowStillCloses)
 {
     const std::string unwritable = temp / "missing/settings.ini";
-    TForm1& window = showWindow();
-    tessarin::app::useSettingsFilePath(unwritable);
+    tessarin::app::TForm1& window = showWindow();
+    tessarin::settings::useSettingsFilePath(unwritable);
     window.edDir1->addItem("/a");
     window.close();
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "Unable to write to " + unwritable + ".");
     EXPECT_EQ(prompt.shown[0].caption, "Tessarin");
-    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Error);
     EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(MainWindowSettings, TheOptionsButtonAndMenuEntryOpenTheDialogModally)
 {
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     for (const bool fromMenu : {false, true}) {
         bool wasModal = false;
         QTimer::singleShot(0, &options, [&] {
@@ -164,7 +164,7 @@ TEST_F(MainWindowSettings, TheListingReadsTheSubfolderOptionWhenItRuns)
     writeFile(temp / "one/sub/b.txt", "b");
     writeFile(temp / "one/a.txt", "a");
     ::mkdir((temp / "two").c_str(), 0755);
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     window.edDir1->setCurrentText(QString::fromStdString(temp / "one"));
     window.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
     options.CheckBox3->setChecked(false);
@@ -181,7 +181,7 @@ TEST_F(MainWindowSettings, AHistoryEntryThatIsNotUtf8IsComparedAndSavedByItsOwnB
     writeFile(odd + "/a.txt", "a");
     ::mkdir((temp / "two").c_str(), 0755);
     writeFile(path, "[Dirs1]\n1=" + odd + "\n");
-    TForm1& window = showWindow();
+    tessarin::app::TForm1& window = showWindow();
     window.edDir1->setCurrentIndex(0);
     window.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
     window.ToolButton1->click();
@@ -200,7 +200,7 @@ TEST_F(MainWindowSettings, AFifoOrDirectoryAsTheFileGivesTheDefaultsAndOneErrorB
         options.setOptions({.deleteOldFile = true, .syncAttributes = false, .syncSubFolder = false});
         // The real message boxes, owned by the window: each is recorded with
         // whether the window was still there under it, then closed.
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<tessarin::app::TForm1>();
         form->show(); // a FIFO would block here for ever
         EXPECT_FALSE(options.CheckBox1->isChecked()) << fifo;
         EXPECT_TRUE(options.CheckBox2->isChecked()) << fifo;

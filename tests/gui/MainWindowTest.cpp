@@ -22,7 +22,7 @@
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::TForm1;
+using tessarin::app::TForm1;
 
 namespace {
 
@@ -63,7 +63,7 @@ protected:
     std::string dir1 = temp / "one";
     std::string dir2 = temp / "two";
     ScriptedPrompt prompt;
-    TForm1 form;
+    tessarin::app::TForm1 form;
 };
 
 } // namespace
@@ -103,7 +103,7 @@ TEST_F(MainWindow, ACompareThatCouldNotReadADirectoryTellsWhichAndLeavesItOut)
     RefusingFileSystem refusing;
     refusing.refused.insert(dir1 + "/sub/");
     writeFile(dir2 + "/sub/b.txt", "old", 900000000);
-    TForm1 window(refusing);
+    tessarin::app::TForm1 window(refusing);
     window.setPrompt(&prompt);
     window.edDir1->setCurrentText(QString::fromStdString(dir1));
     window.edDir2->setCurrentText(QString::fromStdString(dir2));
@@ -112,7 +112,7 @@ TEST_F(MainWindow, ACompareThatCouldNotReadADirectoryTellsWhichAndLeavesItOut)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "有1个目录无法读取，其中的文件没有比较，也不会被同步：\n" + dir1 + "/sub/");
     EXPECT_EQ(prompt.shown[0].caption, "提示");
-    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     // sub/b.txt of directory two is neither a "删除" row nor a "新建" row.
     EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"}));
     EXPECT_EQ(shownRows(*window.operationListModel(2)), QStringList({"←|删除|a.txt", "←|新建|d.txt"}));
@@ -195,7 +195,7 @@ TEST_F(MainWindow, RowsAreColouredByTheirOperationWord)
     EXPECT_EQ(colour(1, 4, 0), QColor(255, 0, 0));
     EXPECT_EQ(colour(2, 0, 2), QColor(255, 0, 0)); // "删除" is red in both lists
     EXPECT_EQ(colour(2, 2, 0), QColor(128, 0, 0));
-    EXPECT_FALSE(tessarin::gui::OperationColour("其他").isValid());
+    EXPECT_FALSE(tessarin::app::OperationColour("其他").isValid());
 }
 
 TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
@@ -228,15 +228,15 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
 
 TEST_F(MainWindow, AnExceptionLeavingAHandlerIsShownInTheStandardErrorBox)
 {
-    form.runCommand([] { throw tessarin::Error("无法创建目录 /x/y"); });
+    form.runCommand([] { throw tessarin::core::Error("无法创建目录 /x/y"); });
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "无法创建目录 /x/y.");
     EXPECT_EQ(prompt.shown[0].caption, "Tessarin");
-    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Error);
     EXPECT_FALSE(form.commandRunning());
     EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
 
-    form.runGuarded([] { throw tessarin::Error("I/O error 5, "); });
+    form.runGuarded([] { throw tessarin::core::Error("I/O error 5, "); });
     EXPECT_EQ(prompt.shown.back().text, "I/O error 5, "); // ends at or below ".": no full stop
 
     // The window goes on.
@@ -268,7 +268,7 @@ TEST_F(MainWindow, AppliesTheResizeRuleAndKeepsColumnsBelowTheDesignWidth)
 
 TEST_F(MainWindow, AtItsMinimumSizeTheOperationListsStillShowRows)
 {
-    const QSize minimumClient = tessarin::gui::minimumOuterSize() - tessarin::gui::kDesignFrame;
+    const QSize minimumClient = tessarin::app::minimumOuterSize() - tessarin::app::kDesignFrame;
     EXPECT_EQ(form.minimumSize(), minimumClient);
     enterPaths();
     form.ToolButton1->click();

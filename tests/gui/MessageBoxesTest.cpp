@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "app/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 
-using tessarin::gui::standardErrorText;
+using tessarin::widgets::standardErrorText;
 
 TEST(StandardErrorBox, AddsAFullStopUnlessTheTextEndsAtOrBelowOne)
 {
-    EXPECT_EQ(standardErrorText(QStringLiteral("Unable to write to /x/settings.ini")),
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("Unable to write to /x/settings.ini")),
               QStringLiteral("Unable to write to /x/settings.ini."));
-    EXPECT_EQ(standardErrorText(QStringLiteral("done.")), QStringLiteral("done."));
-    EXPECT_EQ(standardErrorText(QStringLiteral("a,")), QStringLiteral("a,"));
-    EXPECT_EQ(standardErrorText(QStringLiteral("a-")), QStringLiteral("a-"));
-    EXPECT_EQ(standardErrorText(QStringLiteral("a ")), QStringLiteral("a "));
-    EXPECT_EQ(standardErrorText(QStringLiteral("a/")), QStringLiteral("a/."));
-    EXPECT_EQ(standardErrorText(QStringLiteral("无法创建目录")), QStringLiteral("无法创建目录."));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("done.")), QStringLiteral("done."));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("a,")), QStringLiteral("a,"));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("a-")), QStringLiteral("a-"));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("a ")), QStringLiteral("a "));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("a/")), QStringLiteral("a/."));
+    EXPECT_EQ(tessarin::widgets::standardErrorText(QStringLiteral("无法创建目录")), QStringLiteral("无法创建目录."));
 }

@@ -9,19 +9,19 @@
 #include <algorithm>
 #include <dirent.h>
 
-#include "app/DirectoryHistory.h"
+#include "widgets/DirectoryHistory.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
-#include "app/TextConversion.h"
-#include "dupfind/TForm5.h"
+#include "widgets/TextConversion.h"
+#include "finder/TForm5.h"
 #include "gui/MainWindowSupport.h"
 #include "support/ListedDrives.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::displayName;
-using tessarin::gui::displayText;
+using tessarin::widgets::displayName;
+using tessarin::widgets::displayText;
 
 namespace {
 
@@ -47,44 +47,44 @@ std::vector<std::string> rawNamesIn(const std::string& directory)
 
 TEST(NameDisplay, Utf8NamesShowAsTheyAre)
 {
-    EXPECT_EQ(displayName("report.txt"), "report.txt");
-    EXPECT_EQ(displayName("/home/用户/文档.txt"), QStringLiteral("/home/用户/文档.txt"));
-    EXPECT_EQ(displayName(""), "");
-    EXPECT_EQ(displayName("/"), "/");
+    EXPECT_EQ(tessarin::widgets::displayName("report.txt"), "report.txt");
+    EXPECT_EQ(tessarin::widgets::displayName("/home/用户/文档.txt"), QStringLiteral("/home/用户/文档.txt"));
+    EXPECT_EQ(tessarin::widgets::displayName(""), "");
+    EXPECT_EQ(tessarin::widgets::displayName("/"), "/");
 }
 
 TEST(NameDisplay, GbkNamesShowAsGb18030PartByPart)
 {
-    EXPECT_EQ(displayName(kGbkHello + ".txt"), QStringLiteral("你好.txt"));
+    EXPECT_EQ(tessarin::widgets::displayName(kGbkHello + ".txt"), QStringLiteral("你好.txt"));
     // The four-byte form of GB18030 (here U+00C2) and a two-byte one (U+00E9).
-    EXPECT_EQ(displayName("caf\x81\x30\x87\x30"), QStringLiteral("caf\u00c2"));
-    EXPECT_EQ(displayName("caf\xA8\xA6"), QStringLiteral("caf\u00e9"));
+    EXPECT_EQ(tessarin::widgets::displayName("caf\x81\x30\x87\x30"), QStringLiteral("caf\u00c2"));
+    EXPECT_EQ(tessarin::widgets::displayName("caf\xA8\xA6"), QStringLiteral("caf\u00e9"));
     // Each part of a path on its own: a UTF-8 directory, a GBK directory, a
     // name that is neither.
-    EXPECT_EQ(displayName("/数据/" + kGbkHello + "/a\xFF"), QStringLiteral("/数据/你好/a\\xFF"));
+    EXPECT_EQ(tessarin::widgets::displayName("/数据/" + kGbkHello + "/a\xFF"), QStringLiteral("/数据/你好/a\\xFF"));
 }
 
 TEST(NameDisplay, BytesOfNeitherEncodingShowAsHexNeverAsReplacementMarks)
 {
     // A lone trailing lead byte, 0x80 and 0xFF are not GB18030 either.
-    EXPECT_EQ(displayName("abc\xC4"), "abc\\xC4");
-    EXPECT_EQ(displayName("\x80x"), "\\x80x");
-    EXPECT_EQ(displayName("\xFF\xFE"), "\\xFF\\xFE");
+    EXPECT_EQ(tessarin::widgets::displayName("abc\xC4"), "abc\\xC4");
+    EXPECT_EQ(tessarin::widgets::displayName("\x80x"), "\\x80x");
+    EXPECT_EQ(tessarin::widgets::displayName("\xFF\xFE"), "\\xFF\\xFE");
     // What is UTF-8 around the stray bytes stays readable.
-    EXPECT_EQ(displayName("文\xFF件"), QStringLiteral("文\\xFF件"));
+    EXPECT_EQ(tessarin::widgets::displayName("文\xFF件"), QStringLiteral("文\\xFF件"));
     for (const std::string bytes : {"abc\xC4", "\x80x", "\xFF\xFE", "\xED\xA0\x80", "\xF4\x90\x80\x80"})
-        EXPECT_FALSE(displayName(bytes).contains(QChar::ReplacementCharacter)) << bytes;
+        EXPECT_FALSE(tessarin::widgets::displayName(bytes).contains(QChar::ReplacementCharacter)) << bytes;
 }
 
 TEST(NameDisplay, CoreTextsKeepUtf8AndShowOtherBytesAsHex)
 {
-    EXPECT_EQ(displayText("准备就绪。"), QStringLiteral("准备就绪。"));
+    EXPECT_EQ(tessarin::widgets::displayText("准备就绪。"), QStringLiteral("准备就绪。"));
     // A message is UTF-8 with perhaps a name inside: overlong forms and
     // surrogates are not UTF-8, and are not guessed at as GB18030 either.
-    EXPECT_EQ(displayText("无法删除：a\xC0\xAF"), QStringLiteral("无法删除：a\\xC0\\xAF"));
-    EXPECT_EQ(displayText("\xED\xA0\x80!"), "\\xED\\xA0\\x80!");
-    EXPECT_EQ(displayText("x\xF0\x9F\x98"), "x\\xF0\\x9F\\x98"); // cut short
-    EXPECT_EQ(displayText("\xF0\x9F\x98\x80"), QString::fromUtf8("\xF0\x9F\x98\x80"));
+    EXPECT_EQ(tessarin::widgets::displayText("无法删除：a\xC0\xAF"), QStringLiteral("无法删除：a\\xC0\\xAF"));
+    EXPECT_EQ(tessarin::widgets::displayText("\xED\xA0\x80!"), "\\xED\\xA0\\x80!");
+    EXPECT_EQ(tessarin::widgets::displayText("x\xF0\x9F\x98"), "x\\xF0\\x9F\\x98"); // cut short
+    EXPECT_EQ(tessarin::widgets::displayText("\xF0\x9F\x98\x80"), QString::fromUtf8("\xF0\x9F\x98\x80"));
 }
 
 TEST(NameDisplay, TheMainWindowShowsRawNamesAndSynchronisesTheirBytes)
@@ -96,7 +96,7 @@ TEST(NameDisplay, TheMainWindowShowsRawNamesAndSynchronisesTheirBytes)
     writeFile(one + "/odd\xFF.bin", "odd", 1000000000);
     makeDir(two);
     ScriptedPrompt prompt;
-    tessarin::gui::TForm1 form;
+    tessarin::app::TForm1 form;
     form.setPrompt(&prompt);
     form.edDir1->setCurrentText(QString::fromStdString(one));
     form.edDir2->setCurrentText(QString::fromStdString(two));
@@ -124,11 +124,11 @@ TEST(NameDisplay, AHistoryEntryShowsItsNameAndKeepsItsBytes)
     QComboBox field;
     field.setEditable(true);
     const std::string path = "/data/" + kGbkHello;
-    tessarin::gui::appendHistory(field, {path});
+    tessarin::widgets::appendHistory(field, {path});
     EXPECT_EQ(field.itemText(0), QStringLiteral("/data/你好"));
     field.setCurrentIndex(0);
-    EXPECT_EQ(tessarin::gui::currentPath(field), path);
-    EXPECT_EQ(tessarin::gui::historyOf(field), std::vector<std::string>({path}));
+    EXPECT_EQ(tessarin::widgets::currentPath(field), path);
+    EXPECT_EQ(tessarin::widgets::historyOf(field), std::vector<std::string>({path}));
 }
 
 TEST(NameDisplay, TheFinderShowsRawNamesByTheSameRule)
@@ -138,7 +138,7 @@ TEST(NameDisplay, TheFinderShowsRawNamesByTheSameRule)
     writeFile(temp / ("d/" + kGbkHello + "/x\xFF"), "same");
     testsupport::ListedDrives drives;
     ScriptedPrompt prompt;
-    tessarin::gui::TForm5 form(drives);
+    tessarin::finder::TForm5 form(drives);
     form.setPrompt(prompt);
     form.search().Search(temp / "chosen", {temp / "d/"});
     const QAbstractItemModel& rows = *form.RList->model();

@@ -10,13 +10,13 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/MessageBoxes.h"
-#include "dupfind/TForm5.h"
+#include "widgets/MessageBoxes.h"
+#include "finder/TForm5.h"
 #include "support/ListedDrives.h"
 
 TEST(QtTexts, MessageBoxButtonsAreChinese)
 {
-    tessarin::gui::QtPrompt prompt(nullptr);
+    tessarin::widgets::QtPrompt prompt(nullptr);
     QStringList texts;
     auto* timer = new QTimer;
     timer->setInterval(5);
@@ -28,9 +28,9 @@ TEST(QtTexts, MessageBoxButtonsAreChinese)
         }
     });
     timer->start();
-    prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", tessarin::MessageIcon::Question,
-               tessarin::MessageButtons::YesNoCancel, tessarin::Answer::No);
-    prompt.tell("已经成功删除了选中的文件！", "信息", tessarin::MessageIcon::Information);
+    prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", tessarin::core::MessageIcon::Question,
+               tessarin::core::MessageButtons::YesNoCancel, tessarin::core::Answer::No);
+    prompt.tell("已经成功删除了选中的文件！", "信息", tessarin::core::MessageIcon::Information);
     delete timer;
     texts.sort();
     // "是(&Y)": the help's "是" is what the button says.
@@ -41,7 +41,7 @@ TEST(QtTexts, MessageBoxButtonsAreChinese)
 TEST(QtTexts, TheFindersFileDialogIsChinese)
 {
     testsupport::ListedDrives drives;
-    tessarin::gui::TForm5 form(drives);
+    tessarin::finder::TForm5 form(drives);
     const auto* fileName = form.od->findChild<QLabel*>(QStringLiteral("fileNameLabel"));
     const auto* lookIn = form.od->findChild<QLabel*>(QStringLiteral("lookInLabel"));
     const auto* buttons = form.od->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));

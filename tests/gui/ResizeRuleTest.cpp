@@ -6,13 +6,13 @@
 
 #include "app/ResizeRule.h"
 
-using tessarin::gui::layoutForOuterSize;
-using tessarin::gui::MainWindowLayout;
-using tessarin::gui::minimumOuterSize;
+using tessarin::app::layoutForOuterSize;
+using tessarin::app::MainWindowLayout;
+using tessarin::app::minimumOuterSize;
 
 namespace {
 
-std::vector<QRect> controlRects(const MainWindowLayout& l)
+std::vector<QRect> controlRects(const tessarin::app::MainWindowLayout& l)
 {
     return {l.edDir1, l.edDir2, l.Button1, l.Button2, l.dirList1, l.dirList2, l.BitBtn2, l.BitBtn3, l.BitBtn4,
             l.C_L1,   l.C_L2,   l.BitBtn1, l.BitBtn5, l.BitBtn6,  l.BitBtn7,  l.BitBtn8, l.BitBtn9, l.BitBtn10,
@@ -20,7 +20,7 @@ std::vector<QRect> controlRects(const MainWindowLayout& l)
 }
 
 // Smallest distance between two controls (negative when two overlap).
-int closestGap(const MainWindowLayout& l)
+int closestGap(const tessarin::app::MainWindowLayout& l)
 {
     const std::vector<QRect> rects = controlRects(l);
     int gap = INT_MAX;
@@ -36,9 +36,9 @@ int closestGap(const MainWindowLayout& l)
 }
 
 // Distance from the rightmost control to the client area's right edge.
-int gapToTheRightEdge(const MainWindowLayout& l, QSize outer)
+int gapToTheRightEdge(const tessarin::app::MainWindowLayout& l, QSize outer)
 {
-    const int clientWidth = outer.width() - tessarin::gui::kDesignFrame.width();
+    const int clientWidth = outer.width() - tessarin::app::kDesignFrame.width();
     int gap = INT_MAX;
     for (const QRect& r : controlRects(l))
         gap = std::min(gap, clientWidth - r.right() - 1);
@@ -49,7 +49,7 @@ int gapToTheRightEdge(const MainWindowLayout& l, QSize outer)
 
 TEST(ResizeRule, AtTheDesignSizeReproducesTheFormButNarrowsTheComboBoxes)
 {
-    const MainWindowLayout l = layoutForOuterSize(QSize(697, 544));
+    const tessarin::app::MainWindowLayout l = tessarin::app::layoutForOuterSize(QSize(697, 544));
     EXPECT_EQ(l.edDir1, QRect(56, 72, 225, 20));
     EXPECT_EQ(l.edDir2, QRect(416, 72, 225, 20));
     EXPECT_EQ(l.Button1, QRect(288, 72, 37, 21));
@@ -72,8 +72,8 @@ TEST(ResizeRule, AtTheDesignSizeReproducesTheFormButNarrowsTheComboBoxes)
 
 TEST(ResizeRule, HalfTheExtraWidthGoesToEachPaneTruncatedTowardZero)
 {
-    const MainWindowLayout at697 = layoutForOuterSize(QSize(697, 544));
-    const MainWindowLayout at698 = layoutForOuterSize(QSize(698, 544));
+    const tessarin::app::MainWindowLayout at697 = tessarin::app::layoutForOuterSize(QSize(697, 544));
+    const tessarin::app::MainWindowLayout at698 = tessarin::app::layoutForOuterSize(QSize(698, 544));
     // 698 gives d = 0: only the right-hand browse button follows the edge.
     EXPECT_EQ(at698.dirList1, at697.dirList1);
     EXPECT_EQ(at698.dirList2, at697.dirList2);
@@ -81,7 +81,7 @@ TEST(ResizeRule, HalfTheExtraWidthGoesToEachPaneTruncatedTowardZero)
     EXPECT_EQ(at698.Button2.left(), 645);
     EXPECT_EQ(at698.fileNameColumn, 100);
 
-    const MainWindowLayout at699 = layoutForOuterSize(QSize(699, 544));
+    const tessarin::app::MainWindowLayout at699 = tessarin::app::layoutForOuterSize(QSize(699, 544));
     EXPECT_EQ(at699.dirList1, QRect(8, 100, 318, 201));
     EXPECT_EQ(at699.dirList2, QRect(365, 100, 318, 201));
     EXPECT_EQ(at699.edDir2, QRect(417, 72, 226, 20));
@@ -94,7 +94,7 @@ TEST(ResizeRule, HalfTheExtraWidthGoesToEachPaneTruncatedTowardZero)
 
 TEST(ResizeRule, BelowTheDesignWidthPanesShrinkAndColumnsAreLeftAlone)
 {
-    const MainWindowLayout l = layoutForOuterSize(QSize(694, 544));
+    const tessarin::app::MainWindowLayout l = tessarin::app::layoutForOuterSize(QSize(694, 544));
     EXPECT_EQ(l.dirList1.width(), 316);
     EXPECT_EQ(l.C_L2, QRect(363, 328, 316, 125));
     EXPECT_EQ(l.Button2.left(), 641);
@@ -104,7 +104,7 @@ TEST(ResizeRule, BelowTheDesignWidthPanesShrinkAndColumnsAreLeftAlone)
 
 TEST(ResizeRule, OperationListsAndBottomButtonsFollowTheHeight)
 {
-    const MainWindowLayout l = layoutForOuterSize(QSize(800, 700));
+    const tessarin::app::MainWindowLayout l = tessarin::app::layoutForOuterSize(QSize(800, 700));
     EXPECT_EQ(l.C_L1.height(), 281);
     EXPECT_EQ(l.C_L2.height(), 281);
     EXPECT_EQ(l.BitBtn1.top(), 616);
@@ -115,11 +115,11 @@ TEST(ResizeRule, OperationListsAndBottomButtonsFollowTheHeight)
 
 TEST(ResizeRule, TheMinimumSizeIsTheSmallestWithoutCrowdedControls)
 {
-    const QSize minimum = minimumOuterSize();
-    const int designGap = closestGap(layoutForOuterSize(QSize(697, 544)));
+    const QSize minimum = tessarin::app::minimumOuterSize();
+    const int designGap = closestGap(tessarin::app::layoutForOuterSize(QSize(697, 544)));
     EXPECT_EQ(designGap, 3);
 
-    const MainWindowLayout atMinimum = layoutForOuterSize(minimum);
+    const tessarin::app::MainWindowLayout atMinimum = tessarin::app::layoutForOuterSize(minimum);
     EXPECT_GE(closestGap(atMinimum), designGap);
     for (const QRect& r : controlRects(atMinimum))
         EXPECT_GE(std::min(r.width(), r.height()), 20);
@@ -128,14 +128,14 @@ TEST(ResizeRule, TheMinimumSizeIsTheSmallestWithoutCrowdedControls)
 
     // One pixel narrower the right pane's "执行" comes closer to the window's
     // edge than any two controls of the design stand.
-    EXPECT_LT(gapToTheRightEdge(layoutForOuterSize(minimum - QSize(1, 0)), minimum - QSize(1, 0)), designGap);
+    EXPECT_LT(gapToTheRightEdge(tessarin::app::layoutForOuterSize(minimum - QSize(1, 0)), minimum - QSize(1, 0)), designGap);
 }
 
 TEST(ResizeRule, EveryControlStandsInsideTheWindowFromTheMinimumToTheDesignSize)
 {
-    for (int width = minimumOuterSize().width(); width <= 697; ++width) {
-        const QSize outer(width, minimumOuterSize().height());
-        EXPECT_GE(gapToTheRightEdge(layoutForOuterSize(outer), outer), 3) << width;
-        EXPECT_GT(closestGap(layoutForOuterSize(outer)), 0) << width; // no two controls touch
+    for (int width = tessarin::app::minimumOuterSize().width(); width <= 697; ++width) {
+        const QSize outer(width, tessarin::app::minimumOuterSize().height());
+        EXPECT_GE(gapToTheRightEdge(tessarin::app::layoutForOuterSize(outer), outer), 3) << width;
+        EXPECT_GT(closestGap(tessarin::app::layoutForOuterSize(outer)), 0) << width; // no two controls touch
     }
 }

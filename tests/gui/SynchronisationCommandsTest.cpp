@@ -13,7 +13,7 @@
 #include <dirent.h>
 #include <functional>
 
-#include "app/MessageBoxes.h"
+#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
@@ -21,15 +21,15 @@
 #include "support/TempDir.h"
 
 using namespace testsupport;
-using tessarin::gui::TForm1;
+using tessarin::app::TForm1;
 
 namespace {
 
 // Records, with each box, how many rows the operation lists showed then.
 class ListWatchingPrompt : public ScriptedPrompt {
 public:
-    explicit ListWatchingPrompt(TForm1& form) : form_(form) {}
-    void tell(std::string_view text, std::string_view caption, tessarin::MessageIcon icon) override
+    explicit ListWatchingPrompt(tessarin::app::TForm1& form) : form_(form) {}
+    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon) override
     {
         rowsShown.push_back(form_.operationListModel(1)->rowCount() + form_.operationListModel(2)->rowCount());
         barShown.push_back(form_.stProgress->isVisibleTo(&form_));
@@ -39,7 +39,7 @@ public:
     std::vector<bool> barShown;
 
 private:
-    TForm1& form_;
+    tessarin::app::TForm1& form_;
 };
 
 // Relative paths of the files under a directory, sorted.
@@ -113,7 +113,7 @@ protected:
 
     TempDir temp;
     std::string dir1, dir2;
-    TForm1 form;
+    tessarin::app::TForm1 form;
     ListWatchingPrompt prompt{form};
 };
 
@@ -221,7 +221,7 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     form.BitBtn2->click();
     ASSERT_EQ(prompt.shown.size(), 1u); // the error, no completion message
     EXPECT_EQ(prompt.shown[0].caption, "Tessarin");
-    EXPECT_EQ(prompt.shown[0].icon, tessarin::MessageIcon::Error);
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Error);
     // The error with the full stop of the standard box, then what failed
     // before it: the directory pass met the same file first.
     const std::string reason = tessarin::platform::systemErrorText(EEXIST);

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/SettingsPath.h"
+#include "settings/SettingsPath.h"
 #include "dialogs/TForm3.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/TempDir.h"
 
-using tessarin::gui::TForm3;
+using tessarin::dialogs::TForm3;
 using testsupport::exists;
 using testsupport::readFile;
 
@@ -18,11 +18,11 @@ namespace {
 struct OptionsDialog : ::testing::Test {
     testsupport::TempDir tmp;
     std::string path = tmp / "settings.ini";
-    std::string previousPath = tessarin::app::settingsFilePath();
-    TForm3 form;
+    std::string previousPath = tessarin::settings::settingsFilePath();
+    tessarin::dialogs::TForm3 form;
 
-    OptionsDialog() { tessarin::app::useSettingsFilePath(path); }
-    ~OptionsDialog() override { tessarin::app::useSettingsFilePath(previousPath); }
+    OptionsDialog() { tessarin::settings::useSettingsFilePath(path); }
+    ~OptionsDialog() override { tessarin::settings::useSettingsFilePath(previousPath); }
 
     void open()
     {
@@ -107,7 +107,7 @@ TEST_F(OptionsDialog, CancelWritesNothingAndKeepsTheChangedStates)
 TEST_F(OptionsDialog, AFailedSaveShowsTheErrorAndTheDialogStaysOpen)
 {
     const std::string unwritable = tmp / "no such directory/settings.ini";
-    tessarin::app::useSettingsFilePath(unwritable);
+    tessarin::settings::useSettingsFilePath(unwritable);
     form.setOptions({.deleteOldFile = true, .syncAttributes = true, .syncSubFolder = false});
     open();
     testsupport::MessageBoxCatcher catcher;

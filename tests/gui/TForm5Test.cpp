@@ -12,14 +12,14 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "dupfind/FoundFilesModel.h"
-#include "dupfind/TForm5.h"
+#include "finder/FoundFilesModel.h"
+#include "finder/TForm5.h"
 #include "support/ListedDrives.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
 
-using tessarin::Answer;
-using tessarin::gui::TForm5;
+using tessarin::core::Answer;
+using tessarin::finder::TForm5;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -34,11 +34,11 @@ struct Finder : ::testing::Test {
     TempDir tmp;
     testsupport::ListedDrives drives;
     testsupport::ScriptedPrompt prompt;
-    std::unique_ptr<TForm5> form;
+    std::unique_ptr<tessarin::finder::TForm5> form;
 
     void make()
     {
-        form = std::make_unique<TForm5>(drives);
+        form = std::make_unique<tessarin::finder::TForm5>(drives);
         form->setPrompt(prompt);
     }
     QAbstractItemModel& rows() { return *form->RList->model(); }
@@ -165,14 +165,14 @@ TEST_F(Finder, DeleteAsksThenDeletesTheCheckedFilesAndReports)
     ASSERT_EQ(rows().rowCount(), 2);
     rows().setData(rows().index(1, 0), Qt::Checked, Qt::CheckStateRole);
 
-    prompt.answers = {Answer::No};
+    prompt.answers = {tessarin::core::Answer::No};
     form->BitBtn7->click();
     EXPECT_EQ(rows().rowCount(), 2);
     EXPECT_TRUE(testsupport::exists(tmp / "d/two"));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "确实要彻底删除选中的文件吗？");
 
-    prompt.answers = {Answer::Yes};
+    prompt.answers = {tessarin::core::Answer::Yes};
     // While the result is read, the deleted row is gone from the list.
     std::vector<int> rowsBehindBox;
     prompt.onShow = [&](const auto&) { rowsBehindBox.push_back(rows().rowCount()); };

@@ -22,11 +22,11 @@
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
-#include "app/WindowFont.h"
+#include "widgets/WindowFont.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
-#include "dupfind/TForm5.h"
+#include "finder/TForm5.h"
 #include "gui/MainWindowSupport.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/Shell.h"
@@ -149,7 +149,7 @@ public:
 
 TEST(TextFit, TheWindowFontIsASongFaceWithHalfWidthLatinLetters)
 {
-    const QFont font = tessarin::gui::windowFont();
+    const QFont font = tessarin::widgets::windowFont();
     const QFontMetrics metrics(font);
     EXPECT_EQ(QFontInfo(font).pixelSize(), 12);
     // The layout of every window counts 12 pixels for a Chinese character
@@ -172,7 +172,7 @@ TEST(TextFit, SizesAndTimesFitTheirColumnsAtTheDesignSize)
     ::close(fd);
     makeDir(temp / "two");
     ScriptedPrompt prompt;
-    tessarin::gui::TForm1 form;
+    tessarin::app::TForm1 form;
     form.setPrompt(&prompt);
     form.edDir1->setCurrentText(QString::fromStdString(temp / "one"));
     form.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
@@ -203,12 +203,12 @@ TEST(TextFit, SizesAndTimesFitTheirColumnsAtTheDesignSize)
 TEST(TextFit, NoTextOfTheMainWindowIsCutAtTheDesignOrTheMinimumSize)
 {
     ScriptedPrompt prompt;
-    tessarin::gui::TForm1 form;
+    tessarin::app::TForm1 form;
     form.setPrompt(&prompt);
     form.show();
-    form.resize(tessarin::gui::kDesignOuterSize - tessarin::gui::kDesignFrame);
+    form.resize(tessarin::app::kDesignOuterSize - tessarin::app::kDesignFrame);
     EXPECT_EQ(clippedTexts(form).join("; ").toStdString(), "");
-    form.resize(tessarin::gui::minimumOuterSize() - tessarin::gui::kDesignFrame);
+    form.resize(tessarin::app::minimumOuterSize() - tessarin::app::kDesignFrame);
     EXPECT_EQ(clippedTexts(form).join("; ").toStdString(), "");
     EXPECT_LE(pushButtonShortfall(*form.BitBtn7), 0);
     EXPECT_LE(pushButtonShortfall(*form.BitBtn11), 0);
@@ -217,14 +217,14 @@ TEST(TextFit, NoTextOfTheMainWindowIsCutAtTheDesignOrTheMinimumSize)
 TEST(TextFit, NoTextOfTheDialogsOrTheFinderIsCut)
 {
     tessarin::platform::PosixFileSystem folders;
-    tessarin::gui::TForm2 browse(folders);
+    tessarin::dialogs::TForm2 browse(folders);
     EXPECT_EQ(clippedTexts(browse).join("; ").toStdString(), "");
-    tessarin::gui::TForm3 options;
+    tessarin::dialogs::TForm3 options;
     EXPECT_EQ(clippedTexts(options).join("; ").toStdString(), "");
     NoShell shell;
-    tessarin::gui::TForm4 about(shell);
+    tessarin::dialogs::TForm4 about(shell);
     EXPECT_EQ(clippedTexts(about).join("; ").toStdString(), "");
     NoDrives drives;
-    tessarin::gui::TForm5 finder(drives);
+    tessarin::finder::TForm5 finder(drives);
     EXPECT_EQ(clippedTexts(finder).join("; ").toStdString(), "");
 }

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/QtTranslation.h"
-#include "app/SettingsPath.h"
-#include "app/WindowFont.h"
+#include "settings/SettingsPath.h"
+#include "widgets/WindowFont.h"
 #include "support/TempDir.h"
 
 int main(int argc, char** argv)
@@ -13,11 +13,11 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     // As the program does: the tests read Qt's own button texts in Chinese.
-    tessarin::gui::loadQtChineseTranslation(app);
-    QApplication::setFont(tessarin::gui::windowFont());
+    tessarin::app::loadQtChineseTranslation(app);
+    QApplication::setFont(tessarin::widgets::windowFont());
     // No window under test reads or writes a settings file beside the test program.
     testsupport::TempDir settingsDir;
-    tessarin::app::useSettingsFilePath(settingsDir / "settings.ini");
+    tessarin::settings::useSettingsFilePath(settingsDir / "settings.ini");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

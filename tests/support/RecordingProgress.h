@@ -7,7 +7,7 @@
 
 namespace testsupport {
 
-class RecordingProgress : public tessarin::Progress {
+class RecordingProgress : public tessarin::core::Progress {
 public:
     void setStatus(std::string_view text) override { statuses.emplace_back(text); }
     void processEvents() override { ++eventPasses; }

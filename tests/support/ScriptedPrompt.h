@@ -9,35 +9,35 @@
 
 namespace testsupport {
 
-class ScriptedPrompt : public tessarin::Prompt {
+class ScriptedPrompt : public tessarin::core::Prompt {
 public:
     struct Shown {
         std::string text;
         std::string caption;
-        tessarin::MessageIcon icon;
+        tessarin::core::MessageIcon icon;
         bool question;
     };
 
-    void tell(std::string_view text, std::string_view caption, tessarin::MessageIcon icon) override
+    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon) override
     {
         shown.push_back({std::string(text), std::string(caption), icon, false});
         if (onShow)
             onShow(shown.back());
     }
-    tessarin::Answer ask(std::string_view text, std::string_view caption, tessarin::MessageIcon icon,
-                         tessarin::MessageButtons, tessarin::Answer defaultAnswer) override
+    tessarin::core::Answer ask(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
+                         tessarin::core::MessageButtons, tessarin::core::Answer defaultAnswer) override
     {
         shown.push_back({std::string(text), std::string(caption), icon, true});
         if (onShow)
             onShow(shown.back());
         if (answers.empty())
             return defaultAnswer;
-        const tessarin::Answer a = answers.front();
+        const tessarin::core::Answer a = answers.front();
         answers.pop_front();
         return a;
     }
 
-    std::deque<tessarin::Answer> answers;
+    std::deque<tessarin::core::Answer> answers;
     std::vector<Shown> shown;
     // Runs while each box is up, to look at the window behind it.
     std::function<void(const Shown&)> onShow;

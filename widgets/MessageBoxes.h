@@ -1,0 +1,31 @@
+#pragma once
+#include <QString>
+#include <vector>
+
+#include "core/Prompt.h"
+
+class QWidget;
+
+namespace tessarin::widgets {
+
+// The application's standard error box text: the error's text with a full
+// stop added unless its last character sorts at or below "." (a space, a
+// full stop, a comma, a hyphen and the like).
+QString standardErrorText(const QString& text);
+
+// Shows the standard error box: caption "Tessarin", error icon.
+void showStandardError(QWidget* owner, const QString& text);
+
+// Message boxes owned by one window, as the core asks for them.
+class QtPrompt : public core::Prompt {
+public:
+    explicit QtPrompt(QWidget* owner) : owner_(owner) {}
+    void tell(std::string_view text, std::string_view caption, core::MessageIcon icon) override;
+    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons buttons,
+               core::Answer defaultAnswer) override;
+
+private:
+    QWidget* owner_;
+};
+
+} // namespace tessarin::widgets
