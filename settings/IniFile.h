@@ -22,7 +22,7 @@ public:
 
     // Writes one key, creating the file and the section as needed. A write
     // that would leave the text as it is does not touch the file.
-    // Throws tessarin::Error "Unable to write to <path>" when it cannot.
+    // Throws core::Error "Unable to write to <path>" when it cannot.
     void writeValue(std::string_view section, std::string_view key, std::string_view value);
 
     // Removes those of the keys that exist; writes nothing when none does.

@@ -21,7 +21,7 @@ struct StoredSettings {
 
 // settings.ini: section "Settings" with the three synchronisation options,
 // sections "Dirs1" and "Dirs2" with the histories under keys "1" to "10".
-// Writing fails with tessarin::Error "Unable to write to <path>"; the keys
+// Writing fails with core::Error "Unable to write to <path>"; the keys
 // written before the failing one stay written.
 class SettingsFile {
 public:

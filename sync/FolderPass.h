@@ -16,7 +16,7 @@ public:
     // Creates the missing directories of a path relative to the target
     // side's root (side is the source side) from the root inwards, each one
     // beneath the root; the part after the last "/" is never created. Throws
-    // tessarin::Error when a directory cannot be created.
+    // core::Error when a directory cannot be created.
     void MakePathDirs(const std::string& relative, SyncSide side);
 
     // Creates on the target side each subdirectory listed only on the source side.
