@@ -82,6 +82,8 @@ int runSync(const Arguments& args)
     const bool leftOut = reportUnreadable(session);
 
     sync::SyncExecutor executor(session, progress, prompt);
+    // Nothing shows the lists afterwards: no second walk of both trees.
+    executor.setRefreshAfterCommand(false);
     sync::SyncReport report;
     try {
         if (direction == "one-to-two")

@@ -54,9 +54,10 @@ std::string rowProgressText(std::size_t current, std::size_t total)
 class CommandRun {
 public:
     CommandRun(SyncSession& session, core::Progress& progress, core::Prompt& prompt, Command command, SyncSide side,
-               const SyncOptions& options)
+               const SyncOptions& options, bool refreshAfterwards)
         : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt),
-          command_(command), checkedSide_(side), options_(options), folders_(session, fs_)
+          command_(command), checkedSide_(side), options_(options), refreshAfterwards_(refreshAfterwards),
+          folders_(session, fs_)
     {
     }
 
@@ -81,7 +82,8 @@ public:
             }
             flushWrites(report);
         }
-        refresh();
+        if (refreshAfterwards_)
+            refresh();
         const bool checked = command_ == Command::CheckedRows;
         prompt_.tell(CompletionText(successText(), checked, report.failures), checked ? "提示" : "信息",
                      report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning);
@@ -401,6 +403,7 @@ private:
     const Command command_;
     const SyncSide checkedSide_;
     const SyncOptions options_;
+    const bool refreshAfterwards_;
     FolderPass folders_;
     // Where each side's names are joined: the directory its walk started at.
     const std::string base_[2] = {platform::rootDirectory(session_.rootText(1)).bytes(),
@@ -431,22 +434,22 @@ SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress, core:
 
 SyncReport SyncExecutor::SyncOneToTwo(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::OneToTwo, 1, options).run();
+    return CommandRun(session_, progress_, prompt_, Command::OneToTwo, 1, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncTwoToOne(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::TwoToOne, 2, options).run();
+    return CommandRun(session_, progress_, prompt_, Command::TwoToOne, 2, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options).run();
+    return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::RunCheckedRows(SyncSide side, const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::CheckedRows, side, options).run();
+    return CommandRun(session_, progress_, prompt_, Command::CheckedRows, side, options, refresh_).run();
 }
 
 } // namespace tessarin::sync

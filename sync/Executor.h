@@ -78,10 +78,17 @@ public:
     SyncReport SyncBothWays(const SyncOptions& options);
     SyncReport RunCheckedRows(SyncSide side, const SyncOptions& options);
 
+    // Whether a command compares both roots again when it has run, so that the
+    // session's lists show what is left to do (the window's lists). A caller
+    // that shows no lists (tessarin-cli) turns it off and saves a second walk
+    // of both trees.
+    void setRefreshAfterCommand(bool refresh) { refresh_ = refresh; }
+
 private:
     SyncSession& session_;
     core::Progress& progress_;
     core::Prompt& prompt_;
+    bool refresh_ = true;
 };
 
 } // namespace tessarin::sync

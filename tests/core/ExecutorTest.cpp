@@ -99,6 +99,23 @@ TEST_F(Executor, OneToTwoCopiesIntoAMissingTargetThenTheRefreshShowsNoRow)
     EXPECT_EQ(progress.statuses.back(), "准备就绪。");
 }
 
+TEST_F(Executor, WithoutTheRefreshTheListsKeepTheRowsThatRanAndNoWalkFollows)
+{
+    writeFile(one + "/a.txt", "aaa", 1600000000);
+    compare();
+    const std::size_t statusesBefore = progress.statuses.size();
+    auto ex = executor();
+    ex.setRefreshAfterCommand(false);
+    const SyncReport report = ex.SyncOneToTwo(options);
+    EXPECT_TRUE(report.ran);
+    EXPECT_EQ(readFile(two + "/a.txt"), "aaa");
+    EXPECT_EQ(rows(1), Strings({"新建 a.txt"}));
+    for (std::size_t k = statusesBefore; k < progress.statuses.size(); ++k)
+        EXPECT_NE(progress.statuses[k], "正在列出文件列表...");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！");
+}
+
 TEST_F(Executor, DeleteOldFileOffKeepsTheTargetsExtraFilesAndDirectories)
 {
     writeFile(one + "/a.txt", "a", 1600000000);
