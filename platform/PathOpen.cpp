@@ -203,20 +203,6 @@ std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view rel
 
 } // namespace
 
-void Fd::reset(int fd)
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
-}
-
-int Fd::close()
-{
-    const int status = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return status;
-}
-
 std::string outsideRootText()
 {
     return "路径经由链接通向目录之外，没有做任何更改";

@@ -8,40 +8,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "platform/Fd.h"
+
 namespace tessarin::platform {
-
-// Owns one file descriptor and closes it on every path out.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset(int fd = -1);
-    // Closes now; returns close's status, which may report a late write error.
-    int close();
-
-private:
-    int fd_;
-};
 
 // errno of a change refused because its path leaves the tree's root through
 // a link (or a magic link of /proc).
