@@ -15,9 +15,9 @@ public:
     explicit DirectoryStream(const std::string& path)
     {
         // Any length: a path past the system's limit is opened piece by piece.
-        const int fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0 && !(dir_ = ::fdopendir(fd)))
-            ::close(fd);
+        Fd fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd.valid() && (dir_ = ::fdopendir(fd.get())))
+            fd.release(); // the stream owns the descriptor now
     }
     ~DirectoryStream()
     {

@@ -53,7 +53,7 @@ ParentDir openParent(const TreePath& path)
         parent.error = errno;
         return parent;
     }
-    parent.dir.reset(openParentBeneath(root.get(), path.relative, parent.name));
+    parent.dir = openParentBeneath(root.get(), path.relative, parent.name);
     if (!parent.dir.valid())
         parent.error = errno;
     return parent;
@@ -131,7 +131,7 @@ std::string changeErrorText(int errorNumber)
     return errorNumber == kOutsideRoot ? outsideRootText() : systemErrorText(errorNumber);
 }
 
-int openRoot(const TreePath& path)
+Fd openRoot(const TreePath& path)
 {
     return openPath(path.root.empty() ? std::string("/") : path.root, O_PATH | O_DIRECTORY);
 }

@@ -237,7 +237,7 @@ VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
                 mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
             }
             // The mount point lies on the same volume: its entries tell as well.
-            const Fd top(mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+            const Fd top = mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : Fd();
             struct stat topSt;
             if (top.valid() && ::fstat(top.get(), &topSt) == 0 && topSt.st_dev == st.st_dev)
                 probe = probeLetterCase(top.get());
