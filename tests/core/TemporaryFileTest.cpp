@@ -21,11 +21,6 @@ using testsupport::writeFile;
 
 namespace {
 
-bool isOpen(int fd)
-{
-    return ::fcntl(fd, F_GETFD) != -1;
-}
-
 std::vector<std::string> namesIn(const std::string& directory)
 {
     std::vector<std::string> names;
@@ -43,45 +38,6 @@ Fd openDirectory(const std::string& path)
 }
 
 } // namespace
-
-TEST(Fd, OneOwnerClosesTheDescriptorOnceAndKeepsTheFailuresReason)
-{
-    int pipeEnds[2];
-    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
-    Fd first(pipeEnds[0]);
-    Fd second(pipeEnds[1]);
-
-    // A move hands the descriptor on; the one moved from closes nothing.
-    Fd moved(std::move(first));
-    EXPECT_FALSE(first.valid());
-    EXPECT_EQ(moved.get(), pipeEnds[0]);
-    // Assigning over an owner closes what it held.
-    moved = std::move(second);
-    EXPECT_FALSE(isOpen(pipeEnds[0]));
-    EXPECT_TRUE(isOpen(pipeEnds[1]));
-    // Resetting to the descriptor already held keeps it open.
-    moved.reset(pipeEnds[1]);
-    EXPECT_TRUE(isOpen(pipeEnds[1]));
-
-    // Closing on a failure's way out leaves errno as the failure set it.
-    errno = ENOSPC;
-    moved.reset();
-    EXPECT_EQ(errno, ENOSPC);
-    EXPECT_FALSE(isOpen(pipeEnds[1]));
-
-    // A released descriptor is the caller's to close.
-    ASSERT_EQ(::pipe2(pipeEnds, O_CLOEXEC), 0);
-    {
-        Fd held(pipeEnds[0]);
-        EXPECT_EQ(held.release(), pipeEnds[0]);
-    }
-    EXPECT_TRUE(isOpen(pipeEnds[0]));
-    Fd closing(pipeEnds[0]);
-    EXPECT_EQ(closing.close(), 0);
-    EXPECT_FALSE(closing.valid());
-    EXPECT_FALSE(isOpen(pipeEnds[0]));
-    ::close(pipeEnds[1]);
-}
 
 TEST(TemporaryFile, ANewFileOfTheLeftoverPatternIsRemovedUnlessCommitted)
 {
