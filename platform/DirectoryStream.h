@@ -13,17 +13,38 @@ namespace tessarin::platform {
 class DirectoryStream {
 public:
     explicit DirectoryStream(const std::string& path)
-    {
         // Any length: a path past the system's limit is opened piece by piece.
-        const int fd = openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0 && !(dir_ = ::fdopendir(fd)))
-            ::close(fd);
+        : DirectoryStream(openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
+    {
+    }
+    // Reads the directory open at fd, which the stream takes over: once
+    // fdopendir took it, the stream owns it and closedir closes it; if
+    // fdopendir refuses it, the Fd closes it here.
+    explicit DirectoryStream(Fd fd)
+    {
+        if (fd.valid() && (dir_ = ::fdopendir(fd.get())))
+            fd.release();
+    }
+    // Reads, from its first entry, the directory open at dirFd, through a
+    // copy of the descriptor: dirFd stays the caller's and stays open (the
+    // copy shares its position, which the reading moves).
+    static DirectoryStream copyOf(int dirFd)
+    {
+        DirectoryStream stream(Fd(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)));
+        if (stream.dir_)
+            ::rewinddir(stream.dir_);
+        return stream;
     }
     ~DirectoryStream()
     {
         if (dir_)
             ::closedir(dir_);
     }
+    DirectoryStream(DirectoryStream&& other) noexcept : dir_(other.dir_), failed_(other.failed_)
+    {
+        other.dir_ = nullptr;
+    }
+    DirectoryStream& operator=(DirectoryStream&&) = delete;
     DirectoryStream(const DirectoryStream&) = delete;
     DirectoryStream& operator=(const DirectoryStream&) = delete;
 

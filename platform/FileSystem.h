@@ -86,8 +86,9 @@ struct FsResult {
     bool ok() const { return error.empty(); }
 };
 
-// The copy's temporary files: this prefix and six letters or digits. They are
-// never listed, compared or copied; a sync removes stale ones of a killed run.
+// The temporary files of a replacement (platform/TemporaryFile.h: a copy, a
+// settings save): this prefix and six letters or digits. They are never
+// listed, compared or copied; a sync removes stale ones of a killed run.
 inline constexpr std::string_view kTemporaryPrefix = ".tessarin-";
 inline bool isTemporaryName(std::string_view name)
 {

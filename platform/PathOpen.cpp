@@ -3,6 +3,7 @@
 #include <atomic>
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 #include <climits>
 #include <fcntl.h>
@@ -50,7 +51,7 @@ bool hasDotDot(std::string_view relative)
 #ifdef RESOLVE_BENEATH
 std::atomic<bool> noOpenat2{false};
 
-int openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
+Fd openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
 {
     struct open_how how {};
     how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
@@ -61,21 +62,21 @@ int openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, 
     for (;;) {
         const long fd = ::syscall(SYS_openat2, dirFd, piece.c_str(), &how, sizeof how);
         if (fd >= 0)
-            return static_cast<int>(fd);
+            return Fd(static_cast<int>(fd));
         if (errno == EINTR || errno == EAGAIN)
             continue; // EAGAIN: a rename elsewhere raced the lookup; try again
         if (errno == ENOSYS)
             noOpenat2 = true;
         else if (errno == EXDEV)
             errno = kOutsideRoot;
-        return -1;
+        return Fd();
     }
 }
 #endif
 
 // Without openat2: each directory is opened from its parent with O_NOFOLLOW,
 // so no link is followed at all; a link on the way counts as leading out.
-int walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
+Fd walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
 {
     Fd held;
     int at = dirFd;
@@ -85,34 +86,34 @@ int walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
         const std::string name(relative.substr(start, slash == std::string_view::npos ? std::string_view::npos
                                                                                         : slash - start));
         if (slash == std::string_view::npos) {
-            const int fd = ::openat(at, name.empty() ? "." : name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
-            if (fd < 0 && errno == ELOOP && !(flags & O_NOFOLLOW))
+            Fd fd(::openat(at, name.empty() ? "." : name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
+            if (!fd.valid() && errno == ELOOP && !(flags & O_NOFOLLOW))
                 errno = kOutsideRoot;
             return fd;
         }
         if (!name.empty()) {
-            const int next = ::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (next < 0) {
+            Fd next(::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!next.valid()) {
                 if (errno == ELOOP || errno == ENOTDIR) {
                     struct stat st;
                     if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
                         errno = kOutsideRoot;
                 }
-                return -1;
+                return next;
             }
-            held.reset(next);
-            at = next;
+            held = std::move(next);
+            at = held.get();
         }
         start = slash + 1;
     }
 }
 
-int openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
+Fd openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
 {
 #ifdef RESOLVE_BENEATH
     if (!noOpenat2) {
-        const int fd = openat2Beneath(dirFd, piece, flags, mode, links);
-        if (fd >= 0 || !noOpenat2)
+        Fd fd = openat2Beneath(dirFd, piece, flags, mode, links);
+        if (fd.valid() || !noOpenat2)
             return fd;
     }
 #endif
@@ -120,7 +121,7 @@ int openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode
     return walkBeneath(dirFd, piece, flags, mode);
 }
 
-int openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links);
+Fd openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links);
 
 std::vector<std::string> namesOf(std::string_view path)
 {
@@ -174,7 +175,7 @@ std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view rel
             done.push_back(std::move(name));
             break;
         }
-        Fd parent(openBeneathOnce(rootFd, joined(done), O_PATH | O_DIRECTORY, 0, Links::None));
+        const Fd parent = openBeneathOnce(rootFd, joined(done), O_PATH | O_DIRECTORY, 0, Links::None);
         struct stat st;
         if (!parent.valid() || ::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
             !S_ISLNK(st.st_mode)) {
@@ -203,29 +204,15 @@ std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view rel
 
 } // namespace
 
-void Fd::reset(int fd)
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-    fd_ = fd;
-}
-
-int Fd::close()
-{
-    const int status = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return status;
-}
-
 std::string outsideRootText()
 {
     return "路径经由链接通向目录之外，没有做任何更改";
 }
 
-int openPath(const std::string& path, int flags, mode_t mode)
+Fd openPath(const std::string& path, int flags, mode_t mode)
 {
     if (path.size() < PATH_MAX)
-        return ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        return Fd(::open(path.c_str(), flags | O_CLOEXEC, mode));
     const std::string_view whole(path);
     Fd held;
     int at = AT_FDCWD;
@@ -234,16 +221,16 @@ int openPath(const std::string& path, int flags, mode_t mode)
         const std::size_t end = pieceEnd(whole, from);
         if (end == std::string_view::npos) {
             errno = ENAMETOOLONG;
-            return -1;
+            return Fd();
         }
         const std::string piece(whole.substr(from, end - from));
         if (end == whole.size())
-            return ::openat(at, piece.c_str(), flags | O_CLOEXEC, mode);
-        const int next = ::openat(at, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (next < 0)
-            return -1;
-        held.reset(next);
-        at = next;
+            return Fd(::openat(at, piece.c_str(), flags | O_CLOEXEC, mode));
+        Fd next(::openat(at, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!next.valid())
+            return next;
+        held = std::move(next);
+        at = held.get();
         from = end;
     }
 }
@@ -258,34 +245,34 @@ int statPath(const std::string& path, struct stat& st, bool followLastLink)
     const std::size_t slash = bare.rfind('/');
     const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : bare.substr(0, slash);
     const std::string name = slash == std::string::npos ? bare : bare.substr(slash + 1);
-    Fd dir(openPath(parent, O_PATH | O_DIRECTORY));
+    const Fd dir = openPath(parent, O_PATH | O_DIRECTORY);
     if (!dir.valid())
         return -1;
     return ::fstatat(dir.get(), name.c_str(), &st, followLastLink ? 0 : AT_SYMLINK_NOFOLLOW);
 }
 
-int openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
+Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
 {
-    const int fd = openBeneathOnce(rootFd, relative, flags, mode, links);
-    if (fd >= 0 || errno != kOutsideRoot || links == Links::None || hasDotDot(relative))
+    Fd fd = openBeneathOnce(rootFd, relative, flags, mode, links);
+    if (fd.valid() || errno != kOutsideRoot || links == Links::None || hasDotDot(relative))
         return fd;
     const auto rewritten = withoutAbsoluteLinks(rootFd, relative, !(flags & O_NOFOLLOW));
     if (!rewritten || *rewritten == relative) {
         errno = kOutsideRoot;
-        return -1;
+        return Fd();
     }
     return openBeneathOnce(rootFd, *rewritten, flags, mode, links);
 }
 
 namespace {
 
-int openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
+Fd openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
 {
     while (!relative.empty() && relative.front() == '/')
         relative.remove_prefix(1);
     if (hasDotDot(relative)) {
         errno = kOutsideRoot;
-        return -1;
+        return Fd();
     }
     if (relative.empty())
         return openPieceBeneath(rootFd, ".", flags, mode, links);
@@ -296,23 +283,23 @@ int openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mod
         const std::size_t end = pieceEnd(relative, from);
         if (end == std::string_view::npos) {
             errno = ENAMETOOLONG;
-            return -1;
+            return Fd();
         }
         const std::string piece(relative.substr(from, end - from));
         if (end == relative.size())
             return openPieceBeneath(at, piece, flags, mode, links);
-        const int next = openPieceBeneath(at, piece, O_PATH | O_DIRECTORY, 0, links);
-        if (next < 0)
-            return -1;
-        held.reset(next);
-        at = next;
+        Fd next = openPieceBeneath(at, piece, O_PATH | O_DIRECTORY, 0, links);
+        if (!next.valid())
+            return next;
+        held = std::move(next);
+        at = held.get();
         from = end;
     }
 }
 
 } // namespace
 
-int openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links)
+Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links)
 {
     while (!relative.empty() && relative.back() == '/')
         relative.remove_suffix(1);
@@ -320,7 +307,7 @@ int openParentBeneath(int rootFd, std::string_view relative, std::string& lastNa
     lastName = std::string(slash == std::string_view::npos ? relative : relative.substr(slash + 1));
     if (lastName.empty() || lastName == "." || lastName == "..") {
         errno = lastName.empty() ? EINVAL : kOutsideRoot;
-        return -1;
+        return Fd();
     }
     const std::string_view parent = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
     return openBeneath(rootFd, parent, O_PATH | O_DIRECTORY, 0, links);

@@ -8,40 +8,9 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include "platform/Fd.h"
+
 namespace tessarin::platform {
-
-// Owns one file descriptor and closes it on every path out.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() { reset(); }
-    Fd(Fd&& other) noexcept : fd_(other.release()) {}
-    Fd& operator=(Fd&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            fd_ = other.release();
-        }
-        return *this;
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release()
-    {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void reset(int fd = -1);
-    // Closes now; returns close's status, which may report a late write error.
-    int close();
-
-private:
-    int fd_;
-};
 
 // errno of a change refused because its path leaves the tree's root through
 // a link (or a magic link of /proc).
@@ -52,8 +21,8 @@ std::string outsideRootText();
 
 // Opens a path as open(2) does, links followed. A path longer than the
 // system's limit is opened piece by piece from directory descriptors.
-// Returns -1 with errno set on failure.
-int openPath(const std::string& path, int flags, mode_t mode = 0);
+// An invalid Fd with errno set on failure.
+Fd openPath(const std::string& path, int flags, mode_t mode = 0);
 
 // stat / lstat of a path of any length. Returns 0, or -1 with errno set.
 int statPath(const std::string& path, struct stat& st, bool followLastLink = true);
@@ -67,15 +36,16 @@ enum class Links {
 // Opens relative (no leading "/"; "" names the root itself) beneath the
 // directory open at rootFd: no component, link or ".." may lead out of it.
 // A last component that is a link is followed (within the root) unless flags
-// hold O_NOFOLLOW, where it fails with ELOOP as open(2) does. Returns -1 with
-// errno set; kOutsideRoot when the path would leave the root.
-int openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0,
+// hold O_NOFOLLOW, where it fails with ELOOP as open(2) does.
+// An invalid Fd with errno set on failure; kOutsideRoot when the path would
+// leave the root.
+Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0,
                 Links links = Links::StayInside);
 
 // Opens the directory that holds the last component of relative, beneath
 // rootFd, and gives that component's name. relative must name something
 // below the root (not "").
-int openParentBeneath(int rootFd, std::string_view relative, std::string& lastName,
-                      Links links = Links::StayInside);
+Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName,
+                     Links links = Links::StayInside);
 
 } // namespace tessarin::platform

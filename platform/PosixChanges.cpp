@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/DirectoryStream.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::platform {
@@ -53,7 +54,7 @@ ParentDir openParent(const TreePath& path)
         parent.error = errno;
         return parent;
     }
-    parent.dir.reset(openParentBeneath(root.get(), path.relative, parent.name));
+    parent.dir = openParentBeneath(root.get(), path.relative, parent.name);
     if (!parent.dir.valid())
         parent.error = errno;
     return parent;
@@ -69,26 +70,11 @@ struct TreeEntry {
 bool readEntries(int dirFd, std::vector<TreeEntry>& out)
 {
     out.clear();
-    const int copy = ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0)
+    DirectoryStream dir = DirectoryStream::copyOf(dirFd);
+    if (!dir.isOpen())
         return false;
-    DIR* dir = ::fdopendir(copy);
-    if (!dir) {
-        ::close(copy);
-        return false;
-    }
-    ::rewinddir(dir);
-    bool failed = false;
-    for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(dir);
-        if (!e) {
-            failed = errno != 0;
-            break;
-        }
+    while (const dirent* e = dir.next()) {
         const char* name = e->d_name;
-        if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')))
-            continue;
         bool directory = e->d_type == DT_DIR;
         if (e->d_type == DT_UNKNOWN) {
             struct stat st;
@@ -96,8 +82,7 @@ bool readEntries(int dirFd, std::vector<TreeEntry>& out)
         }
         out.push_back({name, directory});
     }
-    ::closedir(dir);
-    if (failed) {
+    if (dir.failed()) {
         out.clear();
         return false;
     }
@@ -131,7 +116,7 @@ std::string changeErrorText(int errorNumber)
     return errorNumber == kOutsideRoot ? outsideRootText() : systemErrorText(errorNumber);
 }
 
-int openRoot(const TreePath& path)
+Fd openRoot(const TreePath& path)
 {
     return openPath(path.root.empty() ? std::string("/") : path.root, O_PATH | O_DIRECTORY);
 }

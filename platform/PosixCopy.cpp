@@ -4,13 +4,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
-#include <random>
 #include <sys/ioctl.h>
-#include <sys/random.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 #if __has_include(<linux/fs.h>)
@@ -18,6 +17,7 @@
 #endif
 
 #include "platform/PosixFileSystem.h"
+#include "platform/TemporaryFile.h"
 
 namespace tessarin::platform {
 
@@ -151,31 +151,6 @@ bool isRefusedByVolume(int error)
     return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
 }
 
-// Creates a temporary file of the copy's pattern in the directory open at dirFd.
-// The names need not be secret (O_EXCL makes the file ours), only unlikely
-// to meet: each thread draws them from a generator seeded once.
-int createTemporary(int dirFd, std::string& name)
-{
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    thread_local std::mt19937_64 random = [] {
-        std::uint64_t seed = 0;
-        if (::getrandom(&seed, sizeof seed, 0) != static_cast<ssize_t>(sizeof seed))
-            seed = static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&seed);
-        return std::mt19937_64(seed);
-    }();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t draw = random();
-        name.assign(kTemporaryPrefix);
-        for (int letter = 0; letter < 6; ++letter, draw /= sizeof kLetters - 1)
-            name += kLetters[draw % (sizeof kLetters - 1)];
-        const int fd = ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 // Gives the copy the source's owner where it may, and never the setuid or
 // setgid bit without the owner and group they belong to. made is the new
 // file as it was created. Returns the mode to apply.
@@ -268,23 +243,19 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if (!root.valid())
         return {systemErrorText(errno)};
     std::string name;
-    Fd parent(openParentBeneath(root.get(), target.relative, name));
+    Fd parent = openParentBeneath(root.get(), target.relative, name);
     if (!parent.valid())
         return {changeErrorText(errno)};
-    std::string temporary;
-    Fd out(createTemporary(parent.get(), temporary));
-    if (!out.valid())
+    // Until the commit, every way out removes the temporary file.
+    TemporaryFile out = TemporaryFile::create(std::move(parent), O_RDWR, 0600);
+    if (!out.created())
         return {systemErrorText(errno)};
-
-    // From here on every failure removes the temporary file.
-    auto fail = [&](int error) {
-        ::unlinkat(parent.get(), temporary.c_str(), 0);
-        return FsResult{systemErrorText(error)};
-    };
+    const int dir = out.directory();
+    const auto fail = [](int error) { return FsResult{systemErrorText(error)}; };
     struct stat made;
-    if (::fstat(out.get(), &made) != 0)
+    if (::fstat(out.fd(), &made) != 0)
         return fail(errno);
-    noteWritten(static_cast<std::uint64_t>(made.st_dev), parent.get());
+    noteWritten(static_cast<std::uint64_t>(made.st_dev), dir);
 
     bool copied = false;
 #ifdef FICLONE
@@ -294,7 +265,7 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     const PosixFileSystem::DevicePair devices{static_cast<std::uint64_t>(st.st_dev),
                                               static_cast<std::uint64_t>(made.st_dev)};
     if (st.st_size > 0 && mayClone(devices)) {
-        if (::ioctl(out.get(), FICLONE, in.get()) == 0)
+        if (::ioctl(out.fd(), FICLONE, in.get()) == 0)
             copied = true;
         else if (isUnsupported(errno))
             cloneRefused(devices);
@@ -304,48 +275,46 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
 #endif
     // Fewer blocks than bytes: the source has holes, which are kept.
     if (!copied && static_cast<off_t>(st.st_blocks) * 512 < st.st_size) {
-        const Step step = copyDataRanges(in.get(), out.get(), st.st_size);
+        const Step step = copyDataRanges(in.get(), out.fd(), st.st_size);
         if (step == Step::Failed)
             return fail(errno);
         copied = step == Step::Done;
     }
     if (!copied) {
         off_t offset = 0;
-        Step step = copyByRange(in.get(), out.get(), offset, st.st_size);
+        Step step = copyByRange(in.get(), out.fd(), offset, st.st_size);
         if (step == Step::Unsupported)
-            step = copyBySendfile(in.get(), out.get(), offset);
+            step = copyBySendfile(in.get(), out.fd(), offset);
         if (step == Step::Unsupported)
-            step = copyByReadWrite(in.get(), out.get(), offset);
+            step = copyByReadWrite(in.get(), out.fd(), offset);
         if (step != Step::Done)
             return fail(errno);
     }
 
     // Owner, permission bits, then the times last: nothing writes after them.
     // A volume that keeps no permission bits refusing them is no failure.
-    if (::fchmod(out.get(), ownedMode(out.get(), st, made)) != 0 && !isRefusedByVolume(errno))
+    if (::fchmod(out.fd(), ownedMode(out.fd(), st, made)) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
-    const int descriptor = out.get();
+    const int descriptor = out.fd();
     if (const int error = setTimes(st, [&](const struct timespec* times) {
             return ::futimens(descriptor, times) == 0 ? 0 : errno;
         }))
         return fail(error);
-    if (out.close() != 0)
-        return fail(errno);
-    if (::renameat(parent.get(), temporary.c_str(), parent.get(), name.c_str()) != 0)
+    if (out.commit(name) != 0)
         return fail(errno);
     FsResult result;
     result.written = {static_cast<std::uint64_t>(made.st_dev), static_cast<std::uint64_t>(made.st_ino)};
     // Some FUSE drivers stamp the time on close or rename: then it is set
     // again by name. Kernel file systems keep what futimens set.
-    if (!mayRestampTimes(made.st_dev, parent.get()))
+    if (!mayRestampTimes(made.st_dev, dir))
         return result;
     struct stat placed;
-    if (::fstatat(parent.get(), name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(dir, name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
         return {systemErrorText(errno)};
     result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
     if (!timeKept(placed, st))
         if (const int error = setTimes(st, [&](const struct timespec* times) {
-                return ::utimensat(parent.get(), name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+                return ::utimensat(dir, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
             }))
             return {systemErrorText(error)};
     return result;

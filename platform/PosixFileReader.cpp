@@ -4,6 +4,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
+
+#include "platform/Fd.h"
 
 namespace tessarin::platform {
 
@@ -11,20 +14,17 @@ namespace {
 
 class PosixInputFile : public InputFile {
 public:
-    PosixInputFile(int fd, const struct stat& st)
-        : fd_(fd), id_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
+    PosixInputFile(Fd fd, const struct stat& st)
+        : fd_(std::move(fd)), id_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
           size_(static_cast<std::uint64_t>(st.st_size))
     {
     }
-    ~PosixInputFile() override { ::close(fd_); }
-    PosixInputFile(const PosixInputFile&) = delete;
-    PosixInputFile& operator=(const PosixInputFile&) = delete;
 
     std::int64_t read(std::uint8_t* buffer, std::size_t size) override
     {
         std::size_t done = 0;
         while (done < size) {
-            const ssize_t n = ::read(fd_, buffer + done, size - done);
+            const ssize_t n = ::read(fd_.get(), buffer + done, size - done);
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
             } else if (n == 0) {
@@ -40,7 +40,7 @@ public:
     std::uint64_t size() const override { return size_; }
 
 private:
-    int fd_;
+    Fd fd_;
     FileId id_;
     std::uint64_t size_;
 };
@@ -56,16 +56,12 @@ std::unique_ptr<InputFile> PosixFileReader::openForReading(const std::string& pa
         return nullptr;
     // O_NONBLOCK keeps the open from hanging should the path have been
     // replaced by a FIFO since the check; the check after it rejects that.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
         return nullptr;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return nullptr;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<PosixInputFile>(fd, st);
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<PosixInputFile>(std::move(fd), st);
 }
 
 } // namespace tessarin::platform

@@ -84,8 +84,8 @@ std::string systemErrorText(int errorNumber);
 std::string changeErrorText(int errorNumber);
 
 // The root of a tree place, open as a path (the root itself may be a link:
-// the user chose it). Returns -1 with errno set.
-int openRoot(const TreePath& path);
+// the user chose it). An invalid Fd with errno set on failure.
+Fd openRoot(const TreePath& path);
 
 // The attribute word of a file system object with this mode and name.
 std::uint32_t attributeWord(unsigned mode, std::string_view name);

@@ -12,6 +12,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/DirectoryStream.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
 
@@ -167,29 +168,22 @@ std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, un
 
 CaseProbe probeLetterCase(int directoryFd)
 {
-    const int fd = ::dup(directoryFd);
-    if (fd < 0)
+    DirectoryStream dir = DirectoryStream::copyOf(directoryFd);
+    if (!dir.isOpen())
         return CaseProbe::NoEntry;
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return CaseProbe::NoEntry;
-    }
-    ::rewinddir(dir);
     // The names as listed: a FUSE driver may give one file a new inode
     // number under each spelling, so the test is whether the flipped name
     // resolves without being an entry of its own.
     std::unordered_set<std::string> names;
     std::vector<std::string> candidates;
     constexpr std::size_t kMostNames = 100000;
-    while (const dirent* e = ::readdir(dir)) {
+    while (const dirent* e = dir.next()) {
         if (names.size() == kMostNames)
             break;
         names.insert(e->d_name);
         if (candidates.size() < 16 && hasAsciiLetter(e->d_name))
             candidates.emplace_back(e->d_name);
     }
-    ::closedir(dir);
     const bool allNames = names.size() < kMostNames;
     for (const std::string& name : candidates) {
         const std::string other = flipAsciiCase(name.c_str());
@@ -237,7 +231,7 @@ VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
                 mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
             }
             // The mount point lies on the same volume: its entries tell as well.
-            const Fd top(mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1);
+            const Fd top = mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : Fd();
             struct stat topSt;
             if (top.valid() && ::fstat(top.get(), &topSt) == 0 && topSt.st_dev == st.st_dev)
                 probe = probeLetterCase(top.get());

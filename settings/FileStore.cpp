@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/Path.h"
 #include "platform/PathOpen.h"
@@ -93,31 +94,29 @@ bool FileStore::replace(const std::string& path, std::string_view text)
 
 bool FileStore::replaceThroughTemporary(const std::string& target, std::string_view text, bool& directoryRefused)
 {
-    std::string temporary;
-    platform::Fd fd(createTemporaryBeside(target, temporary));
-    if (fd.get() < 0) {
+    // Every way out before the commit removes the temporary file.
+    platform::TemporaryFile temporary = createTemporaryBeside(target);
+    if (!temporary.created()) {
         directoryRefused = errno == EACCES || errno == EPERM;
         return false;
     }
+    const std::string name(platform::Path(target).fileName());
     // The replacement keeps the permissions and, where allowed, the owner.
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0) {
-        ::fchmod(fd.get(), old.st_mode & 07777);
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0) {
+    if (::fstatat(temporary.directory(), name.c_str(), &old, 0) == 0) {
+        ::fchmod(temporary.fd(), old.st_mode & 07777);
+        if (::fchown(temporary.fd(), old.st_uid, old.st_gid) != 0) {
             // Only a privileged process may give a file away; the new file is then ours.
         }
     }
-    const bool written = writeAll(fd.get(), text) && ::fsync(fd.get()) == 0;
-    if (fd.close() != 0 || !written || ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
+    if (!writeAll(temporary.fd(), text) || ::fsync(temporary.fd()) != 0)
         return false;
-    }
-    return true;
+    return temporary.commit(name) == 0;
 }
 
 bool FileStore::rewriteInPlace(const std::string& target, std::string_view text)
 {
-    platform::Fd fd(openInPlace(target));
+    platform::Fd fd = openInPlace(target);
     if (!fd.valid())
         return false;
     if (!writeAll(fd.get(), text) || ::ftruncate(fd.get(), static_cast<off_t>(text.size())) != 0)
@@ -125,24 +124,18 @@ bool FileStore::rewriteInPlace(const std::string& target, std::string_view text)
     return ::fsync(fd.get()) == 0 && fd.close() == 0;
 }
 
-int FileStore::createTemporaryBeside(const std::string& target, std::string& temporaryPath)
+platform::TemporaryFile FileStore::createTemporaryBeside(const std::string& target)
 {
-    // A hidden name in the same directory, so that the rename stays on one file system.
-    const platform::Path path(target);
-    const std::string stem = (path.parent() / ("." + std::string(path.fileName()) + ".")).bytes();
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        temporaryPath = stem + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        const int fd = ::open(temporaryPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
+    // In the same directory, so that the rename stays on one file system.
+    platform::Fd directory = platform::openPath(platform::Path(target).parent().bytes(), O_PATH | O_DIRECTORY);
+    if (!directory.valid())
+        return {};
+    return platform::TemporaryFile::create(std::move(directory), O_WRONLY, 0666);
 }
 
-int FileStore::openInPlace(const std::string& path)
+platform::Fd FileStore::openInPlace(const std::string& path)
 {
-    return openRegular(path, O_WRONLY).release();
+    return openRegular(path, O_WRONLY);
 }
 
 bool FileStore::writeAll(int fd, std::string_view text)

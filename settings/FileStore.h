@@ -2,12 +2,16 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Fd.h"
+#include "platform/TemporaryFile.h"
+
 namespace tessarin::settings {
 
 // Reads and replaces a small text file whole. A replacement never leaves the
-// file cut short: the new text goes to a temporary file beside it, which is
-// flushed to disk and renamed over the old one. Only where the directory takes
-// no new file (but the file itself is writable) is the file rewritten in place.
+// file cut short: the new text goes to a temporary file beside it (a
+// platform::TemporaryFile), which is flushed to disk and renamed over the old
+// one. Only where the directory takes no new file (but the file itself is
+// writable) is the file rewritten in place.
 // Each step that can fail is virtual, so that tests can make it fail.
 class FileStore {
 public:
@@ -27,11 +31,12 @@ public:
     bool replace(const std::string& path, std::string_view text);
 
 protected:
-    // Creates a new, empty file beside target for writing; returns its
-    // descriptor and name, or -1 with errno set.
-    virtual int createTemporaryBeside(const std::string& target, std::string& temporaryPath);
-    // Opens an existing file for writing in place, or -1 with errno set.
-    virtual int openInPlace(const std::string& path);
+    // Creates a new, empty file beside target for writing; one that is not
+    // created() with errno set on failure.
+    virtual platform::TemporaryFile createTemporaryBeside(const std::string& target);
+    // Opens an existing file for writing in place; an invalid Fd with errno
+    // set on failure.
+    virtual platform::Fd openInPlace(const std::string& path);
     // Writes all of text at the descriptor's position; false with errno set.
     virtual bool writeAll(int fd, std::string_view text);
 

@@ -10,6 +10,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
 #include "core/Error.h"
+#include "platform/FileSystem.h"
 #include "support/TempDir.h"
 
 using namespace tessarin;
@@ -32,19 +33,19 @@ public:
     int writesBeforeDiskFull = -1; // -1: never full
 
 protected:
-    int createTemporaryBeside(const std::string& target, std::string& temporaryPath) override
+    platform::TemporaryFile createTemporaryBeside(const std::string& target) override
     {
         if (refuseNewFiles) {
             errno = EACCES;
-            return -1;
+            return {};
         }
-        return FileStore::createTemporaryBeside(target, temporaryPath);
+        return FileStore::createTemporaryBeside(target);
     }
-    int openInPlace(const std::string& path) override
+    platform::Fd openInPlace(const std::string& path) override
     {
         if (refuseFileWrites) {
             errno = EACCES;
-            return -1;
+            return {};
         }
         return FileStore::openInPlace(path);
     }
@@ -232,6 +233,41 @@ TEST_F(Settings, AReadOnlyDirectoryAndFileGiveTheErrorAndLeaveTheEarlierKeys)
     store.refuseFileWrites = false;
     EXPECT_EQ(errorOf([&] { file.saveOptions({}); }), "Unable to write to " + path);
     EXPECT_FALSE(exists(path)) << "a directory that takes no new file gets none";
+}
+
+namespace {
+
+// A file store that lists the settings file's directory while the new text
+// is being written.
+class WatchingStore : public settings::FileStore {
+public:
+    std::string directory;
+    Strings seen;
+
+protected:
+    bool writeAll(int fd, std::string_view text) override
+    {
+        seen = namesIn(directory);
+        return FileStore::writeAll(fd, text);
+    }
+};
+
+} // namespace
+
+TEST(SettingsSave, TheNewTextGoesBesideTheFileUnderANameASyncKnowsAsALeftover)
+{
+    TempDir tmp;
+    const std::string path = tmp / "settings.ini";
+    writeFile(path, "[Settings]\nDeleteOldFile=0\n");
+    WatchingStore store;
+    store.directory = tmp.path();
+    SettingsFile file{path, store};
+    file.saveOptions({.deleteOldFile = true});
+    ASSERT_EQ(store.seen.size(), 2u);
+    const std::string temporary = store.seen[0] == "settings.ini" ? store.seen[1] : store.seen[0];
+    EXPECT_TRUE(platform::isTemporaryName(temporary)) << temporary;
+    EXPECT_EQ(namesIn(tmp.path()), (Strings{"settings.ini"}));
+    EXPECT_EQ(readFile(path), "[Settings]\nDeleteOldFile=1\nSnycAttributes=1\nSyncSubFolder=1\n");
 }
 
 TEST_F(Settings, ALinkedSettingsFileStaysALink)

@@ -1,0 +1,97 @@
+#include "platform/TemporaryFile.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <fcntl.h>
+#include <random>
+#include <sys/random.h>
+#include <unistd.h>
+#include <utility>
+
+#include "platform/FileSystem.h"
+
+namespace tessarin::platform {
+
+TemporaryFile TemporaryFile::create(Fd directory, int access, mode_t mode)
+{
+    // The names need not be secret (O_EXCL makes the file ours), only
+    // unlikely to meet: each thread draws them from a generator seeded once,
+    // so a name costs no system call.
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937_64 random = [] {
+        std::uint64_t seed = 0;
+        if (::getrandom(&seed, sizeof seed, 0) != static_cast<ssize_t>(sizeof seed))
+            seed = static_cast<std::uint64_t>(::getpid()) ^ reinterpret_cast<std::uintptr_t>(&seed);
+        return std::mt19937_64(seed);
+    }();
+    std::string name;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t draw = random();
+        name.assign(kTemporaryPrefix);
+        for (int letter = 0; letter < 6; ++letter, draw /= sizeof kLetters - 1)
+            name += kLetters[draw % (sizeof kLetters - 1)];
+        Fd file(::openat(directory.get(), name.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (file.valid())
+            return TemporaryFile(std::move(directory), std::move(file), std::move(name));
+        if (errno != EEXIST)
+            return {};
+    }
+    errno = EEXIST;
+    return {};
+}
+
+TemporaryFile::TemporaryFile(Fd directory, Fd file, std::string name)
+    : directory_(std::move(directory)), file_(std::move(file)), name_(std::move(name))
+{
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    discard();
+}
+
+TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
+    : directory_(std::move(other.directory_)), file_(std::move(other.file_)),
+      name_(std::exchange(other.name_, std::string())), committed_(std::exchange(other.committed_, false))
+{
+}
+
+TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
+{
+    if (this != &other) {
+        discard();
+        directory_ = std::move(other.directory_);
+        file_ = std::move(other.file_);
+        name_ = std::exchange(other.name_, std::string());
+        committed_ = std::exchange(other.committed_, false);
+    }
+    return *this;
+}
+
+int TemporaryFile::commit(const std::string& target)
+{
+    if (!created() || committed_) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (file_.valid() && file_.close() != 0)
+        return -1;
+    if (::renameat(directory_.get(), name_.c_str(), directory_.get(), target.c_str()) != 0)
+        return -1;
+    committed_ = true;
+    return 0;
+}
+
+void TemporaryFile::discard()
+{
+    if (!created() || committed_)
+        return;
+    const int error = errno;
+    file_.reset();
+    ::unlinkat(directory_.get(), name_.c_str(), 0);
+    name_.clear();
+    errno = error;
+}
+
+} // namespace tessarin::platform
