@@ -5,7 +5,8 @@
 
 namespace tessarin::app {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv)
+{}
 
 bool Application::notify(QObject* receiver, QEvent* event)
 {

@@ -7,10 +7,8 @@
 
 namespace tessarin::app {
 
-FileListModel::FileListModel(const sync::FileTable& table, QObject* parent)
-    : QAbstractTableModel(parent), table_(table)
-{
-}
+FileListModel::FileListModel(const sync::FileTable& table, QObject* parent) : QAbstractTableModel(parent), table_(table)
+{}
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {

@@ -24,8 +24,7 @@ QColor OperationColour(std::string_view word)
 
 OperationListModel::OperationListModel(sync::OperationList& rows, sync::SyncSide side, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows), side_(side)
-{
-}
+{}
 
 int OperationListModel::rowCount(const QModelIndex& parent) const
 {
@@ -69,11 +68,9 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
 
 bool OperationListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (locked_ || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
-        index.row() >= rowCount())
+    if (locked_ || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount())
         return false;
-    rows_[static_cast<std::size_t>(index.row())].Checked =
-        value.value<Qt::CheckState>() == Qt::Checked;
+    rows_[static_cast<std::size_t>(index.row())].Checked = value.value<Qt::CheckState>() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }

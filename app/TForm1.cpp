@@ -16,16 +16,16 @@
 
 #include "app/BandBar.h"
 #include "app/FileListModel.h"
-#include "widgets/Icons.h"
-#include "widgets/ListKeys.h"
-#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/ResizeRule.h"
-#include "widgets/WindowFont.h"
 #include "app/WindowLists.h"
 #include "app/WindowPrompt.h"
 #include "widgets/DesktopShell.h"
+#include "widgets/Icons.h"
+#include "widgets/ListKeys.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/WindowFont.h"
 
 tessarin::app::TForm1* Form1 = nullptr;
 
@@ -120,7 +120,8 @@ QToolBar* flatBar(QWidget* parent)
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : TForm1(posixFileSystem_, parent) {}
+TForm1::TForm1(QWidget* parent) : TForm1(posixFileSystem_, parent)
+{}
 
 TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     : QWidget(parent), session_(fileSystem), progress_(std::make_unique<QtProgress>(*this)),
@@ -189,12 +190,15 @@ void TForm1::createBandBar()
 
     ToolBar1 = flatBar(nullptr);
     ToolButton1 = commandButton(widgets::compareIcon(), QStringLiteral("比较目录"), QStringLiteral("进行目录比较"));
-    ToolButton2 = commandButton(widgets::oneToTwoIcon(), QStringLiteral("目录一到二"), QStringLiteral("将目录一同步到目录二"));
-    ToolButton3 = commandButton(widgets::twoToOneIcon(), QStringLiteral("目录二到一"), QStringLiteral("将目录二同步到目录一"));
-    ToolButton4 = commandButton(widgets::twoWayIcon(), QStringLiteral("双向同步"), QStringLiteral("将目录一和目录二互补同步"));
+    ToolButton2 =
+        commandButton(widgets::oneToTwoIcon(), QStringLiteral("目录一到二"), QStringLiteral("将目录一同步到目录二"));
+    ToolButton3 =
+        commandButton(widgets::twoToOneIcon(), QStringLiteral("目录二到一"), QStringLiteral("将目录二同步到目录一"));
+    ToolButton4 =
+        commandButton(widgets::twoWayIcon(), QStringLiteral("双向同步"), QStringLiteral("将目录一和目录二互补同步"));
     ToolButton8 = commandButton(widgets::optionsIcon(), QStringLiteral("同步选项"), QStringLiteral("设置同步的选项"));
-    ToolButton13 = commandButton(widgets::finderIcon(), QStringLiteral("相同文件搜索"),
-                                 QStringLiteral("启动“相同文件搜索”工具"));
+    ToolButton13 =
+        commandButton(widgets::finderIcon(), QStringLiteral("相同文件搜索"), QStringLiteral("启动“相同文件搜索”工具"));
     ToolBar1->addWidget(ToolButton1);
     ToolButton6 = ToolBar1->addSeparator();
     ToolBar1->addWidget(ToolButton2);
@@ -275,9 +279,9 @@ void TForm1::createControls()
 
     // Tab goes through the window as it reads: the fields, the file lists
     // with the arrows between them, then each operation list with its buttons.
-    const QList<QWidget*> tabOrder = {edDir1, Button1, edDir2, Button2, dirList1, BitBtn2, BitBtn3, BitBtn4,
-                                      dirList2, C_L1, BitBtn1, BitBtn5, BitBtn6, BitBtn7,
-                                      C_L2, BitBtn8, BitBtn9, BitBtn10, BitBtn11};
+    const QList<QWidget*> tabOrder = {edDir1,  Button1,  edDir2,  Button2,  dirList1, BitBtn2, BitBtn3,
+                                      BitBtn4, dirList2, C_L1,    BitBtn1,  BitBtn5,  BitBtn6, BitBtn7,
+                                      C_L2,    BitBtn8,  BitBtn9, BitBtn10, BitBtn11};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 

@@ -50,7 +50,7 @@ public:
 
     // The controls, by their names.
     QFrame* CoolBar1;
-    QToolBar* ToolBar2; // menu row
+    QToolBar* ToolBar2;        // menu row
     QToolButton* ToolButton9;  // "系统(&S)" -> S1
     QToolButton* ToolButton5;  // "同步(&Y)" -> Y1
     QToolButton* ToolButton10; // "工具(&T)" -> T1
@@ -68,17 +68,17 @@ public:
     QMenu* T1;
     QAction* F1; // "相同文件搜索器(&F)"
     QMenu* H1;
-    QAction* H2; // "帮助主题(&H)", F1
-    QAction* A1; // "关于(&A)..."
-    QToolBar* ToolBar1; // command bar
-    QToolButton* ToolButton1; // "比较目录"
-    QAction* ToolButton6;     // separator
-    QToolButton* ToolButton2; // "目录一到二"
-    QToolButton* ToolButton3; // "目录二到一"
-    QToolButton* ToolButton4; // "双向同步"
-    QAction* ToolButton7;     // separator
-    QToolButton* ToolButton8; // "同步选项"
-    QAction* ToolButton12;    // separator
+    QAction* H2;               // "帮助主题(&H)", F1
+    QAction* A1;               // "关于(&A)..."
+    QToolBar* ToolBar1;        // command bar
+    QToolButton* ToolButton1;  // "比较目录"
+    QAction* ToolButton6;      // separator
+    QToolButton* ToolButton2;  // "目录一到二"
+    QToolButton* ToolButton3;  // "目录二到一"
+    QToolButton* ToolButton4;  // "双向同步"
+    QAction* ToolButton7;      // separator
+    QToolButton* ToolButton8;  // "同步选项"
+    QAction* ToolButton12;     // separator
     QToolButton* ToolButton13; // "相同文件搜索"
     QLabel* Label1;
     QComboBox* edDir1;
@@ -176,9 +176,9 @@ public slots:
     void X1Click();
 
     // Window events.
-    void FormShow();        // first shown: load the settings file
-    void FormResize();      // apply the resize rule
-    bool FormCloseQuery();  // about to close: save the histories; never vetoes
+    void FormShow();       // first shown: load the settings file
+    void FormResize();     // apply the resize rule
+    bool FormCloseQuery(); // about to close: save the histories; never vetoes
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -4,24 +4,24 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 
-#include "widgets/DirectoryHistory.h"
 #include "app/FileListModel.h"
-#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/TForm1.h"
-#include "settings/SettingsFile.h"
-#include "settings/SettingsPath.h"
-#include "widgets/TextConversion.h"
 #include "app/WindowPrompt.h"
-#include "platform/Path.h"
-#include "sync/CompletionText.h"
-#include "finder/TForm5.h"
-#include "dialogs/TForm3.h"
-#include "widgets/DesktopShell.h"
 #include "dialogs/Help.h"
 #include "dialogs/TForm2.h"
+#include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
+#include "finder/TForm5.h"
+#include "platform/Path.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPath.h"
+#include "sync/CompletionText.h"
+#include "widgets/DesktopShell.h"
+#include "widgets/DirectoryHistory.h"
+#include "widgets/MessageBoxes.h"
+#include "widgets/TextConversion.h"
 
 namespace tessarin::app {
 
@@ -352,7 +352,8 @@ bool TForm1::FormCloseQuery()
     // A failed save is reported, and the window still closes: with the file
     // unwritable, refusing would leave the user unable to quit.
     runGuarded([this] {
-        settings::SettingsFile(settings::settingsFilePath()).saveHistories({widgets::historyOf(*edDir1), widgets::historyOf(*edDir2)});
+        settings::SettingsFile(settings::settingsFilePath())
+            .saveHistories({widgets::historyOf(*edDir1), widgets::historyOf(*edDir2)});
     });
     return true;
 }

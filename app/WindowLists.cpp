@@ -8,11 +8,10 @@
 
 namespace tessarin::app {
 
-WindowLists::WindowLists(FileListModel* const (&files)[2], OperationListModel* const (&operations)[2],
-                         QLabel* countOne, QLabel* countTwo)
+WindowLists::WindowLists(FileListModel* const (&files)[2], OperationListModel* const (&operations)[2], QLabel* countOne,
+                         QLabel* countTwo)
     : files_{files[0], files[1]}, operations_{operations[0], operations[1]}, counts_{countOne, countTwo}
-{
-}
+{}
 
 void WindowLists::listsAboutToBeRebuilt()
 {

@@ -18,8 +18,8 @@ class OperationListModel;
 // can repaint.
 class WindowLists : public sync::SessionObserver {
 public:
-    WindowLists(FileListModel* const (&files)[2], OperationListModel* const (&operations)[2],
-                QLabel* countOne, QLabel* countTwo);
+    WindowLists(FileListModel* const (&files)[2], OperationListModel* const (&operations)[2], QLabel* countOne,
+                QLabel* countTwo);
 
     void listsAboutToBeRebuilt() override;
     void listsEmptied() override;

@@ -11,10 +11,7 @@ namespace tessarin::app {
 // put a scripted one in place).
 class WindowPrompt : public core::Prompt {
 public:
-    WindowPrompt(QWidget* owner, std::function<void()> beforeBox)
-        : own_(owner), beforeBox_(std::move(beforeBox))
-    {
-    }
+    WindowPrompt(QWidget* owner, std::function<void()> beforeBox) : own_(owner), beforeBox_(std::move(beforeBox)) {}
     void use(core::Prompt* other) { other_ = other; }
 
     void tell(std::string_view text, std::string_view caption, core::MessageIcon icon) override
@@ -22,8 +19,8 @@ public:
         beforeBox_();
         target().tell(text, caption, icon);
     }
-    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons buttons,
-               core::Answer defaultAnswer) override
+    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon,
+                     core::MessageButtons buttons, core::Answer defaultAnswer) override
     {
         beforeBox_();
         return target().ask(text, caption, icon, buttons, defaultAnswer);

@@ -1,16 +1,16 @@
 // Start-up: the application, its five windows created once in order, the
 // message loop; the program ends when the main window closes.
 #include "app/Application.h"
-#include "widgets/Icons.h"
 #include "app/QtTranslation.h"
 #include "app/TForm1.h"
-#include "widgets/WindowFont.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
 #include "finder/TForm5.h"
 #include "platform/PosixDrives.h"
 #include "platform/PosixFileSystem.h"
+#include "widgets/Icons.h"
+#include "widgets/WindowFont.h"
 
 int main(int argc, char** argv)
 {

@@ -70,9 +70,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setFont(tessarin::widgets::windowFont());
 
-    const int made = QProcess::execute(QStringLiteral("python3"),
-                                       {QStringLiteral(TESSARIN_TREE_PAIR_SCRIPT), pair, QStringLiteral("--files"),
-                                        QString::number(files)});
+    const int made = QProcess::execute(QStringLiteral("python3"), {QStringLiteral(TESSARIN_TREE_PAIR_SCRIPT), pair,
+                                                                   QStringLiteral("--files"), QString::number(files)});
     if (made != 0) {
         std::fprintf(stderr, "make_tree_pair.py failed\n");
         return 1;

@@ -8,10 +8,10 @@
 #include "cli/Commands.h"
 #include "cli/Output.h"
 #include "dupfind/SameFileSearch.h"
-#include "platform/PosixDrives.h"
-#include "platform/PosixFileReader.h"
 #include "platform/Path.h"
 #include "platform/PathOpen.h"
+#include "platform/PosixDrives.h"
+#include "platform/PosixFileReader.h"
 #include "platform/PosixFileSystem.h"
 
 namespace tessarin::cli {
@@ -27,7 +27,8 @@ public:
     {
         std::fprintf(stderr, "tessarin-cli: %.*s\n", static_cast<int>(text.size()), text.data());
     }
-    core::Answer ask(std::string_view, std::string_view, core::MessageIcon, core::MessageButtons, core::Answer defaultAnswer) override
+    core::Answer ask(std::string_view, std::string_view, core::MessageIcon, core::MessageButtons,
+                     core::Answer defaultAnswer) override
     {
         return defaultAnswer;
     }
@@ -82,8 +83,7 @@ int runFindCopies(const Arguments& args)
         else
             operands.push_back(arg);
     }
-    if (operands.empty() || operands.size() > 2 || operands[0].empty() ||
-        (operands.size() == 2 && operands[1].empty()))
+    if (operands.empty() || operands.size() > 2 || operands[0].empty() || (operands.size() == 2 && operands[1].empty()))
         return usageError(kFindCopiesUsage);
 
     std::vector<std::string> roots;

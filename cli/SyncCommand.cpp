@@ -25,7 +25,7 @@ public:
         std::fputc('\n', stdout);
     }
     core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons,
-               core::Answer defaultAnswer) override
+                     core::Answer defaultAnswer) override
     {
         tell(text, caption, icon);
         return defaultAnswer;

@@ -13,8 +13,8 @@ class Prompt {
 public:
     virtual ~Prompt() = default;
     virtual void tell(std::string_view text, std::string_view caption, MessageIcon icon) = 0;
-    virtual Answer ask(std::string_view text, std::string_view caption, MessageIcon icon,
-                       MessageButtons buttons, Answer defaultAnswer) = 0;
+    virtual Answer ask(std::string_view text, std::string_view caption, MessageIcon icon, MessageButtons buttons,
+                       Answer defaultAnswer) = 0;
 };
 
 } // namespace tessarin::core

@@ -10,10 +10,8 @@ Clock steadyClock()
     };
 }
 
-Throttle::Throttle(std::int64_t intervalMs, Clock clock)
-    : intervalMs_(intervalMs), clock_(std::move(clock)), last_(0)
-{
-}
+Throttle::Throttle(std::int64_t intervalMs, Clock clock) : intervalMs_(intervalMs), clock_(std::move(clock)), last_(0)
+{}
 
 bool Throttle::due()
 {

@@ -1,7 +1,5 @@
 #include "dialogs/TForm2.h"
 
-#include "widgets/DirectoryHistory.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QFileIconProvider>
@@ -11,11 +9,12 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
-#include "widgets/TextConversion.h"
-#include "widgets/WindowFont.h"
-#include "widgets/DialogFrame.h"
 #include "platform/FileSystem.h"
 #include "platform/Path.h"
+#include "widgets/DialogFrame.h"
+#include "widgets/DirectoryHistory.h"
+#include "widgets/TextConversion.h"
+#include "widgets/WindowFont.h"
 
 tessarin::dialogs::TForm2* Form2 = nullptr;
 
@@ -59,8 +58,7 @@ void collectExpanded(const QTreeWidgetItem& item, std::set<std::string>& expande
 } // namespace
 
 TForm2::TForm2(platform::FileSystem& fileSystem, QWidget* parent)
-    : QDialog(parent), fileSystem_(fileSystem),
-      folderIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
+    : QDialog(parent), fileSystem_(fileSystem), folderIcon_(QFileIconProvider().icon(QAbstractFileIconProvider::Folder))
 {
     setWindowTitle(QStringLiteral("浏览目录"));
     widgets::makeFixedDialog(*this, 321, 323);

@@ -65,7 +65,7 @@ private:
     QTreeWidgetItem* findFolder(const std::string& path) const;
 
     platform::FileSystem& fileSystem_;
-    QIcon folderIcon_; // the desktop's folder icon, or the style's
+    QIcon folderIcon_;      // the desktop's folder icon, or the style's
     std::string topFolder_; // the folder at the top of the view when the tree was re-read
     QComboBox* edDir1_ = nullptr;
     QComboBox* edDir2_ = nullptr;

@@ -4,12 +4,12 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "widgets/MessageBoxes.h"
+#include "core/Error.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
+#include "widgets/MessageBoxes.h"
 #include "widgets/TextConversion.h"
 #include "widgets/WindowFont.h"
-#include "core/Error.h"
 
 tessarin::dialogs::TForm3* Form3 = nullptr;
 
@@ -35,8 +35,8 @@ QPushButton* imageButton(QWidget* parent, const QString& text, QStyle::StandardP
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                          | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                          Qt::CustomizeWindowHint)
 {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("同步选项"));

@@ -8,12 +8,12 @@
 #include <array>
 #include <string>
 
+#include "platform/Shell.h"
+#include "widgets/DialogFrame.h"
 #include "widgets/Icons.h"
+#include "widgets/LinkLabel.h"
 #include "widgets/TextConversion.h"
 #include "widgets/WindowFont.h"
-#include "widgets/DialogFrame.h"
-#include "widgets/LinkLabel.h"
-#include "platform/Shell.h"
 
 tessarin::dialogs::TForm4* Form4 = nullptr;
 
@@ -64,7 +64,7 @@ QLabel* plainLabel(const QString& caption, int left, int top, QWidget* parent)
 QString buildDateText(std::string_view compilerDate)
 {
     static constexpr std::array<std::string_view, 12> months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+                                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     if (compilerDate.size() != 11)
         return {};
     int month = 0;

@@ -6,7 +6,7 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core
                         const std::function<void()>& rowsRemoved)
 {
     const core::Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", core::MessageIcon::Question,
-                                     core::MessageButtons::YesNoCancel, core::Answer::No);
+                                           core::MessageButtons::YesNoCancel, core::Answer::No);
     if (answer != core::Answer::Yes)
         return false;
 

@@ -49,8 +49,7 @@ std::string ExtensionMaskFor(std::string_view chosenFile)
 SameFileSearch::SameFileSearch(platform::FileSystem& fileSystem, platform::FileReader& reader, core::Progress& progress,
                                core::Prompt& prompt, SearchView& view)
     : fs_(fileSystem), reader_(reader), progress_(progress), prompt_(&prompt), view_(view)
-{
-}
+{}
 
 void SameFileSearch::Button2Click(const std::string& chosenText, int selected,
                                   const std::vector<std::string>& rangeEntries)

@@ -6,8 +6,7 @@ namespace tessarin::finder {
 
 FoundFilesModel::FoundFilesModel(dupfind::FoundFiles& rows, QObject* parent)
     : QAbstractTableModel(parent), rows_(rows), shown_(static_cast<int>(rows.size()))
-{
-}
+{}
 
 void FoundFilesModel::rowsAppended()
 {

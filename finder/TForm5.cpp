@@ -11,11 +11,11 @@
 #include <QStyle>
 #include <QTableView>
 
+#include "dupfind/DeleteChecked.h"
+#include "finder/FoundFilesModel.h"
 #include "widgets/ListKeys.h"
 #include "widgets/TextConversion.h"
 #include "widgets/WindowFont.h"
-#include "dupfind/DeleteChecked.h"
-#include "finder/FoundFilesModel.h"
 
 tessarin::finder::TForm5* Form5 = nullptr;
 

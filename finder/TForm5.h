@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "widgets/MessageBoxes.h"
 #include "core/Progress.h"
 #include "dupfind/SameFileSearch.h"
 #include "platform/Drives.h"
 #include "platform/PosixFileReader.h"
 #include "platform/PosixFileSystem.h"
+#include "widgets/MessageBoxes.h"
 
 class QCheckBox;
 class QComboBox;

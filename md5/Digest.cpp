@@ -1,7 +1,7 @@
-#include "md5/Md5.h"
-
 #include <bit>
 #include <cstring>
+
+#include "md5/Md5.h"
 
 namespace tessarin::md5 {
 
@@ -27,22 +27,22 @@ inline void storeWord(std::uint8_t* p, std::uint32_t w)
 // F(b,c,d) = (b & c) | (~b & d) = d ^ (b & (c ^ d));
 // G(b,c,d) = (b & d) | (c & ~d), whose two halves never share a bit, so they
 // can be added to the word separately without waiting for each other.
-#define MD5_STEP_F(a, b, c, d, x, t, s)                                                            \
-    a += (x) + (t);                                                                                \
-    a += (d) ^ ((b) & ((c) ^ (d)));                                                                \
+#define MD5_STEP_F(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (d) ^ ((b) & ((c) ^ (d)));     \
     a = std::rotl(a, s) + (b);
-#define MD5_STEP_G(a, b, c, d, x, t, s)                                                            \
-    a += (x) + (t);                                                                                \
-    a += (c) & ~(d);                                                                               \
-    a += (b) & (d);                                                                                \
+#define MD5_STEP_G(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (c) & ~(d);                    \
+    a += (b) & (d);                     \
     a = std::rotl(a, s) + (b);
-#define MD5_STEP_H(a, b, c, d, x, t, s)                                                            \
-    a += (x) + (t);                                                                                \
-    a += (b) ^ (c) ^ (d);                                                                          \
+#define MD5_STEP_H(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (b) ^ (c) ^ (d);               \
     a = std::rotl(a, s) + (b);
-#define MD5_STEP_I(a, b, c, d, x, t, s)                                                            \
-    a += (x) + (t);                                                                                \
-    a += (c) ^ ((b) | ~(d));                                                                       \
+#define MD5_STEP_I(a, b, c, d, x, t, s) \
+    a += (x) + (t);                     \
+    a += (c) ^ ((b) | ~(d));            \
     a = std::rotl(a, s) + (b);
 
 // Compresses whole 64-byte blocks in place, the state held in registers

@@ -1,7 +1,6 @@
-#include "md5/Md5.h"
-
 #include <memory>
 
+#include "md5/Md5.h"
 #include "platform/FileReader.h"
 
 namespace tessarin::md5 {
@@ -21,8 +20,7 @@ std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std
     return TryDigestFile(*file);
 }
 
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path,
-                                         std::uint64_t limit)
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit)
 {
     const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
     if (!file)

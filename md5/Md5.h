@@ -11,7 +11,7 @@
 namespace tessarin::platform {
 class FileReader;
 class InputFile;
-}
+} // namespace tessarin::platform
 
 namespace tessarin::md5 {
 
@@ -43,8 +43,7 @@ std::optional<DigestBytes> TryDigestFile(platform::InputFile& file);
 // limit + 1 bytes are read, so a file that streams without end (as files of
 // /proc do) costs no more than its reported size.
 std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_t limit);
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path,
-                                         std::uint64_t limit);
+std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit);
 
 // 32 lower-case hexadecimal characters, first byte first, high four bits first.
 std::string DigestToHex(const DigestBytes& digest);

@@ -15,8 +15,7 @@ public:
     explicit DirectoryStream(const std::string& path)
         // Any length: a path past the system's limit is opened piece by piece.
         : DirectoryStream(openPath(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC))
-    {
-    }
+    {}
     // Reads the directory open at fd, which the stream takes over: once
     // fdopendir took it, the stream owns it and closedir closes it; if
     // fdopendir refuses it, the Fd closes it here.

@@ -127,8 +127,8 @@ public:
     // without regard to letter case; "*.*" matches every name).
     // Returns false, with nothing gathered, when the directory cannot be read.
     // Called from two threads at once (the compare lists both sides together).
-    virtual bool readDirectory(const std::string& directory, bool wantDirectories,
-                               std::string_view fileMask, DirectoryContents& out) = 0;
+    virtual bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
+                               DirectoryContents& out) = 0;
 
     // The path exists and is a directory (a link to one counts); its identity.
     // Called from two threads at once, as readDirectory is.

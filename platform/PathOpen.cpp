@@ -1,14 +1,14 @@
 #include "platform/PathOpen.h"
 
 #include <atomic>
-#include <deque>
-#include <optional>
-#include <utility>
-#include <vector>
 #include <climits>
+#include <deque>
 #include <fcntl.h>
+#include <optional>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <utility>
+#include <vector>
 
 #if __has_include(<linux/openat2.h>)
 #include <linux/openat2.h>
@@ -83,8 +83,8 @@ Fd walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
     std::size_t start = 0;
     for (;;) {
         const std::size_t slash = relative.find('/', start);
-        const std::string name(relative.substr(start, slash == std::string_view::npos ? std::string_view::npos
-                                                                                        : slash - start));
+        const std::string name(
+            relative.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
         if (slash == std::string_view::npos) {
             Fd fd(::openat(at, name.empty() ? "." : name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
             if (!fd.valid() && errno == ELOOP && !(flags & O_NOFOLLOW))

@@ -39,13 +39,11 @@ enum class Links {
 // hold O_NOFOLLOW, where it fails with ELOOP as open(2) does.
 // An invalid Fd with errno set on failure; kOutsideRoot when the path would
 // leave the root.
-Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0,
-                Links links = Links::StayInside);
+Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0, Links links = Links::StayInside);
 
 // Opens the directory that holds the last component of relative, beneath
 // rootFd, and gives that component's name. relative must name something
 // below the root (not "").
-Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName,
-                     Links links = Links::StayInside);
+Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links = Links::StayInside);
 
 } // namespace tessarin::platform

@@ -332,7 +332,8 @@ FsResult PosixFileSystem::emptyOpenDirectory(int dirFd, const std::string& path,
     }
     for (const TreeEntry& entry : entries)
         if (!entry.directory)
-            changed |= ::unlinkat(dirFd, entry.name.c_str(), 0) == 0; // one left shows when its directory's removal fails
+            changed |=
+                ::unlinkat(dirFd, entry.name.c_str(), 0) == 0; // one left shows when its directory's removal fails
     if (changed)
         noteWritten(dirFd);
     return {};
@@ -350,8 +351,8 @@ void PosixFileSystem::removeStaleTemporaries(const TreePath& directory)
     bool changed = false;
     for (const TreeEntry& entry : entries) {
         struct stat st;
-        if (isTemporaryName(entry.name) &&
-            ::fstatat(dir.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        if (isTemporaryName(entry.name) && ::fstatat(dir.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
             changed |= ::unlinkat(dir.get(), entry.name.c_str(), 0) == 0;
     }
     if (changed)

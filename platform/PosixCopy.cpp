@@ -87,8 +87,8 @@ Step copyByReadWrite(int in, int out, off_t& offset)
             return Step::Failed;
         }
         for (ssize_t written = 0; written < n;) {
-            const ssize_t w = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written),
-                                       offset + written);
+            const ssize_t w =
+                ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written), offset + written);
             if (w < 0) {
                 if (errno == EINTR)
                     continue;
@@ -128,8 +128,8 @@ Step copyDataRanges(int in, int out, off_t size)
             if (n == 0) // shrunk meanwhile: the end is here
                 return ::ftruncate(out, at) == 0 ? Step::Done : Step::Failed;
             for (ssize_t written = 0; written < n;) {
-                const ssize_t w = ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written),
-                                           at + written);
+                const ssize_t w =
+                    ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written), at + written);
                 if (w < 0) {
                     if (errno == EINTR)
                         continue;
@@ -175,8 +175,7 @@ mode_t ownedMode(int out, const struct stat& source, const struct stat& made)
 // Sets the times, coarser where the volume keeps no finer ones: first as
 // they are, then to the whole second, then to the even second below.
 // apply sets them and returns 0 or the error.
-template <typename Apply>
-int setTimes(const struct stat& source, Apply apply)
+template <typename Apply> int setTimes(const struct stat& source, Apply apply)
 {
     struct timespec times[2] = {source.st_atim, source.st_mtim};
     int error = apply(times);
@@ -296,9 +295,8 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if (::fchmod(out.fd(), ownedMode(out.fd(), st, made)) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
     const int descriptor = out.fd();
-    if (const int error = setTimes(st, [&](const struct timespec* times) {
-            return ::futimens(descriptor, times) == 0 ? 0 : errno;
-        }))
+    if (const int error =
+            setTimes(st, [&](const struct timespec* times) { return ::futimens(descriptor, times) == 0 ? 0 : errno; }))
         return fail(error);
     if (out.commit(name) != 0)
         return fail(errno);

@@ -66,8 +66,7 @@ std::vector<MountEntry> parseMountTable(std::string_view text)
 
 PosixDrives::PosixDrives(std::string mountTable, std::string sysRoot)
     : mountTable_(std::move(mountTable)), sysRoot_(std::move(sysRoot))
-{
-}
+{}
 
 bool PosixDrives::isFixedBlockDevice(const MountEntry& mount) const
 {
@@ -89,8 +88,7 @@ bool PosixDrives::isFixedBlockDevice(const MountEntry& mount) const
         // device number of the mounted file system.
         if (::stat(mount.mountPoint.c_str(), &st) != 0)
             return false;
-        blockDir = sysRoot_ + "/dev/block/" + std::to_string(major(st.st_dev)) + ":" +
-                   std::to_string(minor(st.st_dev));
+        blockDir = sysRoot_ + "/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
     }
     // A partition has no attribute of its own: its disk, one level up, has.
     std::string removable = readText(blockDir + "/removable");

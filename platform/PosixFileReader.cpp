@@ -17,8 +17,7 @@ public:
     PosixInputFile(Fd fd, const struct stat& st)
         : fd_(std::move(fd)), id_{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)},
           size_(static_cast<std::uint64_t>(st.st_size))
-    {
-    }
+    {}
 
     std::int64_t read(std::uint8_t* buffer, std::size_t size) override
     {

@@ -1,19 +1,19 @@
 #include "platform/PosixFileSystem.h"
 
-#include "platform/DirectoryStream.h"
-#include "platform/PathOpen.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
+
+#include "platform/DirectoryStream.h"
+#include "platform/PathOpen.h"
 
 namespace tessarin::platform {
 
@@ -30,8 +30,8 @@ DirEntry makeEntry(const char* name, const struct stat& st)
     entry.name = name;
     entry.attributes = attributeWord(st.st_mode, entry.name);
     entry.size = static_cast<std::uint64_t>(st.st_size);
-    entry.modified = FileTime{static_cast<std::int64_t>(st.st_mtim.tv_sec),
-                              static_cast<std::int32_t>(st.st_mtim.tv_nsec)};
+    entry.modified =
+        FileTime{static_cast<std::int64_t>(st.st_mtim.tv_sec), static_cast<std::int32_t>(st.st_mtim.tv_nsec)};
     entry.id = FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     return entry;
 }
@@ -39,8 +39,7 @@ DirEntry makeEntry(const char* name, const struct stat& st)
 void sortByName(std::vector<DirEntry>& entries)
 {
     // std::string compares bytes as unsigned char: plain byte order.
-    std::sort(entries.begin(), entries.end(),
-              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
 }
 
 } // namespace
@@ -59,8 +58,8 @@ std::uint32_t attributeWord(unsigned mode, std::string_view name)
     return word;
 }
 
-bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirectories,
-                                    std::string_view fileMask, DirectoryContents& out)
+bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
+                                    DirectoryContents& out)
 {
     out.directories.clear();
     out.files.clear();

@@ -14,8 +14,8 @@ namespace tessarin::platform {
 // The file-system service on a POSIX system.
 class PosixFileSystem : public FileSystem {
 public:
-    bool readDirectory(const std::string& directory, bool wantDirectories,
-                       std::string_view fileMask, DirectoryContents& out) override;
+    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
+                       DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     bool isPseudoFileSystem(const std::string& directory) override;
     VolumeTraits volumeTraits(const std::string& directory) override; // PosixVolumes.cpp

@@ -43,8 +43,7 @@ TemporaryFile TemporaryFile::create(Fd directory, int access, mode_t mode)
 
 TemporaryFile::TemporaryFile(Fd directory, Fd file, std::string name)
     : directory_(std::move(directory)), file_(std::move(file)), name_(std::move(name))
-{
-}
+{}
 
 TemporaryFile::~TemporaryFile()
 {
@@ -54,8 +53,7 @@ TemporaryFile::~TemporaryFile()
 TemporaryFile::TemporaryFile(TemporaryFile&& other) noexcept
     : directory_(std::move(other.directory_)), file_(std::move(other.file_)),
       name_(std::exchange(other.name_, std::string())), committed_(std::exchange(other.committed_, false))
-{
-}
+{}
 
 TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
 {

@@ -22,6 +22,8 @@ packages=(
   strace
   # The benchmark peer.
   rsync
+  # The layout of the sources is checked against .clang-format.
+  clang-format
 )
 
 missing=()

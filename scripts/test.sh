@@ -7,6 +7,14 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
+# The sources follow .clang-format (docs/style.md); a file that does not fails
+# the run before anything is built.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z '*.cpp' '*.h'
+else
+  find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0
+fi | xargs -0 clang-format --dry-run --Werror
+
 # run_ctest BUILD_DIR [ENV...]: runs the build's tests; keeps ctest's status and
 # closes with how many tests were skipped (a real volume that could not be
 # mounted skips with its reason, which ctest prints with the test). ctest runs

@@ -49,7 +49,8 @@ void writeHistory(IniFile& file, std::string_view section, const std::vector<std
 
 } // namespace
 
-SettingsFile::SettingsFile(std::string path, FileStore& store) : path_(std::move(path)), store_(store) {}
+SettingsFile::SettingsFile(std::string path, FileStore& store) : path_(std::move(path)), store_(store)
+{}
 
 FileStore& SettingsFile::defaultStore()
 {

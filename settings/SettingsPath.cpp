@@ -1,10 +1,10 @@
 #include "settings/SettingsPath.h"
 
-#include "platform/ExecutablePath.h"
-
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/ExecutablePath.h"
 
 namespace tessarin::settings {
 

@@ -4,8 +4,7 @@
 
 namespace tessarin::sync {
 
-std::string CompletionText(std::string_view successText, bool checkedRows,
-                           const std::vector<RowFailure>& failures)
+std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures)
 {
     if (failures.empty())
         return std::string(successText);

@@ -13,8 +13,7 @@ inline constexpr std::size_t kListedFailures = 20;
 // The completion message of a command: its own text when every row ran, else
 // a text that says how many rows failed and lists them (FailureListText). The checked-rows command's success text
 // is never used for a run with failures.
-std::string CompletionText(std::string_view successText, bool checkedRows,
-                           const std::vector<RowFailure>& failures);
+std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures);
 
 // The failures of a command: how many, and the first kListedFailures of them
 // (arrow, word, name or directory, the reason). Empty when there is none.

@@ -18,8 +18,7 @@ CopyPipeline::CopyPipeline(platform::FileSystem& fs, unsigned threads) : fs_(fs)
     try {
         for (unsigned i = 0; i < threads; ++i)
             threads_.emplace_back([this] { work(); });
-    } catch (const std::system_error&) {
-    }
+    } catch (const std::system_error&) {}
 }
 
 CopyPipeline::~CopyPipeline()

@@ -55,11 +55,9 @@ class CommandRun {
 public:
     CommandRun(SyncSession& session, core::Progress& progress, core::Prompt& prompt, Command command, SyncSide side,
                const SyncOptions& options, bool refreshAfterwards)
-        : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt),
-          command_(command), checkedSide_(side), options_(options), refreshAfterwards_(refreshAfterwards),
-          folders_(session, fs_)
-    {
-    }
+        : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt), command_(command),
+          checkedSide_(side), options_(options), refreshAfterwards_(refreshAfterwards), folders_(session, fs_)
+    {}
 
     SyncReport run()
     {
@@ -429,8 +427,7 @@ private:
 
 SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt)
     : session_(session), progress_(progress), prompt_(prompt)
-{
-}
+{}
 
 SyncReport SyncExecutor::SyncOneToTwo(const SyncOptions& options)
 {

@@ -41,8 +41,7 @@ class CommandStopped : public core::Error {
 public:
     CommandStopped(const std::string& text, std::vector<RowFailure> failures)
         : core::Error(text), failures_(std::move(failures))
-    {
-    }
+    {}
     const std::vector<RowFailure>& failures() const { return failures_; }
 
 private:

@@ -42,8 +42,7 @@ void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::ui
     }
     if (foldIndexed_)
         dropFoldedIndex();
-    files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size,
-                           modifiedSeconds});
+    files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size, modifiedSeconds});
     names_.insert(names_.end(), name.begin(), name.end());
 }
 

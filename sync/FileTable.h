@@ -24,8 +24,7 @@ public:
 
     // Files.
     std::size_t fileCount() const { return files_.size(); }
-    void addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size,
-                 std::int64_t modifiedSeconds);
+    void addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size, std::int64_t modifiedSeconds);
     std::string_view name(std::size_t k) const;
     std::uint32_t attributes(std::size_t k) const { return files_[k].attributes; }
     std::uint64_t size(std::size_t k) const { return files_[k].size; }

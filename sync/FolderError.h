@@ -13,8 +13,7 @@ class FolderError : public core::Error {
 public:
     FolderError(std::string_view attempt, const std::string& path, const std::string& reason)
         : core::Error(std::string(attempt) + "“" + path + "”：" + reason), path_(path), reason_(reason)
-    {
-    }
+    {}
     const std::string& path() const { return path_; }
     const std::string& reason() const { return reason_; }
 

@@ -8,7 +8,10 @@ namespace tessarin::sync {
 
 // The side of a row, a table or a root: 1 is directory one, 2 directory two.
 using SyncSide = int;
-inline int otherSide(SyncSide side) { return side == 1 ? 2 : 1; }
+inline int otherSide(SyncSide side)
+{
+    return side == 1 ? 2 : 1;
+}
 
 enum class Operation : std::uint8_t {
     Update,     // "更新": copy the source over the older target

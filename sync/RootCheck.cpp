@@ -40,8 +40,8 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
     return false;
 }
 
-std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1,
-                                        const std::string& root2, SyncSide requiredSource)
+std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
+                                        SyncSide requiredSource)
 {
     const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
     const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};

@@ -18,7 +18,7 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
 // The notice that refuses a command on these root texts, or nothing when it
 // may run. requiredSource is the side that must be an existing directory
 // (0: none, as for the two-way and checked-rows commands).
-std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1,
-                                        const std::string& root2, SyncSide requiredSource);
+std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
+                                        SyncSide requiredSource);
 
 } // namespace tessarin::sync

@@ -32,7 +32,8 @@ constexpr std::size_t kStopCheckInterval = 4096;
 
 } // namespace
 
-SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem) {}
+SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem)
+{}
 
 bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
                                      core::Progress& progress)

@@ -48,11 +48,11 @@ std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSecond
 
 std::string ModifiedTimeText(std::int64_t localSeconds)
 {
-    const platform::LocalDateTime t = platform::toLocalDateTime(
-        platform::FileTime{std::clamp(localSeconds, kFirstSecond, kLastSecond), 0}, 0);
+    const platform::LocalDateTime t =
+        platform::toLocalDateTime(platform::FileTime{std::clamp(localSeconds, kFirstSecond, kLastSecond), 0}, 0);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                  t.minute, t.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                  t.second);
     return text;
 }
 

@@ -23,8 +23,7 @@ public:
     TreeWalk(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
              const core::Progress& stopSource, EventPump pump)
         : fs_(fs), root_(rootText), settings_(settings), stopSource_(stopSource), pump_(pump)
-    {
-    }
+    {}
 
     TreeListing run()
     {
@@ -72,8 +71,7 @@ private:
             // under such a path counts as seen, so its counterpart on the other
             // side is neither deleted nor removed. Only a change of device can
             // lead onto another file system: then, and only then, it is asked.
-            if (!entered_.insert(sub.id).second ||
-                (sub.id.device != id.device && fs_.isPseudoFileSystem(path + "/"))) {
+            if (!entered_.insert(sub.id).second || (sub.id.device != id.device && fs_.isPseudoFileSystem(path + "/"))) {
                 out_.notEntered.push_back(path.substr(root_.size()));
                 continue;
             }

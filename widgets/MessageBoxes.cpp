@@ -51,8 +51,7 @@ QString standardErrorText(const QString& text)
 
 void showStandardError(QWidget* owner, const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tessarin"), standardErrorText(text),
-                    QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tessarin"), standardErrorText(text), QMessageBox::Ok, owner);
     box.exec();
 }
 
@@ -62,8 +61,8 @@ void QtPrompt::tell(std::string_view text, std::string_view caption, core::Messa
     box.exec();
 }
 
-core::Answer QtPrompt::ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons buttons,
-                     core::Answer defaultAnswer)
+core::Answer QtPrompt::ask(std::string_view text, std::string_view caption, core::MessageIcon icon,
+                           core::MessageButtons buttons, core::Answer defaultAnswer)
 {
     QMessageBox::StandardButtons qtButtons = QMessageBox::Ok;
     if (buttons == core::MessageButtons::YesNo)

@@ -21,8 +21,8 @@ class QtPrompt : public core::Prompt {
 public:
     explicit QtPrompt(QWidget* owner) : owner_(owner) {}
     void tell(std::string_view text, std::string_view caption, core::MessageIcon icon) override;
-    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon, core::MessageButtons buttons,
-               core::Answer defaultAnswer) override;
+    core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon,
+                     core::MessageButtons buttons, core::Answer defaultAnswer) override;
 
 private:
     QWidget* owner_;

@@ -17,7 +17,7 @@ std::size_t utf8SequenceAt(std::string_view bytes, std::size_t at)
     if (lead < 0x80)
         return 1;
     std::size_t length = 0;
-    unsigned char low = 0x80; // bounds of the second byte, which rule out
+    unsigned char low = 0x80;  // bounds of the second byte, which rule out
     unsigned char high = 0xBF; // overlong forms, surrogates and too-large code points
     if (lead >= 0xC2 && lead <= 0xDF) {
         length = 2;
@@ -116,7 +116,8 @@ QString displayName(std::string_view bytes)
     std::size_t start = 0;
     while (true) {
         const std::size_t slash = bytes.find('/', start);
-        text += displayPart(bytes.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
+        text +=
+            displayPart(bytes.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
         if (slash == std::string_view::npos)
             break;
         text += QLatin1Char('/');

@@ -1,17 +1,15 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
-
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
-using testsupport::TempDir;
 using testsupport::runCli;
+using testsupport::TempDir;
 using testsupport::writeFile;
 
 TEST(CliCompare, PrintsBothListsAsArrowWordName)

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -24,9 +23,8 @@ TEST(CliFindCopies, PrintsEveryCopyUnderTheRoot)
     std::string out;
     ASSERT_EQ(runCli("find-copies " + quoted(tmp / "r/chosen.txt") + " " + quoted(tmp / "r"), out), 0);
     EXPECT_EQ(out, tmp / "r/sub/copy.txt" + "\n" + tmp / "r/copy.bin" + "\n");
-    ASSERT_EQ(runCli("find-copies " + quoted(tmp / "r/chosen.txt") + " " + quoted(tmp / "r/") + " --same-extension",
-                     out),
-              0);
+    ASSERT_EQ(
+        runCli("find-copies " + quoted(tmp / "r/chosen.txt") + " " + quoted(tmp / "r/") + " --same-extension", out), 0);
     EXPECT_EQ(out, tmp / "r/sub/copy.txt" + "\n");
 
     EXPECT_EQ(runCli("find-copies " + quoted(tmp / "missing") + " " + quoted(tmp / "r"), out), 1);

@@ -1,15 +1,14 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstring>
+#include <gtest/gtest.h>
 
-#include "support/RunCli.h"
 #include "platform/PosixFileSystem.h"
+#include "support/RunCli.h"
 #include "support/TempDir.h"
 
-using testsupport::TempDir;
-using testsupport::runCli;
 using testsupport::quoted;
+using testsupport::runCli;
+using testsupport::TempDir;
 using testsupport::writeFile;
 
 TEST(CliSync, RunsTheCommandAndPrintsTheCompletionText)
@@ -42,7 +41,8 @@ TEST(CliSync, AFailedRowIsListedAndExitsOne)
     // A directory stands where the file x should go.
     ASSERT_EQ(runCli("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two"), out), 1);
     EXPECT_EQ(out.rfind("目录一同步到目录二完成！\n\n有1个操作失败：\n", 0), 0u) << out;
-    EXPECT_NE(out.find("\n失败\t新建\tx\t" + tessarin::platform::systemErrorText(EISDIR) + "\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("\n失败\t新建\tx\t" + tessarin::platform::systemErrorText(EISDIR) + "\n"), std::string::npos)
+        << out;
 }
 
 TEST(CliSync, RefusalsExitOneAndUsageErrorsTwo)
@@ -50,9 +50,8 @@ TEST(CliSync, RefusalsExitOneAndUsageErrorsTwo)
     TempDir tmp;
     writeFile(tmp / "two/keep.txt", "k", 1600000000);
     std::string out;
-    EXPECT_EQ(runCli("sync one-to-two " + quoted(tmp / "none") + " " + quoted(tmp / "two") + " --delete-old-files",
-                     out),
-              1);
+    EXPECT_EQ(
+        runCli("sync one-to-two " + quoted(tmp / "none") + " " + quoted(tmp / "two") + " --delete-old-files", out), 1);
     EXPECT_NE(out.find("不存在或不是目录，同步没有执行。"), std::string::npos) << out;
     EXPECT_TRUE(testsupport::exists(tmp / "two/keep.txt"));
     EXPECT_EQ(runCli("sync sideways a b", out), 2);
@@ -90,10 +89,10 @@ TEST(CliSync, AFailedDirectoryPassIsListedAsADirectoryAndExitsOne)
     // The hidden directory stays, so its parent cannot be removed.
     writeFile(tmp / "two/extra/.git/HEAD", "h", 1600000000);
     std::string out;
-    ASSERT_EQ(runCli("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two") + " --delete-old-files",
-                     out),
+    ASSERT_EQ(runCli("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two") + " --delete-old-files", out),
               1);
-    const std::string line = "失败\t目录\t" + tmp / "two/extra" + "\t" + tessarin::platform::systemErrorText(ENOTEMPTY) + "\n";
+    const std::string line =
+        "失败\t目录\t" + tmp / "two/extra" + "\t" + tessarin::platform::systemErrorText(ENOTEMPTY) + "\n";
     EXPECT_NE(out.find("目录一同步到目录二完成！"), std::string::npos) << out;
     EXPECT_EQ(out.substr(out.size() - line.size()), line) << out;
     EXPECT_EQ(out.find(line), out.rfind(line)) << "listed once for the two rows";

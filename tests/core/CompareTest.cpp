@@ -84,10 +84,9 @@ TEST_F(Compare, RowOrderNewBeforeDeleteAndNamesMatchedWithCase)
     writeFile(two + "/c.txt", "", T);
     writeFile(two + "/README.TXT", "", T);
     run();
-    EXPECT_EQ(rows(session, 1), (Strings{"→ 新建 Readme.txt", "→ 新建 a.txt", "→ 更新 c.txt", "→ 删除 README.TXT",
-                                         "→ 删除 b.txt"}));
-    EXPECT_EQ(rows(session, 2), (Strings{"← 删除 Readme.txt", "← 删除 a.txt", "← 新建 README.TXT",
-                                         "← 新建 b.txt"}));
+    EXPECT_EQ(rows(session, 1),
+              (Strings{"→ 新建 Readme.txt", "→ 新建 a.txt", "→ 更新 c.txt", "→ 删除 README.TXT", "→ 删除 b.txt"}));
+    EXPECT_EQ(rows(session, 2), (Strings{"← 删除 Readme.txt", "← 删除 a.txt", "← 新建 README.TXT", "← 新建 b.txt"}));
 }
 
 TEST_F(Compare, MissingSideMakesEveryFileNewOnOneSideAndDeleteOnTheOther)

@@ -11,9 +11,9 @@
 using namespace tessarin;
 using namespace tessarin::sync;
 using testsupport::exists;
-using testsupport::statOf;
 using testsupport::isDir;
 using testsupport::readFile;
+using testsupport::statOf;
 using testsupport::Strings;
 using testsupport::writeFile;
 

@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <future>
+#include <gtest/gtest.h>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -49,7 +48,10 @@ private:
     bool open_ = false;
 };
 
-TreePath place(std::size_t row) { return TreePath{"/nowhere", "f" + std::to_string(row)}; }
+TreePath place(std::size_t row)
+{
+    return TreePath{"/nowhere", "f" + std::to_string(row)};
+}
 
 } // namespace
 

@@ -1,10 +1,9 @@
 // The copy on real file systems: owners and special bits, sparse files, and
 // volumes that keep no permission bits.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,8 +24,7 @@ constexpr uid_t kNobody = 65534;
 
 // Runs body in a child that has dropped to an unprivileged user, since root
 // bypasses permissions; true when body returned true.
-template <typename Body>
-bool asUnprivileged(Body body)
+template <typename Body> bool asUnprivileged(Body body)
 {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -86,7 +84,8 @@ protected:
     void TearDown() override
     {
         if (mounted && fuse)
-            (void)std::system(("fusermount -u '" + mountPoint + "' 2>/dev/null || umount -l '" + mountPoint + "'").c_str());
+            (void)std::system(
+                ("fusermount -u '" + mountPoint + "' 2>/dev/null || umount -l '" + mountPoint + "'").c_str());
         else if (mounted)
             ::umount2(mountPoint.c_str(), MNT_DETACH);
     }

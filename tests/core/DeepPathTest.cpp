@@ -1,10 +1,9 @@
 // Paths longer than PATH_MAX: 100 levels of 50-byte names. The trees are
 // built, read and removed through directory descriptors, since no path text
 // reaches that deep.
-#include <gtest/gtest.h>
-
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include "platform/PosixDrives.h"
@@ -43,13 +42,12 @@ TEST(Drives, FixedDrivesAreMountedNonRemovableBlockDevicesListedOnce)
     for (const char* m : {"m1", "m2", "m3", "m4", "bind", "with space"})
         makeDir(tmp / m);
     writeFile(tmp / "mounts", "proc /proc proc rw 0 0\n"
-                              "/dev/sda1 " + tmp / "m1" + " ext4 rw 0 0\n" +
-                              "/dev/sdb " + tmp / "m2" + " vfat rw 0 0\n" +
-                              "/dev/loop0 " + tmp / "m3" + " squashfs ro 0 0\n" +
-                              "tmpfs " + tmp / "m4" + " tmpfs rw 0 0\n" +
-                              "/dev/sda1 " + tmp / "bind" + " ext4 rw 0 0\n" +
-                              "/dev/sdc2 " + tmp / "with\\040space" + " ext4 rw 0 0\n" +
-                              "/dev/sdc2 " + tmp / "gone" + " ext4 rw 0 0\n");
+                              "/dev/sda1 " +
+                                  tmp / "m1" + " ext4 rw 0 0\n" + "/dev/sdb " + tmp / "m2" + " vfat rw 0 0\n" +
+                                  "/dev/loop0 " + tmp / "m3" + " squashfs ro 0 0\n" + "tmpfs " + tmp / "m4" +
+                                  " tmpfs rw 0 0\n" + "/dev/sda1 " + tmp / "bind" + " ext4 rw 0 0\n" + "/dev/sdc2 " +
+                                  tmp / "with\\040space" + " ext4 rw 0 0\n" + "/dev/sdc2 " + tmp / "gone" +
+                                  " ext4 rw 0 0\n");
     PosixDrives drives(tmp / "mounts", sys);
     EXPECT_EQ(drives.fixedDriveRoots(), (std::vector<std::string>{tmp / "m1/", tmp / "with space/"}));
 }

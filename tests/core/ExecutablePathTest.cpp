@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "platform/ExecutablePath.h"

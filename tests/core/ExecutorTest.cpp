@@ -1,10 +1,10 @@
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
-#include <thread>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 
 #include "ExecutorFixture.h"
 #include "core/Error.h"
@@ -13,8 +13,8 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
-using testsupport::fieldRoot;
 using testsupport::exists;
+using testsupport::fieldRoot;
 using testsupport::readFile;
 using testsupport::Strings;
 using testsupport::writeFile;
@@ -314,8 +314,8 @@ TEST_F(Executor, AFileWhereADirectoryIsNeededStopsTheCommandWithAnError)
         EXPECT_NE(std::string(e.what()).find(two + "/x"), std::string::npos) << e.what();
     }
     EXPECT_FALSE(exists(two + "/z.txt")); // later rows not run
-    EXPECT_EQ(rows(1), before);             // no refresh
-    EXPECT_TRUE(prompt.shown.empty());       // no completion message
+    EXPECT_EQ(rows(1), before);           // no refresh
+    EXPECT_TRUE(prompt.shown.empty());    // no completion message
     EXPECT_FALSE(session->busy());
 }
 
@@ -336,7 +336,8 @@ TEST_F(Executor, FailedRowsAreCountedListedAndWarnedOf)
     ASSERT_EQ(prompt.shown.size(), 1u);
     const std::string& text = prompt.shown[0].text;
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
-    EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有23个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0), 0u)
+    EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有23个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0),
+              0u)
         << text;
     EXPECT_NE(text.find("bad119.txt"), std::string::npos);
     EXPECT_EQ(text.find("bad120.txt"), std::string::npos);
@@ -363,12 +364,14 @@ TEST_F(Executor, ACopyFailingPartWayIsReportedAndKeepsTheOldTarget)
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit{32 * 1024, 32 * 1024};
+        const struct rlimit limit {
+            32 * 1024, 32 * 1024
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const SyncReport report = executor().SyncOneToTwo(options);
-        const bool reported = report.failures.size() == 1 && report.failures[0].fileName == "big.bin" &&
-                              prompt.shown.size() == 1 && prompt.shown[0].icon == tessarin::core::MessageIcon::Warning &&
-                              rows(1) == Strings{"更新 big.bin"};
+        const bool reported =
+            report.failures.size() == 1 && report.failures[0].fileName == "big.bin" && prompt.shown.size() == 1 &&
+            prompt.shown[0].icon == tessarin::core::MessageIcon::Warning && rows(1) == Strings{"更新 big.bin"};
         ::_exit(reported ? 0 : 1);
     }
     int status = 0;
@@ -405,7 +408,7 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
         std::string notice;
     };
     const Case cases[] = {
-        {one + "/inside", "目录二位于目录一之内，同步没有执行。"},       // not there yet
+        {one + "/inside", "目录二位于目录一之内，同步没有执行。"},          // not there yet
         {tmp / "alias/sub/deeper", "目录二位于目录一之内，同步没有执行。"}, // through a link
         {tmp.path(), "目录一位于目录二之内，同步没有执行。"},
     };
@@ -458,8 +461,8 @@ TEST_F(Executor, ProgressNamesTheRowAndTotalAndAlwaysTheLast)
     compare();
     executor().SyncOneToTwo(options);
     const Strings running(progress.statuses.begin(), progress.statuses.begin() + 3);
-    EXPECT_EQ(running, (Strings{"正在同步，当前1个，共3个...", "正在同步，当前2个，共3个...",
-                                "正在同步，当前3个，共3个..."}));
+    EXPECT_EQ(running,
+              (Strings{"正在同步，当前1个，共3个...", "正在同步，当前2个，共3个...", "正在同步，当前3个，共3个..."}));
 
     // A long interval lets only the first and the last through.
     for (int i = 0; i < 3; ++i)
@@ -489,8 +492,8 @@ TEST_F(Executor, ADirectoryThePassCannotRemoveOrCreateIsReportedOnceAndTheRowsSt
     EXPECT_EQ(readFile(two + "/b.txt"), "b");
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
-    EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！\n\n有1个操作失败：\n→ 目录 " + two +
-                                        "/extra：" + platform::systemErrorText(ENOTEMPTY));
+    EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！\n\n有1个操作失败：\n→ 目录 " + two + "/extra：" +
+                                        platform::systemErrorText(ENOTEMPTY));
 
     // A file standing where a missing directory is to be created: reported
     // once, before the rows that follow it.
@@ -546,9 +549,9 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
         std::vector<std::string> listed;
         for (const RowFailure& f : stopped.failures())
             listed.push_back(std::string(FailureWord(f)) + " " + f.fileName + " " + f.reason);
-        EXPECT_EQ(listed, (Strings{"目录 " + two + "/x " + platform::systemErrorText(EEXIST),
-                                   "新建 a/bad-new.txt injected copy failure",
-                                   "更新 a/bad-slow.txt injected copy failure"}));
+        EXPECT_EQ(listed,
+                  (Strings{"目录 " + two + "/x " + platform::systemErrorText(EEXIST),
+                           "新建 a/bad-new.txt injected copy failure", "更新 a/bad-slow.txt injected copy failure"}));
     }
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_FALSE(session->busy());

@@ -1,7 +1,6 @@
 // A directory pass that cannot remove or create a directory is a failure,
 // reported like a failed row ("目录", the path, the reason) with exit 1.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

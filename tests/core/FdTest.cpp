@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <set>
 #include <string>
 #include <unistd.h>

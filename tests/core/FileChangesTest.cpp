@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -11,9 +10,9 @@
 
 using namespace tessarin;
 using platform::PosixFileSystem;
-using testsupport::TempDir;
 using testsupport::readFile;
 using testsupport::statOf;
+using testsupport::TempDir;
 using testsupport::writeFile;
 
 namespace {
@@ -91,7 +90,9 @@ TEST(FileChanges, CopyFailingPartWayKeepsTheOldTargetByteForByte)
     ASSERT_GE(child, 0);
     if (child == 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit{64 * 1024, 64 * 1024};
+        const struct rlimit limit {
+            64 * 1024, 64 * 1024
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         PosixFileSystem fs;
         const platform::FsResult result = fs.copyFile(tmp / "src/big", {tmp.path(), "dst/big"});
@@ -149,5 +150,4 @@ TEST(FileChanges, DirectoryCreationAndRemovalReportTheSystemsReason)
     EXPECT_FALSE(fs.removeDirectory({tmp.path(), "d"}).ok());
     ASSERT_TRUE(fs.deleteFile({tmp.path(), "d/x"}).ok());
     EXPECT_TRUE(fs.removeDirectory({tmp.path(), "d"}).ok());
-
 }

@@ -2,9 +2,8 @@
 // fsync of the files and of the directories renamed into) after its last
 // rename and before it prints the completion text. Observed with strace,
 // which records the system calls of the real command.
-#include <gtest/gtest.h>
-
 #include <fstream>
+#include <gtest/gtest.h>
 
 #include "support/RunCli.h"
 #include "support/TempDir.h"

@@ -68,7 +68,7 @@ TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalWhichIsReported)
     EXPECT_EQ(report.failures[0].fileName, two + "/extra");
     EXPECT_EQ(readFile(two + "/new.txt"), "n");
     EXPECT_TRUE(isDir(two + "/extra"));
-    EXPECT_TRUE(isDir(two + "/zlater")); // the pass ends before it, at every row
+    EXPECT_TRUE(isDir(two + "/zlater"));         // the pass ends before it, at every row
     EXPECT_FALSE(exists(two + "/zlater/z.txt")); // its file went by its own "删除" row
     EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }

@@ -70,8 +70,8 @@ TEST(IniDocument, ValuesAreReadUpTo2047Bytes)
 
 TEST(IniDocument, ValuesComeBackByteForByteEvenWithSpacesOrQuotesAtTheEnds)
 {
-    const std::vector<std::string> values = {" /lead", "/trail ", "\"/quoted\"", "'/single'", "\"/half",
-                                             "", "/目录 一", "caf\xe9\xff"};
+    const std::vector<std::string> values = {" /lead",  "/trail ", "\"/quoted\"", "'/single'",
+                                             "\"/half", "",        "/目录 一",    "caf\xe9\xff"};
     IniDocument doc;
     for (std::size_t i = 0; i < values.size(); ++i)
         doc.setValue("S", std::to_string(i), values[i]);

@@ -1,11 +1,10 @@
 // kill -9 at many moments of a sync: every target file stays whole (its old
 // or its new content), a temporary file left behind is never listed, and the
 // next sync into its directory removes it.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <map>
 #include <signal.h>
 #include <sys/wait.h>
@@ -144,7 +143,8 @@ TEST_F(KilledSync, EveryFileIsWholeAndNoTemporaryIsListed)
         std::string out;
         ASSERT_EQ(runCli("compare " + dirs, out), 0);
         EXPECT_EQ(out.find(".tessarin-"), std::string::npos)
-            << "a temporary file is listed, kill after " << delay << " ms:\n" << out;
+            << "a temporary file is listed, kill after " << delay << " ms:\n"
+            << out;
     }
     // Otherwise the loop tested nothing: no kill fell inside the sync.
     EXPECT_GT(interrupted, 0);

@@ -2,7 +2,6 @@
 // most, never deletes, writes or changes anything outside the two roots,
 // and reports the rows it could not carry out.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,16 +1,15 @@
-#include <gtest/gtest.h>
-
 #include <chrono>
+#include <gtest/gtest.h>
 #include <set>
-#include <thread>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 
-#include "support/RefusingFileSystem.h"
-#include "support/FieldRoot.h"
 #include "platform/PosixFileSystem.h"
+#include "support/FieldRoot.h"
 #include "support/RecordingObserver.h"
 #include "support/RecordingProgress.h"
+#include "support/RefusingFileSystem.h"
 #include "support/TempDir.h"
 #include "sync/SyncSession.h"
 
@@ -175,11 +174,11 @@ TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
 {
     writeFile(tmp / "r/x/a.txt", "a");
     writeFile(tmp / "outside/o.txt", "o");
-    ASSERT_EQ(::symlink("..", (tmp / "r/x/up").c_str()), 0);               // back to r
-    ASSERT_EQ(::symlink("../outside", (tmp / "r/out").c_str()), 0);        // elsewhere: entered
-    ASSERT_EQ(::symlink("x/a.txt", (tmp / "r/link.txt").c_str()), 0);      // link to a file
-    ASSERT_EQ(::symlink("nowhere", (tmp / "r/broken").c_str()), 0);        // broken: not listed
-    ASSERT_EQ(::mkfifo((tmp / "r/fifo").c_str(), 0644), 0);                // never opened
+    ASSERT_EQ(::symlink("..", (tmp / "r/x/up").c_str()), 0);          // back to r
+    ASSERT_EQ(::symlink("../outside", (tmp / "r/out").c_str()), 0);   // elsewhere: entered
+    ASSERT_EQ(::symlink("x/a.txt", (tmp / "r/link.txt").c_str()), 0); // link to a file
+    ASSERT_EQ(::symlink("nowhere", (tmp / "r/broken").c_str()), 0);   // broken: not listed
+    ASSERT_EQ(::mkfifo((tmp / "r/fifo").c_str(), 0644), 0);           // never opened
     compare(tmp / "r");
     EXPECT_EQ(names(session.table(1)), (Strings{"out/o.txt", "x/a.txt", "link.txt"}));
     EXPECT_EQ(session.table(1).Directories, (Strings{"/out", "/x"}));

@@ -1,8 +1,7 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <fcntl.h>
 #include <future>
+#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -131,7 +130,8 @@ TEST(Md5, HexTextIsLowerCaseHighNibbleFirst)
     digest[1] = 0x0f;
     digest[2] = 0xf0;
     digest[15] = 0x9c;
-    EXPECT_EQ(DigestToHex(digest), "ab0ff0000000000000000000000000" "9c");
+    EXPECT_EQ(DigestToHex(digest), "ab0ff0000000000000000000000000"
+                                   "9c");
 }
 
 TEST(Md5File, ContentAcrossReadBlocksMatchesTheBytes)
@@ -217,9 +217,7 @@ TEST(Md5File, AFileThatShrinksWhileReadEndsThereAndAReadErrorIsNoDigest)
     EXPECT_EQ(DigestToHex(*shrunk), hexOf(std::string_view(content).substr(0, firstRead)));
 
     writeFile(path, content);
-    reader.laterReads = [](tessarin::platform::InputFile&, std::uint8_t*, std::size_t) -> std::int64_t {
-        return -1;
-    };
+    reader.laterReads = [](tessarin::platform::InputFile&, std::uint8_t*, std::size_t) -> std::int64_t { return -1; };
     EXPECT_FALSE(TryDigestFile(reader, path).has_value());
 }
 

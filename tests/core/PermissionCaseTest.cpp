@@ -1,7 +1,6 @@
 // Permission cases on a real tree. Root bypasses permission bits, so the
 // unreadable-directory cases run tessarin-cli as uid 65534.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,7 +83,6 @@ TEST(RootSync, SetIdBitsTravelOnlyWithTheirOwner)
         const struct stat st = statOf(tmp / "two/" + name);
         const bool ownerKept = st.st_uid == kNobody && st.st_gid == kNobody;
         EXPECT_TRUE(ownerKept || (st.st_mode & 06000) == 0)
-            << name << " copied as " << st.st_uid << ":" << st.st_gid << " mode " << std::oct
-            << (st.st_mode & 07777);
+            << name << " copied as " << st.st_uid << ":" << st.st_gid << " mode " << std::oct << (st.st_mode & 07777);
     }
 }

@@ -1,8 +1,7 @@
 // Synchronisation onto the volumes people carry: FAT, exFAT and NTFS images
 // mounted with their FUSE drivers, and a sparse copy onto a small file system.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,15 +48,15 @@ TEST_P(RealVolume, OneWaySyncReportsSuccessAndConverges)
     std::string out;
     EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
     EXPECT_EQ(out, "目录一同步到目录二完成！\n");
-    for (const char* rel : {"odd.txt", "fraction.txt", "readonly.txt", "private.txt", "sub/inner.txt",
-                            "sub/deeper/leaf.txt"})
+    for (const char* rel :
+         {"odd.txt", "fraction.txt", "readonly.txt", "private.txt", "sub/inner.txt", "sub/deeper/leaf.txt"})
         EXPECT_EQ(readFile(volume / rel), readFile(one + "/" + rel)) << rel;
     EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
     EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume,
-                         ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs), kindName);
+INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs),
+                         kindName);
 
 namespace {
 class CaseInsensitiveVolume : public ::testing::TestWithParam<VolumeKind> {};

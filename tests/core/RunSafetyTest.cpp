@@ -103,7 +103,7 @@ TEST_F(RunSafety, StaleTemporariesGoOnlyWhereTheRunCopiesAndOnlyRegularFilesOfTh
     EXPECT_EQ(readFile(two + "/d/new.txt"), "n");
     EXPECT_EQ(readFile(two + "/d/upd.txt"), "u2");
     EXPECT_EQ(testsupport::namesIn(two + "/d"), (Strings{".tessarin-Ab12Cde", ".tessarin-Dir000", ".tessarin-Lnk001",
-                                                        ".tessarin-short", "new.txt", "upd.txt"}));
+                                                         ".tessarin-short", "new.txt", "upd.txt"}));
     EXPECT_EQ(readFile(tmp / "outside/.tessarin-Lnk001"), "outside");
     EXPECT_TRUE(exists(two + "/untouched/.tessarin-Qq11Ww"));
 }

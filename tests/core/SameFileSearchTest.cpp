@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
 #include <functional>
+#include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -134,8 +133,9 @@ TEST_F(Search, StatusTextsFromStartToEnd)
     writeFile(tmp / "r/sub/f.bin", "y");
     writeFile(tmp / "r/g.bin", "z");
     ASSERT_TRUE(run(tmp / "chosen.bin"));
-    EXPECT_EQ(progress.statuses, (Strings{"启动搜索...", "正在搜索 " + tmp / "r/sub/", "正在搜索 " + tmp / "r/sub/f.bin",
-                                          "正在搜索 " + tmp / "r/g.bin", "搜索完毕。"}));
+    EXPECT_EQ(progress.statuses,
+              (Strings{"启动搜索...", "正在搜索 " + tmp / "r/sub/", "正在搜索 " + tmp / "r/sub/f.bin",
+                       "正在搜索 " + tmp / "r/g.bin", "搜索完毕。"}));
     EXPECT_EQ(progress.eventPasses, 3); // after every entry
 }
 
@@ -216,10 +216,10 @@ TEST_F(Search, StopKeepsTheRowsFoundAndAStartWhileUnwindingIsIgnored)
     const Strings entries = {"全部磁盘驱动器", root()};
     int passes = 0;
     progress.onEvents = [&] {
-        if (++passes == 2) { // after the file in a/
+        if (++passes == 2) {                                 // after the file in a/
             search.Button2Click(tmp / "chosen", 1, entries); // the stop click
             EXPECT_TRUE(search.StopRequested);
-            EXPECT_EQ(view.shown.back(), false); // "开始搜索" at once
+            EXPECT_EQ(view.shown.back(), false);             // "开始搜索" at once
             search.Button2Click(tmp / "chosen", 1, entries); // a start click: ignored
         }
     };
@@ -281,8 +281,8 @@ TEST_F(Search, TheChosenFileIsNeverItsOwnCopyUnderAnyName)
     writeFile(tmp / "r/sub/copy.bin", "payload");
     ASSERT_EQ(::link((tmp / "r/chosen.bin").c_str(), (tmp / "r/hardlink.bin").c_str()), 0);
     ASSERT_EQ(::symlink((tmp / "r/chosen.bin").c_str(), (tmp / "r/symlink.bin").c_str()), 0);
-    for (const std::string& typed : {tmp / "r/chosen.bin", tmp / "r/./chosen.bin", tmp / "r//sub/../chosen.bin",
-                                     tmp / "r/symlink.bin"}) {
+    for (const std::string& typed :
+         {tmp / "r/chosen.bin", tmp / "r/./chosen.bin", tmp / "r//sub/../chosen.bin", tmp / "r/symlink.bin"}) {
         ASSERT_TRUE(run(typed)) << typed;
         EXPECT_EQ(found(), (Strings{tmp / "r/sub/copy.bin"})) << typed;
     }
@@ -305,14 +305,16 @@ TEST_F(Search, ADigestMatchWithOtherBytesIsNotACopy)
             s += static_cast<char>(std::stoi(std::string(hex + i, 2), nullptr, 16));
         return s;
     };
-    const std::string a = bytes(
-        "d131dd02c5e6eec4693d9a0698aff95c2fcab58712467eab4004583eb8fb7f8955ad340609f4b30283e488832571415a085125e8f7cdc99f"
-        "d91dbdf280373c5bd8823e3156348f5bae6dacd436c919c6dd53e2b487da03fd02396306d248cda0e99f33420f577ee8ce54b67080a80d1ec6"
-        "9821bcb6a8839396f9652b6ff72a70");
-    const std::string b = bytes(
-        "d131dd02c5e6eec4693d9a0698aff95c2fcab50712467eab4004583eb8fb7f8955ad340609f4b30283e4888325f1415a085125e8f7cdc99f"
-        "d91dbd7280373c5bd8823e3156348f5bae6dacd436c919c6dd53e23487da03fd02396306d248cda0e99f33420f577ee8ce54b67080280d1ec6"
-        "9821bcb6a8839396f965ab6ff72a70");
+    const std::string a = bytes("d131dd02c5e6eec4693d9a0698aff95c2fcab58712467eab4004583eb8fb7f8955ad340609f4b30283e488"
+                                "832571415a085125e8f7cdc99f"
+                                "d91dbdf280373c5bd8823e3156348f5bae6dacd436c919c6dd53e2b487da03fd02396306d248cda0e99f33"
+                                "420f577ee8ce54b67080a80d1ec6"
+                                "9821bcb6a8839396f9652b6ff72a70");
+    const std::string b = bytes("d131dd02c5e6eec4693d9a0698aff95c2fcab50712467eab4004583eb8fb7f8955ad340609f4b30283e488"
+                                "8325f1415a085125e8f7cdc99f"
+                                "d91dbd7280373c5bd8823e3156348f5bae6dacd436c919c6dd53e23487da03fd02396306d248cda0e99f33"
+                                "420f577ee8ce54b67080280d1ec6"
+                                "9821bcb6a8839396f965ab6ff72a70");
     ASSERT_NE(a, b);
     writeFile(tmp / "chosen", a);
     writeFile(tmp / "r/collision", b);

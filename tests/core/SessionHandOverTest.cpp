@@ -1,7 +1,6 @@
 // A compare hands each table and both lists to the session whole, and says so.
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 
 #include "platform/PosixFileSystem.h"
 #include "support/RecordingObserver.h"
@@ -45,8 +44,8 @@ private:
     void snapshot()
     {
         seen.push_back(events.back() + " " + std::to_string(session->table(1).fileCount()) + "/" +
-                       std::to_string(session->table(2).fileCount()) + "/" +
-                       std::to_string(session->list(1).size()) + "/" + std::to_string(session->list(2).size()));
+                       std::to_string(session->table(2).fileCount()) + "/" + std::to_string(session->list(1).size()) +
+                       "/" + std::to_string(session->list(2).size()));
     }
 };
 

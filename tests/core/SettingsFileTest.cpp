@@ -1,16 +1,15 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <csignal>
 #include <dirent.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "settings/SettingsFile.h"
-#include "settings/SettingsPath.h"
 #include "core/Error.h"
 #include "platform/FileSystem.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsPath.h"
 #include "support/TempDir.h"
 
 using namespace tessarin;
@@ -201,7 +200,9 @@ TEST_F(Settings, AFailingKeyStopsTheSaveAndTheKeysBeforeItStayWritten)
     EXPECT_EQ(readFile(path), "[Settings]\nDeleteOldFile=1\n");
 
     store.writesBeforeDiskFull = 2;
-    EXPECT_EQ(errorOf([&] { file.saveHistories({.dirs1 = {"/a", "/b", "/c"}, .dirs2 = {"/z"}}); }),
+    EXPECT_EQ(errorOf([&] {
+                  file.saveHistories({.dirs1 = {"/a", "/b", "/c"}, .dirs2 = {"/z"}});
+              }),
               "Unable to write to " + path);
     EXPECT_EQ(file.load().histories.dirs1, (Strings{"/a", "/b"}));
     EXPECT_TRUE(file.load().histories.dirs2.empty());

@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <clocale>
+#include <gtest/gtest.h>
 #include <locale.h>
 #include <string>
 #include <thread>

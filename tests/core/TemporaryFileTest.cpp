@@ -1,9 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>

@@ -42,8 +42,7 @@ TEST(TimeText, CutsSubSecondsAndKeepsNineteenCharacters)
 
 TEST(TimeText, OrdersAsTheSecondsDoAndSaturatesAtTheLimits)
 {
-    const std::int64_t samples[] = {-62167219200, -86401, -1, 0, 59, 86399, 86400, 951782400, 1141448767,
-                                    253402300799};
+    const std::int64_t samples[] = {-62167219200, -86401, -1, 0, 59, 86399, 86400, 951782400, 1141448767, 253402300799};
     for (auto a : samples)
         for (auto b : samples)
             EXPECT_EQ(ModifiedTimeText(a) > ModifiedTimeText(b), a > b) << a << " " << b;

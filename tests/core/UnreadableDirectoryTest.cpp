@@ -8,10 +8,10 @@
 
 using namespace tessarin;
 using namespace tessarin::sync;
-using testsupport::RefusingFileSystem;
-using testsupport::Strings;
 using testsupport::exists;
 using testsupport::readFile;
+using testsupport::RefusingFileSystem;
+using testsupport::Strings;
 using testsupport::writeFile;
 
 namespace {
@@ -47,7 +47,7 @@ TEST_F(UnreadableDirectory, NoRowForWhatLiesInsideOnEitherSide)
 
     EXPECT_TRUE(session->insideUnreadable("/locked/a.txt"));
     EXPECT_TRUE(session->insideUnreadable("/locked/sub"));
-    EXPECT_FALSE(session->insideUnreadable("/locked"));      // the directory itself was seen
+    EXPECT_FALSE(session->insideUnreadable("/locked"));        // the directory itself was seen
     EXPECT_FALSE(session->insideUnreadable("/lockedx/a.txt")); // a name sharing its first letters
 }
 

@@ -1,8 +1,7 @@
 // The compare on real FAT and exFAT volumes: small images mounted with their
 // FUSE drivers. Skipped, with the reason, where mounting is refused.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "ExecutorFixture.h"

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "ExecutorFixture.h"
@@ -40,7 +39,10 @@ TEST(CaseFold, FoldsAsciiAndUnicodeLettersAndKeepsBytesThatAreNotUtf8)
     EXPECT_EQ(foldedCase("ÄRGER Ωmega"), "ärger ωmega");
     EXPECT_EQ(foldedCase("Straße"), "straße");
     // A stray byte, a cut sequence, an overlong form and a surrogate stay as they are.
-    EXPECT_EQ(foldedCase("A\xff" "B"), "a\xff" "b");
+    EXPECT_EQ(foldedCase("A\xff"
+                         "B"),
+              "a\xff"
+              "b");
     EXPECT_EQ(foldedCase("X\xc3"), "x\xc3");
     EXPECT_EQ(foldedCase("\xc0\x81Q"), "\xc0\x81q");
     EXPECT_EQ(foldedCase("\xed\xa0\x80Z"), "\xed\xa0\x80z");

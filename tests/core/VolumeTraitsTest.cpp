@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sstream>
 #include <unistd.h>
 
@@ -10,8 +9,8 @@
 #include "support/TempDir.h"
 
 using namespace tessarin::platform;
-using testsupport::TempDir;
 using testsupport::makeDir;
+using testsupport::TempDir;
 using testsupport::writeFile;
 using Permissions = VolumeTraits::Permissions;
 
@@ -34,8 +33,10 @@ TEST(VolumeTraits, KernelDriversKeepTheReadOnlyStateAndTheirOwnCaseAndTime)
     EXPECT_EQ(decideVolumeTraits(kMagicExfat, "exfat", CaseProbe::NotMade), traits(Permissions::ReadOnlyOnly, true, 1));
     // NTFS keeps case apart unless the probe found otherwise.
     EXPECT_TRUE(needsCaseProbe(kMagicNtfs3, "ntfs3"));
-    EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Sensitive), traits(Permissions::ReadOnlyOnly, false, 1));
-    EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Insensitive), traits(Permissions::ReadOnlyOnly, true, 1));
+    EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Sensitive),
+              traits(Permissions::ReadOnlyOnly, false, 1));
+    EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Insensitive),
+              traits(Permissions::ReadOnlyOnly, true, 1));
     EXPECT_EQ(decideVolumeTraits(kMagicNtfs, "ntfs", CaseProbe::NoEntry), traits(Permissions::ReadOnlyOnly, false, 1));
     EXPECT_FALSE(needsCaseProbe(kMagicMsdos, "vfat"));
     EXPECT_FALSE(needsCaseProbe(kMagicExfat, "exfat"));

@@ -1,10 +1,9 @@
 // Walks over trees holding links into the system's pseudo file systems and
 // links back into themselves end; a file reached by several paths is one
 // file; a compare can be interrupted.
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <thread>
@@ -77,8 +76,7 @@ TEST(WalkEnds, FinderListsAFileReachedByThreePathsOnce)
     link("a/copy.txt", tmp / "root/c.txt");
 
     std::string out;
-    ASSERT_EQ(runCliWithin(kLimit, "find-copies " + quoted(tmp / "chosen.txt") + " " + quoted(tmp / "root"), out),
-              0);
+    ASSERT_EQ(runCliWithin(kLimit, "find-copies " + quoted(tmp / "chosen.txt") + " " + quoted(tmp / "root"), out), 0);
     EXPECT_EQ(lines(out).size(), 1u) << out;
 }
 
@@ -92,8 +90,7 @@ TEST(WalkEnds, FinderOverALinkIntoProcEnds)
     link("/sys", tmp / "root/sys");
 
     std::string out;
-    ASSERT_EQ(runCliWithin(kLimit, "find-copies " + quoted(tmp / "chosen.txt") + " " + quoted(tmp / "root"), out),
-              0)
+    ASSERT_EQ(runCliWithin(kLimit, "find-copies " + quoted(tmp / "chosen.txt") + " " + quoted(tmp / "root"), out), 0)
         << "the search did not end within " << kLimit << " s";
     EXPECT_EQ(out.find("/proc/"), std::string::npos) << out.substr(0, 2000);
     EXPECT_EQ(out.find("/sys/"), std::string::npos) << out.substr(0, 2000);

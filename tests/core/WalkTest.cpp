@@ -1,12 +1,11 @@
 // Every walk ends: temporary files, unreadable entries, paths past the
 // system's limit, links fanning out or into pseudo file systems, and a stop.
-#include <gtest/gtest.h>
-
 #include <atomic>
-#include <dirent.h>
-#include <functional>
 #include <climits>
+#include <dirent.h>
 #include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include "widgets/LinkLabel.h"
 #include "dialogs/TForm4.h"
 #include "support/RecordingShell.h"
+#include "widgets/LinkLabel.h"
 
 using tessarin::dialogs::buildDateText;
-using tessarin::widgets::LinkLabel;
 using tessarin::dialogs::TForm4;
+using tessarin::widgets::LinkLabel;
 
 namespace {
 
@@ -62,7 +62,8 @@ TEST(AboutBox, ShowsTheProgramItsBuildDateAndTheLinkTexts)
     EXPECT_TRUE(form.Label1->font().bold());
     EXPECT_EQ(form.Label1->font().pixelSize(), 14);
     EXPECT_EQ(form.Label1->palette().color(QPalette::WindowText), QColor(128, 0, 0));
-    EXPECT_TRUE(form.Label2->text().contains(QRegularExpression(QStringLiteral("^编译时间：\\d{4}年\\d{1,2}月\\d{1,2}日$"))))
+    EXPECT_TRUE(
+        form.Label2->text().contains(QRegularExpression(QStringLiteral("^编译时间：\\d{4}年\\d{1,2}月\\d{1,2}日$"))))
         << form.Label2->text().toStdString();
     EXPECT_TRUE(form.Label3->text().startsWith(QStringLiteral("软件作者：")));
     EXPECT_EQ(form.Label9->text(), form.Label6->text() + "/bbs");
@@ -98,8 +99,8 @@ TEST(AboutBox, LinksTurnRedUnderThePointerAndOpenTheirTargets)
     click(*form.Label7);
 
     const std::string homepage = form.Label6->text().toStdString();
-    EXPECT_EQ(shell.urls, (std::vector<std::string>{homepage, homepage + "/bbs",
-                                                    "mailto:" + form.Label7->text().toStdString()}));
+    EXPECT_EQ(shell.urls,
+              (std::vector<std::string>{homepage, homepage + "/bbs", "mailto:" + form.Label7->text().toStdString()}));
     EXPECT_TRUE(shell.files.empty());
 }
 

@@ -9,10 +9,10 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "widgets/DirectoryHistory.h"
 #include "dialogs/TForm2.h"
 #include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
+#include "widgets/DirectoryHistory.h"
 
 using tessarin::dialogs::TForm2;
 using testsupport::TempDir;

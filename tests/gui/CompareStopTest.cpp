@@ -1,12 +1,11 @@
 // A compare under way in the main window stops on Esc and on closing.
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <functional>
+#include <gtest/gtest.h>
 
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"

@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <QComboBox>
+#include <gtest/gtest.h>
 
 #include "widgets/DirectoryHistory.h"
 

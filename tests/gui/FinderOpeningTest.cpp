@@ -1,10 +1,9 @@
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <gtest/gtest.h>
 
 #include "app/TForm1.h"
 #include "finder/TForm5.h"

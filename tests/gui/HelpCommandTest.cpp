@@ -23,8 +23,7 @@ private:
 
 TEST(HelpCommand, OpensTheHelpFileBesideTheExecutableFromAnyWorkingDirectory)
 {
-    const std::string expected =
-        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/软件帮助.html";
+    const std::string expected = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/软件帮助.html";
     testsupport::TempDir elsewhere;
     testsupport::RecordingShell shell;
     {

@@ -1,7 +1,5 @@
 // The lists from the keyboard: Tab leaves them, Space toggles the current
 // row's check whatever column is current.
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -9,6 +7,7 @@
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
+#include <gtest/gtest.h>
 
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"

@@ -1,12 +1,11 @@
 // The main window shows each side as soon as it is listed, and stays alive
 // while the other side is still being listed.
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QLabel>
 #include <QTimer>
 #include <QToolButton>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 #include "app/FileListModel.h"

@@ -1,6 +1,4 @@
 // The main window's way into the browse dialog, the About box and the help.
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -9,6 +7,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <gtest/gtest.h>
 
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
@@ -71,8 +70,7 @@ TEST_F(MainWindowDialogs, EachBrowseButtonFillsItsOwnDirectoryField)
 
 TEST_F(MainWindowDialogs, HelpMenuEntryAndF1OpenTheHelpFileBesideTheProgram)
 {
-    const std::string helpFile =
-        std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/软件帮助.html";
+    const std::string helpFile = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/软件帮助.html";
     form.H2->trigger();
     EXPECT_EQ(shell.files, std::vector<std::string>{helpFile});
 

@@ -1,7 +1,5 @@
 // The settings file through the main window: loaded when it is first shown,
 // histories saved when it closes, options opened from the command bar and menu.
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -10,14 +8,15 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/OperationListModel.h"
-#include "settings/SettingsPath.h"
 #include "app/TForm1.h"
 #include "dialogs/TForm3.h"
 #include "gui/MainWindowSupport.h"
+#include "settings/SettingsPath.h"
 #include "support/TempDir.h"
 
 using namespace testsupport;

@@ -31,9 +31,7 @@ inline QString checkMarks(const QAbstractItemModel& model)
 {
     QString marks;
     for (int r = 0; r < model.rowCount(); ++r)
-        marks += model.data(model.index(r, 0), Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked
-                     ? 'x'
-                     : '-';
+        marks += model.data(model.index(r, 0), Qt::CheckStateRole).value<Qt::CheckState>() == Qt::Checked ? 'x' : '-';
     return marks;
 }
 

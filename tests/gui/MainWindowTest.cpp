@@ -1,6 +1,4 @@
 // The main window over temporary trees: commands clicked as a user would.
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,6 +8,7 @@
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "app/FileListModel.h"

@@ -1,23 +1,22 @@
 // File names that are not UTF-8: shown as GB18030 or as \xNN, never as a
 // replacement mark, while their bytes stay as they are.
-#include <gtest/gtest.h>
-
 #include <QComboBox>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
 #include <algorithm>
 #include <dirent.h>
+#include <gtest/gtest.h>
 
-#include "widgets/DirectoryHistory.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
-#include "widgets/TextConversion.h"
 #include "finder/TForm5.h"
 #include "gui/MainWindowSupport.h"
 #include "support/ListedDrives.h"
 #include "support/TempDir.h"
+#include "widgets/DirectoryHistory.h"
+#include "widgets/TextConversion.h"
 
 using namespace testsupport;
 using tessarin::widgets::displayName;

@@ -1,7 +1,5 @@
 // Qt's own texts are Chinese, as the rest of the interface: the buttons of
 // message boxes and the labels of the file dialog.
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -9,10 +7,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <gtest/gtest.h>
 
-#include "widgets/MessageBoxes.h"
 #include "finder/TForm5.h"
 #include "support/ListedDrives.h"
+#include "widgets/MessageBoxes.h"
 
 TEST(QtTexts, MessageBoxButtonsAreChinese)
 {
@@ -47,7 +46,8 @@ TEST(QtTexts, TheFindersFileDialogIsChinese)
     const auto* buttons = form.od->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
     ASSERT_TRUE(fileName && lookIn && buttons);
     EXPECT_EQ(form.od->windowTitle(), QStringLiteral("请选择您要查找的文件"));
-    EXPECT_FALSE(fileName->text().contains(QStringLiteral("name"), Qt::CaseInsensitive)) << fileName->text().toStdString();
+    EXPECT_FALSE(fileName->text().contains(QStringLiteral("name"), Qt::CaseInsensitive))
+        << fileName->text().toStdString();
     EXPECT_TRUE(fileName->text().contains(QStringLiteral("文件名"))) << fileName->text().toStdString();
     EXPECT_TRUE(lookIn->text().contains(QStringLiteral("查找范围"))) << lookIn->text().toStdString();
     const QPushButton* open = buttons->button(QDialogButtonBox::Open);

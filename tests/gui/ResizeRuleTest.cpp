@@ -1,7 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <climits>
+#include <gtest/gtest.h>
 #include <vector>
 
 #include "app/ResizeRule.h"
@@ -14,9 +13,8 @@ namespace {
 
 std::vector<QRect> controlRects(const tessarin::app::MainWindowLayout& l)
 {
-    return {l.edDir1, l.edDir2, l.Button1, l.Button2, l.dirList1, l.dirList2, l.BitBtn2, l.BitBtn3, l.BitBtn4,
-            l.C_L1,   l.C_L2,   l.BitBtn1, l.BitBtn5, l.BitBtn6,  l.BitBtn7,  l.BitBtn8, l.BitBtn9, l.BitBtn10,
-            l.BitBtn11};
+    return {l.edDir1, l.edDir2,  l.Button1, l.Button2, l.dirList1, l.dirList2, l.BitBtn2, l.BitBtn3,  l.BitBtn4, l.C_L1,
+            l.C_L2,   l.BitBtn1, l.BitBtn5, l.BitBtn6, l.BitBtn7,  l.BitBtn8,  l.BitBtn9, l.BitBtn10, l.BitBtn11};
 }
 
 // Smallest distance between two controls (negative when two overlap).
@@ -128,7 +126,8 @@ TEST(ResizeRule, TheMinimumSizeIsTheSmallestWithoutCrowdedControls)
 
     // One pixel narrower the right pane's "执行" comes closer to the window's
     // edge than any two controls of the design stand.
-    EXPECT_LT(gapToTheRightEdge(tessarin::app::layoutForOuterSize(minimum - QSize(1, 0)), minimum - QSize(1, 0)), designGap);
+    EXPECT_LT(gapToTheRightEdge(tessarin::app::layoutForOuterSize(minimum - QSize(1, 0)), minimum - QSize(1, 0)),
+              designGap);
 }
 
 TEST(ResizeRule, EveryControlStandsInsideTheWindowFromTheMinimumToTheDesignSize)

@@ -1,6 +1,4 @@
 // The synchronisation commands of the main window, through the executor.
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QComboBox>
 #include <QProgressBar>
@@ -12,13 +10,14 @@
 #include <cstring>
 #include <dirent.h>
 #include <functional>
+#include <gtest/gtest.h>
 
-#include "widgets/MessageBoxes.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
 #include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
+#include "widgets/MessageBoxes.h"
 
 using namespace testsupport;
 using tessarin::app::TForm1;
@@ -102,7 +101,11 @@ protected:
         comparePair(name);
         prompt.shown.clear();
         trigger();
-        Outcome o{filesUnder(dir1), filesUnder(dir2), {}, {}, shownRows(*form.operationListModel(1)),
+        Outcome o{filesUnder(dir1),
+                  filesUnder(dir2),
+                  {},
+                  {},
+                  shownRows(*form.operationListModel(1)),
                   shownRows(*form.operationListModel(2))};
         if (prompt.shown.size() == 1) {
             o.message = prompt.shown[0].text;
@@ -157,7 +160,7 @@ TEST_F(SynchronisationCommands, ExecuteRunsTheCheckedRowsOfItsOwnListThenRefresh
     comparePair("checked");
     auto& one = *form.operationListModel(1);
     one.setData(one.index(1, 0), Qt::Checked, Qt::CheckStateRole); // "新建" a.txt
-    form.BitBtn8->click();                                          // all of C_L2: not run by BitBtn7
+    form.BitBtn8->click();                                         // all of C_L2: not run by BitBtn7
     form.BitBtn7->click();
 
     EXPECT_EQ(filesUnder(dir2), std::vector<std::string>({"a.txt=aaa", "c.txt=old", "d.txt=ddd"}));
@@ -225,8 +228,8 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     // The error with the full stop of the standard box, then what failed
     // before it: the directory pass met the same file first.
     const std::string reason = tessarin::platform::systemErrorText(EEXIST);
-    EXPECT_EQ(prompt.shown[0].text, "无法创建目录“" + dir2 + "/sub”：" + reason + ".\n\n有1个操作失败：\n→ 目录 " + dir2 +
-                                        "/sub：" + reason);
+    EXPECT_EQ(prompt.shown[0].text,
+              "无法创建目录“" + dir2 + "/sub”：" + reason + ".\n\n有1个操作失败：\n→ 目录 " + dir2 + "/sub：" + reason);
     EXPECT_FALSE(exists(dir2 + "/a.txt")); // later rows not run
     EXPECT_FALSE(form.commandRunning());
     EXPECT_EQ(shownRows(*form.operationListModel(1)).size(), 5); // no refresh: the rows stay

@@ -1,11 +1,10 @@
-#include <gtest/gtest.h>
-
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTest>
+#include <gtest/gtest.h>
 
-#include "settings/SettingsPath.h"
 #include "dialogs/TForm3.h"
+#include "settings/SettingsPath.h"
 #include "support/MessageBoxCatcher.h"
 #include "support/TempDir.h"
 
@@ -60,15 +59,16 @@ TEST_F(OptionsDialog, HasTheCaptionSizeControlsAndTabOrderOfTheForm)
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         order.push_back(QApplication::focusWidget());
     }
-    EXPECT_EQ(order, (std::vector<QWidget*>{form.CheckBox1, form.CheckBox2, form.BitBtn1, form.BitBtn2,
-                                            form.CheckBox3, form.CheckBox1}));
+    EXPECT_EQ(order, (std::vector<QWidget*>{form.CheckBox1, form.CheckBox2, form.BitBtn1, form.BitBtn2, form.CheckBox3,
+                                            form.CheckBox1}));
 }
 
 TEST_F(OptionsDialog, AltKeysToggleTheCheckBoxes)
 {
     open();
     // A mnemonic clicks its button after a short animation.
-    for (auto [key, box] : {std::pair{Qt::Key_D, form.CheckBox1}, {Qt::Key_A, form.CheckBox2}, {Qt::Key_S, form.CheckBox3}}) {
+    for (auto [key, box] :
+         {std::pair{Qt::Key_D, form.CheckBox1}, {Qt::Key_A, form.CheckBox2}, {Qt::Key_S, form.CheckBox3}}) {
         QTest::keyClick(&form, key, Qt::AltModifier);
         EXPECT_TRUE(QTest::qWaitFor([box] { return box->isChecked(); }, 2000)) << box->text().toStdString();
     }

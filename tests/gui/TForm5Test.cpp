@@ -1,5 +1,3 @@
-#include <gtest/gtest.h>
-
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,6 +9,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 #include "finder/FoundFilesModel.h"
 #include "finder/TForm5.h"
@@ -110,8 +109,8 @@ TEST_F(Finder, WindowControlsTextsPlacesAndTabOrder)
     EXPECT_EQ(filterBox->currentText(), QStringLiteral("所有文件类型(*.*)"));
 
     // The tab order, read from the focus chain.
-    const std::vector<QWidget*> expected = {form->Edit1,  form->Button1, form->dirList, form->RList,
-                                            form->Button2, form->BitBtn1, form->BitBtn5, form->BitBtn6,
+    const std::vector<QWidget*> expected = {form->Edit1,   form->Button1,  form->dirList, form->RList,
+                                            form->Button2, form->BitBtn1,  form->BitBtn5, form->BitBtn6,
                                             form->BitBtn7, form->CheckBox1};
     std::vector<QWidget*> chain;
     QWidget* w = form->Edit1;

@@ -1,8 +1,6 @@
 // Every text of the windows fits the place their layout gives it, measured
 // with the font the program uses, at the design size and at the main
 // window's minimum size.
-#include <gtest/gtest.h>
-
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,13 +14,13 @@
 #include <QTableView>
 #include <QToolButton>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/ResizeRule.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
+#include "app/ResizeRule.h"
 #include "app/TForm1.h"
-#include "widgets/WindowFont.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
@@ -31,6 +29,7 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/Shell.h"
 #include "support/TempDir.h"
+#include "widgets/WindowFont.h"
 
 using namespace testsupport;
 
@@ -88,8 +87,9 @@ QStringList clippedTexts(const QWidget& window)
     QStringList clipped;
     const auto name = [](const QWidget* w, int by) {
         return (w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName()) +
-               " \"" + (qobject_cast<const QAbstractButton*>(w) ? qobject_cast<const QAbstractButton*>(w)->text()
-                                                                : qobject_cast<const QLabel*>(w)->text()) +
+               " \"" +
+               (qobject_cast<const QAbstractButton*>(w) ? qobject_cast<const QAbstractButton*>(w)->text()
+                                                        : qobject_cast<const QLabel*>(w)->text()) +
                "\" by " + QString::number(by);
     };
     // A control that reaches past the window's edge is cut by it.
@@ -156,7 +156,7 @@ TEST(TextFit, TheWindowFontIsASongFaceWithHalfWidthLatinLetters)
     // and 6 for a Latin letter or digit.
     EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("中")), 12) << QFontInfo(font).family().toStdString();
     for (const QString& text : {QStringLiteral("0"), QStringLiteral("9"), QStringLiteral("K"), QStringLiteral("B"),
-                               QStringLiteral("M"), QStringLiteral("."), QStringLiteral(" "), QStringLiteral("(")})
+                                QStringLiteral("M"), QStringLiteral("."), QStringLiteral(" "), QStringLiteral("(")})
         EXPECT_EQ(metrics.horizontalAdvance(text), 6) << text.toStdString();
     EXPECT_EQ(metrics.horizontalAdvance(QStringLiteral("1024.00 KB")), 60);
 }

@@ -4,8 +4,8 @@
 
 #include "app/QtTranslation.h"
 #include "settings/SettingsPath.h"
-#include "widgets/WindowFont.h"
 #include "support/TempDir.h"
+#include "widgets/WindowFont.h"
 
 int main(int argc, char** argv)
 {

@@ -18,8 +18,7 @@ inline constexpr uid_t kNobody = 65534;
 // Drops to uid and gid 65534 with no supplementary groups; false when refused.
 inline bool dropPrivileges()
 {
-    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 &&
-           ::geteuid() == kNobody;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0 && ::geteuid() == kNobody;
 }
 
 // Runs body in a forked child as uid 65534; returns body's result (0..125),
@@ -32,8 +31,7 @@ inline int runAsNobody(const std::function<int()>& body)
     if (pid == 0)
         ::_exit(dropPrivileges() ? body() : 126);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -68,8 +66,7 @@ inline int runCliAsNobody(const std::string& args, std::string& out)
     }
     ::close(fds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0) {
-    }
+    while (::waitpid(pid, &status, 0) < 0) {}
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 // A SessionObserver that records the count texts a compare announced and
 // checks that every swap comes between its two calls.
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "sync/SessionObserver.h"
 

@@ -31,8 +31,8 @@ inline int runCli(const std::string& args, std::string& out)
 // does not end returns 137 instead of hanging the suite.
 inline int runCliWithin(int seconds, const std::string& args, std::string& out)
 {
-    return runShell("timeout -s KILL " + std::to_string(seconds) + " " + std::string(TESSARIN_CLI_PATH) + " " +
-                        args + " 2>/dev/null",
+    return runShell("timeout -s KILL " + std::to_string(seconds) + " " + std::string(TESSARIN_CLI_PATH) + " " + args +
+                        " 2>/dev/null",
                     out);
 }
 

@@ -25,7 +25,7 @@ public:
             onShow(shown.back());
     }
     tessarin::core::Answer ask(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
-                         tessarin::core::MessageButtons, tessarin::core::Answer defaultAnswer) override
+                               tessarin::core::MessageButtons, tessarin::core::Answer defaultAnswer) override
     {
         shown.push_back({std::string(text), std::string(caption), icon, true});
         if (onShow)

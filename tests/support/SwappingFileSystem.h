@@ -13,8 +13,8 @@ namespace testsupport {
 
 class SwappingFileSystem : public tessarin::platform::PosixFileSystem {
 public:
-    std::string victim;    // the directory replaced, e.g. ".../two/extra/sub"
-    std::string aside;     // where it is moved to, outside both roots
+    std::string victim; // the directory replaced, e.g. ".../two/extra/sub"
+    std::string aside;  // where it is moved to, outside both roots
     std::string linkTarget;
     bool armed = false;
     bool swapped = false;

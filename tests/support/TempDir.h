@@ -4,15 +4,15 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <fstream>
+#include <ftw.h>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 #include <vector>
-#include <fstream>
-#include <sstream>
-#include <ftw.h>
 
 namespace testsupport {
 
@@ -31,19 +31,25 @@ public:
     ~TempDir()
     {
         // Make everything writable again, then remove the tree.
-        ::nftw(path_.c_str(), [](const char* p, const struct stat* sb, int type, struct FTW*) {
-            if (type == FTW_D || type == FTW_DP || type == FTW_DNR)
-                ::chmod(p, 0700);
-            (void)sb;
-            return 0;
-        }, 64, FTW_PHYS);
-        ::nftw(path_.c_str(), [](const char* p, const struct stat*, int type, struct FTW*) {
-            if (type == FTW_DP || type == FTW_D || type == FTW_DNR)
-                ::rmdir(p);
-            else
-                ::unlink(p);
-            return 0;
-        }, 64, FTW_DEPTH | FTW_PHYS);
+        ::nftw(
+            path_.c_str(),
+            [](const char* p, const struct stat* sb, int type, struct FTW*) {
+                if (type == FTW_D || type == FTW_DP || type == FTW_DNR)
+                    ::chmod(p, 0700);
+                (void)sb;
+                return 0;
+            },
+            64, FTW_PHYS);
+        ::nftw(
+            path_.c_str(),
+            [](const char* p, const struct stat*, int type, struct FTW*) {
+                if (type == FTW_DP || type == FTW_D || type == FTW_DNR)
+                    ::rmdir(p);
+                else
+                    ::unlink(p);
+                return 0;
+            },
+            64, FTW_DEPTH | FTW_PHYS);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -70,8 +76,7 @@ inline void makeDir(const std::string& path)
 
 // Writes a file with the given content, creating its parent directories;
 // with mtime >= 0 sets its modification time (seconds, nanoseconds).
-inline void writeFile(const std::string& path, const std::string& content, long long mtime = -1,
-                      long nsec = 0)
+inline void writeFile(const std::string& path, const std::string& content, long long mtime = -1, long nsec = 0)
 {
     makeParents(path);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

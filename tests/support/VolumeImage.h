@@ -23,11 +23,16 @@ enum class VolumeKind { Fat, Exfat, Ntfs, Ext4, Tmpfs };
 inline const char* volumeName(VolumeKind kind)
 {
     switch (kind) {
-    case VolumeKind::Fat: return "FAT";
-    case VolumeKind::Exfat: return "exFAT";
-    case VolumeKind::Ntfs: return "NTFS";
-    case VolumeKind::Ext4: return "ext4";
-    case VolumeKind::Tmpfs: return "tmpfs";
+    case VolumeKind::Fat:
+        return "FAT";
+    case VolumeKind::Exfat:
+        return "exFAT";
+    case VolumeKind::Ntfs:
+        return "NTFS";
+    case VolumeKind::Ext4:
+        return "ext4";
+    case VolumeKind::Tmpfs:
+        return "tmpfs";
     }
     return "?";
 }
@@ -63,10 +68,7 @@ public:
     std::string operator/(const std::string& rel) const { return mountPoint_ + "/" + rel; }
 
 private:
-    static int shell(const std::string& command)
-    {
-        return std::system((command + " >/dev/null 2>&1").c_str());
-    }
+    static int shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
     static bool haveTool(const std::string& tool) { return shell("command -v " + tool) == 0; }
 
     bool refuse(const std::string& why)
@@ -127,7 +129,8 @@ private:
         case VolumeKind::Fat:
             tool = "fusefat";
             format = "mkfs.vfat " + testsupport::quoted(image_);
-            mountCommand = "fusefat -o rw+" + other + " " + testsupport::quoted(image_) + " " + testsupport::quoted(mountPoint_);
+            mountCommand =
+                "fusefat -o rw+" + other + " " + testsupport::quoted(image_) + " " + testsupport::quoted(mountPoint_);
             break;
         case VolumeKind::Exfat:
             tool = "mount.exfat-fuse";
@@ -182,8 +185,8 @@ private:
 } // namespace testsupport
 
 // Skips the running test when the volume could not be mounted.
-#define REQUIRE_MOUNTED(volume)                                                                                \
-    do {                                                                                                       \
-        if (!(volume).mounted())                                                                               \
-            GTEST_SKIP() << (volume).skipReason();                                                             \
+#define REQUIRE_MOUNTED(volume)                    \
+    do {                                           \
+        if (!(volume).mounted())                   \
+            GTEST_SKIP() << (volume).skipReason(); \
     } while (0)
