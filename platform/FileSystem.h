@@ -109,6 +109,10 @@ struct VolumeTraits {
     bool caseInsensitive = false;
     // Modification times are kept to this many seconds (FAT: 2).
     int timeResolutionSeconds = 1;
+    // Whose rules the volume keeps for names and times: FAT, exFAT and NTFS
+    // forbid some characters in names; FAT and exFAT hold only the years
+    // 1980 to 2107, FAT in local time.
+    enum class Family { Posix, Fat, Exfat, Ntfs } family = Family::Posix;
     bool operator==(const VolumeTraits&) const = default;
 };
 

@@ -98,21 +98,26 @@ bool needsCaseProbe(unsigned long magic, std::string_view mountType)
     return isFuseblk(mountType) || isFuseNtfs(mountType);
 }
 
-VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe)
+VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe,
+                                VolumeTraits::Family blockFamily)
 {
+    using Family = VolumeTraits::Family;
     VolumeTraits traits;
     switch (magic) {
     case kMagicMsdos: // kernel vfat and msdos
+        traits.family = Family::Fat;
         traits.permissions = Permissions::ReadOnlyOnly;
         traits.caseInsensitive = true;
         traits.timeResolutionSeconds = 2;
         return traits;
     case kMagicExfat:
+        traits.family = Family::Exfat;
         traits.permissions = Permissions::ReadOnlyOnly;
         traits.caseInsensitive = true;
         return traits;
     case kMagicNtfs3:
     case kMagicNtfs:
+        traits.family = Family::Ntfs;
         traits.permissions = Permissions::ReadOnlyOnly;
         traits.caseInsensitive = probe == CaseProbe::Insensitive;
         return traits;
@@ -123,19 +128,23 @@ VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType,
     }
     // The FUSE drivers of these volumes show every file with one fixed mode.
     if (isFuseFat(mountType)) {
+        traits.family = Family::Fat;
         traits.permissions = Permissions::None;
         traits.caseInsensitive = true;
         traits.timeResolutionSeconds = 2;
     } else if (isFuseExfat(mountType)) {
+        traits.family = Family::Exfat;
         traits.permissions = Permissions::None;
         traits.caseInsensitive = true;
     } else if (isFuseNtfs(mountType)) {
+        traits.family = Family::Ntfs;
         traits.permissions = Permissions::None;
         traits.caseInsensitive = probe == CaseProbe::Insensitive;
     } else if (isFuseblk(mountType)) {
         // exfat-fuse or ntfs-3g, which the type does not tell apart. With no
         // name to try, matching without regard to case is the safe side: it
         // can only merge names that the volume itself would merge or keep apart.
+        traits.family = blockFamily;
         traits.permissions = Permissions::None;
         traits.caseInsensitive = probe == CaseProbe::Insensitive || probe == CaseProbe::NoEntry;
     }
@@ -158,12 +167,28 @@ std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, un
             continue;
         std::istringstream tail(line.substr(dash + 3));
         MountRecord record;
-        if (!(tail >> record.type))
+        if (!(tail >> record.type >> record.source))
             continue;
+        record.source = unescapeMountField(record.source);
         record.mountPoint = unescapeMountField(point);
         found = std::move(record);
     }
     return found;
+}
+
+std::optional<VolumeTraits::Family> readBootFamily(const std::string& device)
+{
+    // Both name themselves at byte 3 of the boot sector.
+    const Fd fd(openPath(device, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    char name[8];
+    if (!fd.valid() || ::pread(fd.get(), name, sizeof name, 3) != static_cast<ssize_t>(sizeof name))
+        return std::nullopt;
+    const std::string_view oem(name, sizeof name);
+    if (oem == "EXFAT   ")
+        return VolumeTraits::Family::Exfat;
+    if (oem == "NTFS    ")
+        return VolumeTraits::Family::Ntfs;
+    return std::nullopt;
 }
 
 CaseProbe probeLetterCase(int directoryFd)
@@ -237,7 +262,10 @@ VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
                 probe = probeLetterCase(top.get());
         }
     }
-    const VolumeTraits traits = decideVolumeTraits(magic, type, probe);
+    VolumeTraits::Family blockFamily = VolumeTraits::Family::Exfat;
+    if (mount && type.substr(0, 7) == "fuseblk")
+        blockFamily = readBootFamily(mount->source).value_or(blockFamily);
+    const VolumeTraits traits = decideVolumeTraits(magic, type, probe, blockFamily);
     std::lock_guard<std::mutex> lock(volumeMutex_);
     knownVolumes_.emplace(st.st_dev, traits);
     return traits;

@@ -30,12 +30,21 @@ enum class CaseProbe {
 // type field of the mount ("fuseblk", "fuse.fusefat"...), used for FUSE.
 bool needsCaseProbe(unsigned long magic, std::string_view mountType);
 
-// The traits of a volume of this kind, with the probe's result where one was needed.
-VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe);
+// The traits of a volume of this kind, with the probe's result where one was
+// needed. blockFamily is what the device's boot sector says of a "fuseblk"
+// mount, which may be exFAT or NTFS (readBootFamily); Exfat where unread.
+VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType, CaseProbe probe,
+                                VolumeTraits::Family blockFamily = VolumeTraits::Family::Exfat);
+
+// The family the boot sector of a block device names (exFAT or NTFS), or
+// nothing where the device cannot be read (only root and the disk group may)
+// or names neither.
+std::optional<VolumeTraits::Family> readBootFamily(const std::string& device);
 
 // One mount as /proc/self/mountinfo describes it.
 struct MountRecord {
     std::string type;
+    std::string source;     // the device or image, as mounted
     std::string mountPoint; // escapes (\040 and the like) undone
 };
 

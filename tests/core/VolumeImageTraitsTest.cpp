@@ -68,6 +68,8 @@ TEST_F(VolumeImageTraits, ExfatKeepsNoPermissionsAndIgnoresCase)
     writeFile(two + "/Probe.txt", "p");
     EXPECT_EQ(posix.volumeTraits(two + "/").permissions, Permissions::None);
     EXPECT_TRUE(posix.volumeTraits(two + "/").caseInsensitive);
+    // "fuseblk" may be exFAT or NTFS: the boot sector tells.
+    EXPECT_EQ(posix.volumeTraits(two + "/").family, platform::VolumeTraits::Family::Exfat);
 }
 
 TEST_F(VolumeImageTraits, AfterAOneWaySyncOntoExfatTheNextCompareShowsNoRow)
@@ -99,6 +101,7 @@ TEST_F(VolumeImageTraits, FatKeepsTimesToTwoSecondsAndIgnoresCase)
     EXPECT_EQ(traits.permissions, Permissions::None);
     EXPECT_TRUE(traits.caseInsensitive);
     EXPECT_EQ(traits.timeResolutionSeconds, 2);
+    EXPECT_EQ(traits.family, platform::VolumeTraits::Family::Fat);
     // A file an odd second old, as FAT stores it: no "更新" either way.
     writeFile(one + "/odd.txt", "x", 1600000001);
     writeFile(two + "/ODD.TXT", "x", 1600000001);

@@ -13,12 +13,14 @@ using testsupport::makeDir;
 using testsupport::TempDir;
 using testsupport::writeFile;
 using Permissions = VolumeTraits::Permissions;
+using Family = VolumeTraits::Family;
 
 namespace {
 
-VolumeTraits traits(Permissions permissions, bool caseInsensitive, int seconds)
+VolumeTraits traits(Permissions permissions, bool caseInsensitive, int seconds, Family family)
 {
     VolumeTraits t;
+    t.family = family;
     t.permissions = permissions;
     t.caseInsensitive = caseInsensitive;
     t.timeResolutionSeconds = seconds;
@@ -29,15 +31,18 @@ VolumeTraits traits(Permissions permissions, bool caseInsensitive, int seconds)
 
 TEST(VolumeTraits, KernelDriversKeepTheReadOnlyStateAndTheirOwnCaseAndTime)
 {
-    EXPECT_EQ(decideVolumeTraits(kMagicMsdos, "vfat", CaseProbe::NotMade), traits(Permissions::ReadOnlyOnly, true, 2));
-    EXPECT_EQ(decideVolumeTraits(kMagicExfat, "exfat", CaseProbe::NotMade), traits(Permissions::ReadOnlyOnly, true, 1));
+    EXPECT_EQ(decideVolumeTraits(kMagicMsdos, "vfat", CaseProbe::NotMade),
+              traits(Permissions::ReadOnlyOnly, true, 2, Family::Fat));
+    EXPECT_EQ(decideVolumeTraits(kMagicExfat, "exfat", CaseProbe::NotMade),
+              traits(Permissions::ReadOnlyOnly, true, 1, Family::Exfat));
     // NTFS keeps case apart unless the probe found otherwise.
     EXPECT_TRUE(needsCaseProbe(kMagicNtfs3, "ntfs3"));
     EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Sensitive),
-              traits(Permissions::ReadOnlyOnly, false, 1));
+              traits(Permissions::ReadOnlyOnly, false, 1, Family::Ntfs));
     EXPECT_EQ(decideVolumeTraits(kMagicNtfs3, "ntfs3", CaseProbe::Insensitive),
-              traits(Permissions::ReadOnlyOnly, true, 1));
-    EXPECT_EQ(decideVolumeTraits(kMagicNtfs, "ntfs", CaseProbe::NoEntry), traits(Permissions::ReadOnlyOnly, false, 1));
+              traits(Permissions::ReadOnlyOnly, true, 1, Family::Ntfs));
+    EXPECT_EQ(decideVolumeTraits(kMagicNtfs, "ntfs", CaseProbe::NoEntry),
+              traits(Permissions::ReadOnlyOnly, false, 1, Family::Ntfs));
     EXPECT_FALSE(needsCaseProbe(kMagicMsdos, "vfat"));
     EXPECT_FALSE(needsCaseProbe(kMagicExfat, "exfat"));
 }
@@ -45,14 +50,19 @@ TEST(VolumeTraits, KernelDriversKeepTheReadOnlyStateAndTheirOwnCaseAndTime)
 TEST(VolumeTraits, FuseDriversAreToldApartByTheirMountType)
 {
     EXPECT_FALSE(needsCaseProbe(kMagicFuse, "fuse.fusefat"));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.fusefat", CaseProbe::NotMade), traits(Permissions::None, true, 2));
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.fusefat", CaseProbe::NotMade),
+              traits(Permissions::None, true, 2, Family::Fat));
     // fuseblk: exfat-fuse or ntfs-3g, case left to the probe; without an
     // entry to try, matching without regard to case is the safe side.
     EXPECT_TRUE(needsCaseProbe(kMagicFuse, "fuseblk"));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::Insensitive), traits(Permissions::None, true, 1));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::Sensitive), traits(Permissions::None, false, 1));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::NoEntry), traits(Permissions::None, true, 1));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.ntfs-3g", CaseProbe::NoEntry), traits(Permissions::None, false, 1));
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::Insensitive),
+              traits(Permissions::None, true, 1, Family::Exfat));
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::Sensitive, Family::Ntfs),
+              traits(Permissions::None, false, 1, Family::Ntfs));
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuseblk", CaseProbe::NoEntry),
+              traits(Permissions::None, true, 1, Family::Exfat));
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.ntfs-3g", CaseProbe::NoEntry),
+              traits(Permissions::None, false, 1, Family::Ntfs));
     // Other FUSE file systems (sshfs and the like) and unknown kinds keep everything.
     EXPECT_FALSE(needsCaseProbe(kMagicFuse, "fuse.sshfs"));
     EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.sshfs", CaseProbe::NotMade), VolumeTraits{});
