@@ -140,8 +140,8 @@ void TForm1::showComparedRoots()
     // are no rows, nothing runs, and the fields stay as they are.
     if (session_.list(1).empty() && session_.list(2).empty())
         return;
-    widgets::showPath(*edDir1, session_.rootText(1));
-    widgets::showPath(*edDir2, session_.rootText(2));
+    widgets::showPath(*edDir1, platform::rootFieldText(session_.rootText(1)));
+    widgets::showPath(*edDir2, platform::rootFieldText(session_.rootText(2)));
 }
 
 void TForm1::ToolButton1Click()

@@ -47,6 +47,13 @@ private:
 // system. Nothing for an empty field: it names no directory.
 std::optional<std::string> rootTextOf(std::string_view fieldText);
 
+// What a path field shows for a root text: the text itself, and "/" for the
+// root of the file system, so that the field can be compared again.
+inline std::string rootFieldText(std::string_view rootText)
+{
+    return rootText.empty() ? std::string("/") : std::string(rootText);
+}
+
 // The directory a root text names, as its walk starts there: the root text
 // and one "/" ("/" for the root text "").
 inline Path rootDirectory(std::string_view rootText)

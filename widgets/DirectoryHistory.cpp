@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "platform/Path.h"
 #include "widgets/TextConversion.h"
 
 namespace tessarin::widgets {
@@ -40,8 +41,9 @@ std::string currentPath(const QComboBox& field)
 
 void showRootText(QComboBox& field, const std::string& rootText)
 {
-    if (currentPath(field) != rootText)
-        field.setCurrentText(displayName(rootText));
+    const std::string shown = platform::rootFieldText(rootText);
+    if (currentPath(field) != shown)
+        field.setCurrentText(displayName(shown));
 }
 
 void enterIntoHistory(QComboBox& field, const std::string& path)

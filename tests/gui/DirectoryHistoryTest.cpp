@@ -1,6 +1,7 @@
 #include <QComboBox>
 #include <gtest/gtest.h>
 
+#include "platform/Path.h"
 #include "widgets/DirectoryHistory.h"
 
 using namespace tessarin::widgets;
@@ -20,4 +21,18 @@ TEST(DirectoryHistory, EntriesComeBackByteForByteAndTheFieldStaysEmpty)
     field.insertItem(0, QStringLiteral("/new/目录")); // as the browse dialog adds a path
     EXPECT_EQ(tessarin::widgets::historyOf(field)[0], "/new/目录");
     EXPECT_EQ(tessarin::widgets::historyOf(field)[2], "/data/caf\xe9\xff");
+}
+
+TEST(DirectoryHistory, TheRootOfTheFileSystemStaysInItsField)
+{
+    // "/" compares as the root text "", which the field must not show: an
+    // empty field compares nothing.
+    QComboBox field;
+    field.setEditable(true);
+    field.setEditText(QStringLiteral("/"));
+    showRootText(field, "");
+    EXPECT_EQ(field.currentText(), QStringLiteral("/"));
+    field.setEditText(QStringLiteral("/tmp"));
+    showPath(field, tessarin::platform::rootFieldText(""));
+    EXPECT_EQ(field.currentText(), QStringLiteral("/"));
 }
