@@ -58,6 +58,30 @@ struct DirectoryContents {
 // What a path names, the path itself not followed when it is a link.
 enum class EntryKind { Missing, Directory, Link, Other };
 
+// What stands at a place, the place itself not followed when it is a link.
+// Size and time are those of the file it is or leads to, as the listing
+// shows them.
+struct EntryState {
+    EntryKind kind = EntryKind::Missing;
+    FileId id;                     // of the entry itself
+    bool regularFile = false;      // a regular file, or a link to one
+    bool leadsToDirectory = false; // a link to a directory
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0; // UTC, whole seconds
+};
+
+// What a copy expects to find at its target just before it puts its file
+// there. Any: whatever stands there is replaced. Nothing: no entry of that
+// name, as the volume matches names (a file there, perhaps under another
+// letter case, stays and the copy fails with TargetExists). Listed: the file
+// the compare listed, of this size and time; one changed since stays, and
+// the copy fails with TargetChanged.
+struct TargetExpectation {
+    enum class Kind { Any, Nothing, Listed } kind = Kind::Any;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0; // UTC, whole seconds
+};
+
 // A place beneath one of the compared roots. Every change on disk is made
 // through one, so that it is resolved beneath its root: a link leading out of
 // the tree is never written, deleted or changed through.
@@ -77,12 +101,21 @@ struct TreePath {
     }
 };
 
-// Outcome of one change on disk: success, or the system's reason for failing.
+// Outcome of one change on disk: success, or the reason for failing.
 struct FsResult {
+    // Why a change was refused, where the caller decides by it.
+    enum class Refusal {
+        None,
+        TargetExists,  // a copy found an entry where it expected none (found names it)
+        TargetChanged, // a copy found the target changed since the compare listed it
+    };
     FsResult() = default;
     FsResult(std::string reason) : error(std::move(reason)) {}
+    FsResult(Refusal why, std::string reason) : error(std::move(reason)), refusal(why) {}
     std::string error; // empty on success
-    FileId written;    // a copy: the file it wrote (device, inode)
+    Refusal refusal = Refusal::None;
+    FileId written; // a copy: the file it wrote (device, inode)
+    FileId found;   // TargetExists: the entry that stands there
     bool ok() const { return error.empty(); }
 };
 
@@ -156,8 +189,11 @@ public:
     // directory that is renamed over the target only when complete. On any
     // failure the temporary file is removed and the target is as it was. On
     // success the result names the file written.
+    // Just before the rename the target is checked against expected; a
+    // directory, or a link to one, is never replaced.
     // Called from several threads at once (copies of different files).
-    virtual FsResult copyFile(const std::string& source, const TreePath& target) = 0;
+    virtual FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) = 0;
+    FsResult copyFile(const std::string& source, const TreePath& target) { return copyFile(source, target, {}); }
 
     // Removes one file; a link is removed itself, never what it points to.
     virtual FsResult deleteFile(const TreePath& path) = 0;
@@ -178,6 +214,9 @@ public:
     virtual EntryKind entryKind(const TreePath& path) = 0;
     // The identity of what the path names, without following a final link.
     virtual std::optional<FileId> entryId(const TreePath& path) = 0;
+    // What stands at the path; Other, with nothing more, where it cannot be
+    // looked at (it leads out of the root, or a search is refused).
+    virtual EntryState entryState(const TreePath& path) = 0;
 
     // Empties one directory tree: each subdirectory's tree first, then the
     // subdirectory itself; then the directory's own files and links, which

@@ -282,6 +282,31 @@ std::optional<FileId> PosixFileSystem::entryId(const TreePath& path)
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+EntryState PosixFileSystem::entryState(const TreePath& path)
+{
+    EntryState state;
+    ParentDir parent = openParent(path);
+    errno = parent.error;
+    struct stat st;
+    if (!parent.dir.valid() || ::fstatat(parent.dir.get(), parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        // One that cannot be looked at (leading out of the root, or a
+        // search refused) is not taken for missing.
+        if (errno != ENOENT && errno != ENOTDIR)
+            state.kind = EntryKind::Other;
+        return state;
+    }
+    state.kind = kindOfMode(st.st_mode);
+    state.id = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    // A link is listed as what it leads to; a broken one as nothing.
+    if (S_ISLNK(st.st_mode) && ::fstatat(parent.dir.get(), parent.name.c_str(), &st, 0) != 0)
+        return state;
+    state.regularFile = S_ISREG(st.st_mode);
+    state.leadsToDirectory = state.kind == EntryKind::Link && S_ISDIR(st.st_mode);
+    state.size = static_cast<std::uint64_t>(st.st_size);
+    state.modifiedSeconds = st.st_mtim.tv_sec;
+    return state;
+}
+
 FsResult PosixFileSystem::emptyDirectoryTree(const TreePath& directory, std::string& failedPath)
 {
     failedPath.clear();

@@ -197,6 +197,44 @@ bool timeKept(const struct stat& written, const struct stat& source)
     return difference >= -2 && difference <= 2;
 }
 
+// The refusal of a copy whose target name is taken by an entry it may not
+// replace: a directory (the system's own reason), a link to one, or a file
+// the compare did not list there.
+FsResult standingInTheWay(int dir, const std::string& name)
+{
+    struct stat st;
+    if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return {systemErrorText(errno)};
+    FsResult refused(FsResult::Refusal::TargetExists, "目标位置已有同名的文件，没有覆盖");
+    refused.found = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+    struct stat followed;
+    if (S_ISDIR(st.st_mode))
+        refused.error = systemErrorText(EISDIR);
+    else if (S_ISLNK(st.st_mode) && ::fstatat(dir, name.c_str(), &followed, 0) == 0 && S_ISDIR(followed.st_mode))
+        refused.error = "目标位置是一个指向目录的链接，没有替换";
+    return refused;
+}
+
+// Just before the rename: whether the target is still what the caller
+// expects there. A directory or a link to one is never replaced.
+FsResult checkTarget(int dir, const std::string& name, const TargetExpectation& expected)
+{
+    if (expected.kind == TargetExpectation::Kind::Nothing)
+        return {}; // the rename itself refuses to replace
+    struct stat st;
+    if (::fstatat(dir, name.c_str(), &st, 0) != 0) {
+        if (errno == ENOENT)
+            return {}; // gone, or a broken link: nothing is lost by writing
+        return {systemErrorText(errno)};
+    }
+    if (S_ISDIR(st.st_mode))
+        return standingInTheWay(dir, name);
+    if (expected.kind == TargetExpectation::Kind::Listed &&
+        (static_cast<std::uint64_t>(st.st_size) != expected.size || st.st_mtim.tv_sec != expected.modifiedSeconds))
+        return {FsResult::Refusal::TargetChanged, "目标文件在比较之后被改动过，没有覆盖"};
+    return {};
+}
+
 } // namespace
 
 bool PosixFileSystem::mayRestampTimes(dev_t device, int dirFd)
@@ -225,7 +263,7 @@ void PosixFileSystem::cloneRefused(DevicePair devices)
         noClonePairs_.push_back(devices);
 }
 
-FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& target)
+FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected)
 {
     // Non-blocking, so that a FIFO or device swapped in never hangs the copy.
     Fd in(openPath(source, O_RDONLY | O_NONBLOCK | O_NOCTTY));
@@ -298,8 +336,14 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if (const int error =
             setTimes(st, [&](const struct timespec* times) { return ::futimens(descriptor, times) == 0 ? 0 : errno; }))
         return fail(error);
-    if (out.commit(name) != 0)
+    if (const FsResult refused = checkTarget(dir, name, expected); !refused.ok())
+        return refused;
+    const bool onlyNew = expected.kind == TargetExpectation::Kind::Nothing;
+    if ((onlyNew ? out.commitNew(name) : out.commit(name)) != 0) {
+        if (errno == EEXIST && onlyNew)
+            return standingInTheWay(dir, name);
         return fail(errno);
+    }
     FsResult result;
     result.written = {static_cast<std::uint64_t>(made.st_dev), static_cast<std::uint64_t>(made.st_ino)};
     // Some FUSE drivers stamp the time on close or rename: then it is set

@@ -21,13 +21,15 @@ public:
     VolumeTraits volumeTraits(const std::string& directory) override; // PosixVolumes.cpp
     std::int64_t zoneOffsetNow() override;
 
-    FsResult copyFile(const std::string& source, const TreePath& target) override;
+    using FileSystem::copyFile;
+    FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) override;
     FsResult deleteFile(const TreePath& path) override;
     FsResult setAttributes(const TreePath& path, std::uint32_t word) override;
     FsResult createDirectory(const TreePath& path) override;
     FsResult removeDirectory(const TreePath& path) override;
     EntryKind entryKind(const TreePath& path) override;
     std::optional<FileId> entryId(const TreePath& path) override;
+    EntryState entryState(const TreePath& path) override;
     FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) override;
     void removeStaleTemporaries(const TreePath& directory) override;
     FsResult flushWrites() override;

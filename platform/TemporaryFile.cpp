@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <random>
 #include <sys/random.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -77,6 +78,30 @@ int TemporaryFile::commit(const std::string& target)
         return -1;
     if (::renameat(directory_.get(), name_.c_str(), directory_.get(), target.c_str()) != 0)
         return -1;
+    committed_ = true;
+    return 0;
+}
+
+int TemporaryFile::commitNew(const std::string& target)
+{
+    if (!created() || committed_) {
+        errno = EINVAL;
+        return -1;
+    }
+    if (file_.valid() && file_.close() != 0)
+        return -1;
+    if (::renameat2(directory_.get(), name_.c_str(), directory_.get(), target.c_str(), RENAME_NOREPLACE) != 0) {
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+            return -1;
+        // Some FUSE drivers take no flags: a look first, then the plain rename.
+        struct stat st;
+        if (::fstatat(directory_.get(), target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+            errno = EEXIST;
+            return -1;
+        }
+        if (errno != ENOENT || ::renameat(directory_.get(), name_.c_str(), directory_.get(), target.c_str()) != 0)
+            return -1;
+    }
     committed_ = true;
     return 0;
 }

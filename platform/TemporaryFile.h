@@ -46,6 +46,11 @@ public:
     // or -1 with errno set, the file still to be removed: a failed close
     // (a late write error) is no commit.
     int commit(const std::string& target);
+    // The same, but only where no entry of that name stands (as the volume
+    // matches names): otherwise -1 with errno EEXIST, the file still to be
+    // removed. Where the volume cannot rename so, the name is looked up
+    // first and the rename follows.
+    int commitNew(const std::string& target);
     // Removes the file now unless committed. errno is kept.
     void discard();
 

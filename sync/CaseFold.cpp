@@ -91,7 +91,10 @@ void appendFoldedCase(std::string_view name, std::string& out)
             ++at;
             continue;
         }
-        const wint_t lower = ::towlower_l(static_cast<wint_t>(code), locale);
+        // Upper case first, then lower: the volumes compare names by an
+        // upper-case table, which makes final sigma one with sigma, and the
+        // lower case of the result makes the Kelvin sign one with "k".
+        const wint_t lower = ::towlower_l(::towupper_l(static_cast<wint_t>(code), locale), locale);
         // Folding is a key for matching only, never a name written to disk.
         if (lower <= 0x10ffff && !(lower >= 0xd800 && lower <= 0xdfff))
             encode(static_cast<char32_t>(lower), out);

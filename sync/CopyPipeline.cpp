@@ -33,20 +33,26 @@ CopyPipeline::~CopyPipeline()
         t.join();
 }
 
-void CopyPipeline::submit(std::size_t row, std::string source, platform::TreePath target)
+void CopyPipeline::submit(std::size_t row, std::string source, platform::TreePath target,
+                          platform::TargetExpectation expected)
 {
+    Job job{row, std::move(source), std::move(target), expected};
     if (threads_.empty()) {
-        platform::FsResult result = copyReportingErrors(source, target);
-        if (!result.ok())
-            failures_.push_back({row, std::move(result.error)});
-        else
-            written_.push_back(result.written);
+        noteResult(row, copyReportingErrors(job));
         return;
     }
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return queue_.size() < kMaxWaiting; });
-    queue_.push_back({row, std::move(source), std::move(target)});
+    queue_.push_back(std::move(job));
     changed_.notify_all();
+}
+
+void CopyPipeline::noteResult(std::size_t row, platform::FsResult&& result)
+{
+    if (!result.ok())
+        failures_.push_back({row, std::move(result)});
+    else
+        written_.push_back({row, result.written});
 }
 
 void CopyPipeline::drain()
@@ -61,18 +67,18 @@ std::vector<CopyPipeline::Failure> CopyPipeline::takeFailures()
     return std::exchange(failures_, {});
 }
 
-std::vector<platform::FileId> CopyPipeline::takeWritten()
+std::vector<CopyPipeline::Written> CopyPipeline::takeWritten()
 {
     std::lock_guard lock(mutex_);
     return std::exchange(written_, {});
 }
 
-platform::FsResult CopyPipeline::copyReportingErrors(const std::string& source, const platform::TreePath& target)
+platform::FsResult CopyPipeline::copyReportingErrors(const Job& job)
 {
     // An exception must not leave a copy thread (that would end the program):
     // it becomes this row's failure.
     try {
-        return fs_.copyFile(source, target);
+        return fs_.copyFile(job.source, job.target, job.expected);
     } catch (const std::exception& e) {
         const std::string reason = e.what();
         return {reason.empty() ? std::string("复制时发生未知错误") : reason};
@@ -93,13 +99,10 @@ void CopyPipeline::work()
         ++running_;
         changed_.notify_all(); // room in the queue
         lock.unlock();
-        platform::FsResult result = copyReportingErrors(job.source, job.target);
+        platform::FsResult result = copyReportingErrors(job);
         lock.lock();
         --running_;
-        if (!result.ok())
-            failures_.push_back({job.row, std::move(result.error)});
-        else
-            written_.push_back(result.written);
+        noteResult(job.row, std::move(result));
         changed_.notify_all();
     }
 }

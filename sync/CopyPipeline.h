@@ -18,7 +18,11 @@ class CopyPipeline {
 public:
     struct Failure {
         std::size_t row; // the caller's number of the row
-        std::string reason;
+        platform::FsResult result;
+    };
+    struct Written {
+        std::size_t row;
+        platform::FileId file;
     };
 
     CopyPipeline(platform::FileSystem& fs, unsigned threads);
@@ -28,22 +32,24 @@ public:
     CopyPipeline& operator=(const CopyPipeline&) = delete;
 
     // Hands in one copy; blocks while many are waiting already.
-    void submit(std::size_t row, std::string source, platform::TreePath target);
+    void submit(std::size_t row, std::string source, platform::TreePath target, platform::TargetExpectation expected);
     // Returns once every copy handed in so far has finished.
     void drain();
     // The failed copies so far, in the order they finished.
     std::vector<Failure> takeFailures();
     // The files written by the copies finished so far, since the last call.
-    std::vector<platform::FileId> takeWritten();
+    std::vector<Written> takeWritten();
 
 private:
     struct Job {
         std::size_t row;
         std::string source;
         platform::TreePath target;
+        platform::TargetExpectation expected;
     };
     void work();
-    platform::FsResult copyReportingErrors(const std::string& source, const platform::TreePath& target);
+    platform::FsResult copyReportingErrors(const Job& job);
+    void noteResult(std::size_t row, platform::FsResult&& result);
 
     platform::FileSystem& fs_;
     std::mutex mutex_;
@@ -52,7 +58,7 @@ private:
     std::size_t running_ = 0;
     bool stopping_ = false;
     std::vector<Failure> failures_;
-    std::vector<platform::FileId> written_;
+    std::vector<Written> written_;
     std::vector<std::thread> threads_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <set>
 #include <unordered_set>
@@ -24,6 +25,11 @@ namespace {
 constexpr unsigned kCopyThreads = 4;
 
 enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
+
+const char* sideName(SyncSide side)
+{
+    return side == 1 ? "目录一" : "目录二";
+}
 
 struct PlannedRow {
     SyncSide side;
@@ -64,7 +70,9 @@ public:
         SyncReport report;
         if (session_.busy() || nothingToDo())
             return report;
-        if (const auto notice = RootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource())) {
+        const bool walkedInto[2] = {session_.holdsOtherRoot(1), session_.holdsOtherRoot(2)};
+        if (const auto notice =
+                RootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
             prompt_.tell(*notice, "提示", core::MessageIcon::Warning);
             report.refused = true;
             return report;
@@ -96,6 +104,8 @@ private:
         return session_.list(1).empty() && session_.list(2).empty();
     }
 
+    // The side whose files the rows carry over: it must exist, or the rows
+    // would delete the other side's files for a mistyped path.
     SyncSide requiredSource() const
     {
         switch (command_) {
@@ -103,9 +113,12 @@ private:
             return 1;
         case Command::TwoToOne:
             return 2;
-        default:
-            return 0;
+        case Command::CheckedRows:
+            return checkedSide_;
+        case Command::BothWays:
+            break;
         }
+        return 0;
     }
 
     std::string_view successText() const
@@ -239,7 +252,7 @@ private:
     {
         copies.drain();
         for (CopyPipeline::Failure& f : copies.takeFailures())
-            failed_.push_back({f.row, rowFailure(rows[f.row], std::move(f.reason))});
+            failed_.push_back({f.row, rowFailure(rows[f.row], std::move(f.result.error))});
         std::stable_sort(failed_.begin(), failed_.end(),
                          [](const NumberedFailure& a, const NumberedFailure& b) { return a.row < b.row; });
         for (NumberedFailure& f : failed_)
@@ -312,6 +325,8 @@ private:
         const std::string targetName =
             word == Operation::Update || word == Operation::Attributes ? session_.pairedName(target, name) : name;
         const platform::TreePath place{session_.rootText(target), targetName};
+        rowNames_.resize(std::max(rowNames_.size(), k + 1));
+        rowNames_[k] = name;
 
         platform::FsResult result;
         switch (word) {
@@ -319,30 +334,45 @@ private:
             // Replacing a file waits for the disk: such copies overlap.
             if (auto refused = makeTargetDirectories(targetName, side))
                 return refused;
+            if (auto clash = claim(place, name, copies))
+                return clash;
             clearStaleTemporaries(target, targetName);
-            copies.submit(k, base_[side - 1] + name, place);
+            copies.submit(k, base_[side - 1] + name, place, listedState(target, targetName));
             break;
         case Operation::New:
             // A new file does not wait so; threads would only contend here.
             if (auto refused = makeTargetDirectories(targetName, side))
                 return refused;
             clearStaleTemporaries(target, targetName);
-            result = fs_.copyFile(base_[side - 1] + name, place);
+            // Where the compare found no file, none may be replaced: not one
+            // that appeared since, nor one the volume takes for this name.
+            result = fs_.copyFile(base_[side - 1] + name, place, {platform::TargetExpectation::Kind::Nothing});
             if (result.ok())
-                written_.insert(result.written);
+                claimed_.emplace(result.written, name);
+            else if (result.refusal == platform::FsResult::Refusal::TargetExists)
+                // The file there is this row's as far as the volume goes: no
+                // later row of this command deletes or changes it.
+                return sameFileReason(target, name, result, copies);
             break;
-        case Operation::Delete:
+        case Operation::Delete: {
             // The copies are drained before a delete: all they wrote is known.
-            for (const platform::FileId& id : copies.takeWritten())
-                written_.insert(id);
-            if (const auto id = fs_.entryId(place); id && written_.count(*id))
-                return "这个文件是本次同步刚刚写入的（名称只有大小写不同），没有删除";
+            collectWritten(copies);
+            const platform::EntryState state = fs_.entryState(place);
+            if (state.kind == platform::EntryKind::Missing)
+                return std::nullopt; // gone already (with an extra directory the pass removed)
+            if (const auto mine = claimed_.find(state.id); mine != claimed_.end())
+                return "这个文件与本次同步的“" + mine->second + "”是同一个文件（名称只有大小写不同），没有删除";
+            if (state.regularFile && changedSinceListed(target, targetName, state))
+                return std::string("目标文件在比较之后被改动过，没有删除");
             result = fs_.deleteFile(place);
             // Gone already (with an extra directory the pass removed): done.
             if (!result.ok() && fs_.entryKind(place) == platform::EntryKind::Missing)
                 result = {};
             break;
+        }
         case Operation::Attributes:
+            if (auto clash = claim(place, name, copies))
+                return clash;
             // The word captured when the source was listed.
             if (const auto position = session_.table(side).firstPosition(name))
                 result = fs_.setAttributes(place, session_.table(side).attributes(*position));
@@ -353,6 +383,68 @@ private:
         if (result.ok())
             return std::nullopt;
         return std::move(result.error);
+    }
+
+    // Where two names may be one file on disk, the file a row is about to
+    // change must not be one this command wrote or matched under another
+    // name: the first row of such names is carried out, every further one
+    // fails naming the first. Byte-for-byte matching needs no look.
+    std::optional<std::string> claim(const platform::TreePath& place, const std::string& name, CopyPipeline& copies)
+    {
+        if (!session_.mayJoinNames())
+            return std::nullopt;
+        collectWritten(copies);
+        const platform::EntryState state = fs_.entryState(place);
+        if (state.kind == platform::EntryKind::Missing)
+            return std::nullopt;
+        const auto [held, fresh] = claimed_.emplace(state.id, name);
+        if (fresh || held->second == name)
+            return std::nullopt;
+        return "与“" + held->second + "”是同一个文件（所在的卷不区分名称的大小写），没有执行";
+    }
+
+    // The reason a new file could not be put where the compare saw none.
+    std::string sameFileReason(SyncSide target, const std::string& name, const platform::FsResult& refused,
+                               CopyPipeline& copies)
+    {
+        collectWritten(copies);
+        const auto [mine, fresh] = claimed_.emplace(refused.found, name);
+        if (!fresh && mine->second != name)
+            return "与本次同步写入的“" + mine->second + "”是同一个文件（" + sideName(target) +
+                   "所在的卷不区分名称的大小写），没有复制";
+        if (session_.mayJoinNames())
+            if (const auto listed = session_.table(target).firstFoldedPosition(session_.matchKey(name)))
+                return "与" + std::string(sideName(target)) + "中的“" +
+                       std::string(session_.table(target).name(*listed)) +
+                       "”是同一个文件（所在的卷不区分名称的大小写），没有复制";
+        return refused.error;
+    }
+
+    // What the compare listed at a target name, for the copy to check just
+    // before it replaces the file.
+    platform::TargetExpectation listedState(SyncSide side, const std::string& name) const
+    {
+        platform::TargetExpectation expected{platform::TargetExpectation::Kind::Nothing};
+        if (const auto position = session_.table(side).firstPosition(name)) {
+            expected.kind = platform::TargetExpectation::Kind::Listed;
+            expected.size = session_.table(side).size(*position);
+            expected.modifiedSeconds = session_.table(side).modifiedSeconds(*position) - session_.zoneOffset();
+        }
+        return expected;
+    }
+
+    bool changedSinceListed(SyncSide side, const std::string& name, const platform::EntryState& state) const
+    {
+        const platform::TargetExpectation listed = listedState(side, name);
+        return listed.kind != platform::TargetExpectation::Kind::Listed || listed.size != state.size ||
+               listed.modifiedSeconds != state.modifiedSeconds;
+    }
+
+    // The files the finished copies wrote, each under its row's name.
+    void collectWritten(CopyPipeline& copies)
+    {
+        for (const CopyPipeline::Written& w : copies.takeWritten())
+            claimed_.insert_or_assign(w.file, rowNames_[w.row]);
     }
 
     // The directories a copy needs. One that would lie outside the root (its
@@ -407,10 +499,13 @@ private:
     const std::string base_[2] = {platform::rootDirectory(session_.rootText(1)).bytes(),
                                   platform::rootDirectory(session_.rootText(2)).bytes()};
     bool passComplete_[2] = {false, false};
-    // The files this run has copied: a "删除" row never deletes one of them
-    // (on a volume that matches names without regard to case, a copy may
-    // have written onto the file the row names).
-    std::set<platform::FileId> written_;
+    // The files this run has written or matched, each with the name of the
+    // row that did: no other row writes to, sets or deletes one of them (on
+    // a volume that matches names without regard to case, two names may be
+    // one file).
+    std::map<platform::FileId, std::string> claimed_;
+    // The source name of each row run so far, by its number.
+    std::vector<std::string> rowNames_;
     // Per target side, the directories cleared of stale temporary files.
     std::unordered_set<std::string> staleCleared_[2];
     std::unordered_set<std::string> namesInList1_, updatesInList2_;

@@ -28,6 +28,8 @@ void FileTable::swap(FileTable& other) noexcept
     swap(foldedNames_, other.foldedNames_);
     swap(foldedIndex_, other.foldedIndex_);
     swap(foldIndexed_, other.foldIndexed_);
+    swap(fold_, other.fold_);
+    swap(foldContext_, other.foldContext_);
     swap(Directories, other.Directories);
 }
 
@@ -79,9 +81,19 @@ void FileTable::dropFoldedIndex()
     foldIndexed_ = false;
 }
 
-void FileTable::buildFoldedIndex()
+void FileTable::appendFolded(std::string_view name, std::string& out) const
+{
+    if (fold_)
+        fold_(foldContext_, name, out);
+    else
+        appendFoldedCase(name, out);
+}
+
+void FileTable::buildFoldedIndex(Fold fold, const void* context)
 {
     dropFoldedIndex();
+    fold_ = fold;
+    foldContext_ = context;
     // All names folded first: the index keeps views into foldedNames_.
     std::vector<std::uint64_t> ends;
     ends.reserve(files_.size());
@@ -89,7 +101,7 @@ void FileTable::buildFoldedIndex()
     std::string folded;
     for (std::size_t k = 0; k < files_.size(); ++k) {
         folded.clear();
-        appendFoldedCase(name(k), folded);
+        appendFolded(name(k), folded);
         foldedNames_.insert(foldedNames_.end(), folded.begin(), folded.end());
         ends.push_back(foldedNames_.size());
     }
@@ -114,7 +126,7 @@ std::optional<std::size_t> FileTable::firstFoldedPosition(std::string_view folde
     std::string each;
     for (std::size_t k = 0; k < files_.size(); ++k) {
         each.clear();
-        appendFoldedCase(name(k), each);
+        appendFolded(name(k), each);
         if (each == folded)
             return k;
     }

@@ -39,11 +39,14 @@ public:
     void buildNameIndex();
 
     // The same for names matched without regard to letter case: position of
-    // the first file whose folded name (foldedCase) is folded. Only for
-    // compares on a case-insensitive volume; built after the listing, by
-    // buildFoldedIndex, which costs nothing until it is called.
+    // the first file whose folded name is folded. Only for compares where a
+    // volume ignores case; built after the listing, by buildFoldedIndex,
+    // which costs nothing until it is called. fold appends a name's folded
+    // form to a string: foldedCase for whole names, or a rule that folds
+    // only below the directories that lie on such a volume.
+    using Fold = void (*)(const void* context, std::string_view name, std::string& out);
     std::optional<std::size_t> firstFoldedPosition(std::string_view folded) const;
-    void buildFoldedIndex();
+    void buildFoldedIndex(Fold fold = nullptr, const void* context = nullptr);
 
     std::vector<std::string> Directories;
 
@@ -61,6 +64,9 @@ private:
     std::vector<char> names_;
     std::unordered_map<std::string_view, std::uint32_t> index_;
     bool indexed_ = false;
+    void appendFolded(std::string_view name, std::string& out) const;
+    Fold fold_ = nullptr; // nullptr: foldedCase
+    const void* foldContext_ = nullptr;
     std::vector<char> foldedNames_; // every name folded, one after another
     std::unordered_map<std::string_view, std::uint32_t> foldedIndex_;
     bool foldIndexed_ = false;

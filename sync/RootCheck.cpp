@@ -41,7 +41,7 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
 }
 
 std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
-                                        SyncSide requiredSource)
+                                        SyncSide requiredSource, const bool (&walkedInto)[2])
 {
     const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
     const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};
@@ -54,7 +54,7 @@ std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::str
         return std::string("目录一和目录二是同一个目录，同步没有执行。");
     for (SyncSide outer = 1; outer <= 2; ++outer) {
         const SyncSide inner = otherSide(outer);
-        if (id[outer - 1] && LiesInside(fs, start[inner - 1], *id[outer - 1]))
+        if (walkedInto[outer - 1] || (id[outer - 1] && LiesInside(fs, start[inner - 1], *id[outer - 1])))
             return std::string(sideName(inner)) + "位于" + sideName(outer) + "之内，同步没有执行。";
     }
     return std::nullopt;

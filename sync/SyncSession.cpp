@@ -64,6 +64,7 @@ bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText
         unreadableSet_.insert(directories.begin(), directories.end());
     for (const auto& directories : notEntered_)
         notEnteredSet_.insert(directories.begin(), directories.end());
+    prepareFoldedMatching();
     if (!BuildOperationLists(progress))
         endStopped(progress);
     return true;
@@ -87,16 +88,89 @@ void SyncSession::decideMatching()
         attributeMask_ &= ~platform::kAttrReadOnly;
 }
 
+void SyncSession::appendMatchKey(std::string_view name, std::string& out) const
+{
+    if (foldCase_) {
+        appendFoldedCase(name, out);
+        return;
+    }
+    // Below the first directory on the way that lies on a volume ignoring
+    // case, the rest of the name folds; the directory's own name does not.
+    const std::size_t lead = !name.empty() && name[0] == '/' ? 1 : 0;
+    if (!foldingSet_.empty())
+        for (std::size_t p = name.find('/', lead); p != std::string_view::npos; p = name.find('/', p + 1))
+            if (foldingSet_.count(name.substr(lead, p - lead))) {
+                out.append(name.substr(0, p + 1));
+                appendFoldedCase(name.substr(p + 1), out);
+                return;
+            }
+    out.append(name);
+}
+
+void SyncSession::appendMatchKeyOf(const void* session, std::string_view name, std::string& out)
+{
+    static_cast<const SyncSession*>(session)->appendMatchKey(name, out);
+}
+
 std::string SyncSession::matchKey(std::string_view name) const
 {
-    return foldCase_ ? foldedCase(name) : std::string(name);
+    std::string key;
+    appendMatchKey(name, key);
+    return key;
+}
+
+void SyncSession::prepareFoldedMatching()
+{
+    for (const std::string& directory : foldingDirectories_)
+        foldingSet_.insert(std::string_view(directory).substr(1));
+    foldSome_ = foldCase_ || !foldingSet_.empty();
+    if (!foldSome_)
+        return;
+    // The walks folded whole names already where a root's volume ignores case.
+    if (!foldCase_)
+        for (int side = 1; side <= 2; ++side)
+            table(side).buildFoldedIndex(&SyncSession::appendMatchKeyOf, this);
+    pairFoldedNames();
+}
+
+void SyncSession::pairFoldedNames()
+{
+    const FileTable& one = table(1);
+    const FileTable& two = table(2);
+    partners_[0].assign(one.fileCount(), kNoPartner);
+    partners_[1].assign(two.fileCount(), kNoPartner);
+    const auto pair = [this](std::size_t i, std::size_t j) {
+        partners_[0][i] = static_cast<std::uint32_t>(j);
+        partners_[1][j] = static_cast<std::uint32_t>(i);
+    };
+    for (std::size_t i = 0; i < one.fileCount(); ++i)
+        if (const auto j = two.firstPosition(one.name(i)))
+            pair(i, *j);
+    std::string key;
+    for (std::size_t i = 0; i < one.fileCount(); ++i) {
+        if (partners_[0][i] != kNoPartner)
+            continue;
+        key.clear();
+        appendMatchKey(one.name(i), key);
+        if (const auto j = two.firstFoldedPosition(key); j && partners_[1][*j] == kNoPartner)
+            pair(i, *j);
+    }
+}
+
+std::optional<std::size_t> SyncSession::partnerOf(SyncSide side, std::size_t position) const
+{
+    const std::uint32_t partner = partners_[side - 1][position];
+    if (partner == kNoPartner)
+        return std::nullopt;
+    return partner;
 }
 
 std::string SyncSession::pairedName(SyncSide side, std::string_view name) const
 {
-    if (foldCase_)
-        if (const auto position = table(side).firstFoldedPosition(foldedCase(name)))
-            return std::string(table(side).name(*position));
+    if (foldSome_)
+        if (const auto position = table(otherSide(side)).firstPosition(name))
+            if (const auto partner = partnerOf(otherSide(side), *position))
+                return std::string(table(side).name(*partner));
     return std::string(name);
 }
 
@@ -111,6 +185,12 @@ void SyncSession::emptyAll()
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
+    foldingSet_.clear();
+    foldingDirectories_.clear();
+    foldSome_ = false;
+    for (auto& partners : partners_)
+        std::vector<std::uint32_t>().swap(partners);
+    holdsOtherRoot_[0] = holdsOtherRoot_[1] = false;
     observer_->listsEmptied();
 }
 
@@ -120,6 +200,9 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
     table(side).swap(listing.table);
     unreadable_[side - 1] = std::move(listing.unreadable);
     notEntered_[side - 1] = std::move(listing.notEntered);
+    for (std::string& directory : listing.caseFolding)
+        foldingDirectories_.push_back(std::move(directory));
+    holdsOtherRoot_[side - 1] = listing.holdsOtherRoot;
     observer_->sideListed(side, FileCountText(table(side).fileCount()));
 }
 
@@ -145,7 +228,13 @@ void SyncSession::endStopped(core::Progress& progress)
 void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress& progress)
 {
     progress.setStatus("正在列出文件列表...");
-    const ListingSettings settings{options.syncSubFolder, foldCase_, fs_.zoneOffsetNow()};
+    zoneOffset_ = fs_.zoneOffsetNow();
+    // Each walk is told the other's root, to tell whether it reaches it.
+    const std::optional<platform::FileId> rootIds[2] = {fs_.directoryId(platform::rootDirectory(rootText(1)).bytes()),
+                                                        fs_.directoryId(platform::rootDirectory(rootText(2)).bytes())};
+    ListingSettings settings{options.syncSubFolder, foldCase_, zoneOffset_, rootIds[0]};
+    ListingSettings settingsOne = settings;
+    settingsOne.otherRoot = rootIds[1];
     core::Throttle throttle(progressIntervalMs_);
 
     // Directory two is listed on a second thread while this one lists
@@ -158,7 +247,7 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     });
     TreeListing one;
     try {
-        one = listTree(fs_, rootText(1), settings, stopSource, EventPump{&throttle, &progress});
+        one = listTree(fs_, rootText(1), settingsOne, stopSource, EventPump{&throttle, &progress});
     } catch (...) {
         listedTwo.wait();
         throw;
@@ -222,7 +311,7 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
         const char* format = side == 1 ? kPhaseOneText : kPhaseTwoText;
         core::Throttle throttle(progressIntervalMs_);
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
-        std::string slashName, folded;
+        std::string slashName;
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {
                 progress.setStatus(phaseText(format, i + 1, count));
@@ -241,14 +330,7 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
                 if (insideUnreadable(slashName))
                     continue;
             }
-            std::optional<std::size_t> j;
-            if (foldCase_) {
-                folded.clear();
-                appendFoldedCase(name, folded);
-                j = target.firstFoldedPosition(folded);
-            } else {
-                j = target.firstPosition(name);
-            }
+            const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name);
             if (j) {
                 // Newer by at least the coarser volume's time step: a copy
                 // onto FAT keeps its time only to 2 seconds.

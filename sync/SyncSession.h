@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -91,9 +92,17 @@ public:
     std::uint32_t comparedAttributes() const { return attributeMask_; }
     int timeResolutionSeconds() const { return timeResolution_; }
 
+    // Whether the last compare matched any names without regard to case:
+    // everywhere (namesFoldCase()), or below a directory where a volume that
+    // ignores case is mounted inside a root. Then two names may be one file
+    // on disk, and the executor checks each file's identity.
+    bool mayJoinNames() const { return foldSome_; }
+
     // The key a name is matched by in the last compare: the name itself, or
-    // its folded case when namesFoldCase(). For the directory pass and the
-    // executor, which must pair names as the compare did.
+    // its folded case where names fold (from the directory on where a
+    // volume that ignores case begins). For the directory pass and the
+    // executor, which must pair names as the compare did. A name may be a
+    // file's or a directory's (with its leading "/").
     std::string matchKey(std::string_view name) const;
 
     // The name, as side holds it, of the file the last compare paired with
@@ -102,6 +111,14 @@ public:
     // side keeps one file, not two that differ in case. name itself when
     // names are matched byte for byte or side holds no partner.
     std::string pairedName(SyncSide side, std::string_view name) const;
+
+    // The zone offset the last compare's times were made local with.
+    std::int64_t zoneOffset() const { return zoneOffset_; }
+
+    // Whether the last compare's walk of side entered the other side's root:
+    // the other root lies inside this one, however it was reached (a bind
+    // mount of a folder inside counts).
+    bool holdsOtherRoot(SyncSide side) const { return holdsOtherRoot_[side - 1]; }
 
     // Interval of the status and event throttle, in milliseconds (0: every update).
     void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }
@@ -119,6 +136,13 @@ private:
     // Hands in a side's finished listing.
     void handInSide(SyncSide side, TreeListing&& listing);
     void handInLists(OperationList (&lists)[2]);
+    // Names fold below the directories in foldingSet_: the folded index of
+    // both tables, and which file of the other side each file is paired with.
+    void prepareFoldedMatching();
+    void pairFoldedNames();
+    std::optional<std::size_t> partnerOf(SyncSide side, std::size_t position) const;
+    void appendMatchKey(std::string_view name, std::string& out) const;
+    static void appendMatchKeyOf(const void* session, std::string_view name, std::string& out);
     void endStopped(core::Progress& progress);
 
     platform::FileSystem& fs_;
@@ -135,6 +159,18 @@ private:
     std::unordered_set<std::string_view> notEnteredSet_; // views of both sides' notEntered_
     platform::VolumeTraits traits_[2];
     bool foldCase_ = false;
+    bool foldSome_ = false;
+    // Directories (relative, no leading "/") below which names fold.
+    std::vector<std::string> foldingDirectories_;
+    std::unordered_set<std::string_view> foldingSet_;
+    // Where names fold: the other side's position of each file's partner,
+    // or kNoPartner. Names are unique on each side, so exact twins pair
+    // first, then each file in order with the first file of the other side
+    // whose folded name is the same, while that one is free.
+    static constexpr std::uint32_t kNoPartner = 0xffffffffu;
+    std::vector<std::uint32_t> partners_[2];
+    std::int64_t zoneOffset_ = 0;
+    bool holdsOtherRoot_[2] = {false, false};
     std::uint32_t attributeMask_ = ~std::uint32_t{0};
     int timeResolution_ = 1;
     bool stopped_ = false;

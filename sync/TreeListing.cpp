@@ -35,7 +35,7 @@ public:
                 out_.unreadable.push_back("");
             } else {
                 entered_.insert(*rootId);
-                ListDirectoryTree(start, *rootId);
+                ListDirectoryTree(start, *rootId, settings_.foldCase);
             }
         }
         if (!out_.stopped) {
@@ -47,8 +47,9 @@ public:
     }
 
 private:
-    // directory is a full path ending in "/".
-    void ListDirectoryTree(const std::string& directory, platform::FileId id)
+    // directory is a full path ending in "/"; folds: names in it are
+    // matched without regard to case.
+    void ListDirectoryTree(const std::string& directory, platform::FileId id, bool folds)
     {
         if (out_.stopped || (out_.stopped = stopSource_.stopRequested()))
             return;
@@ -65,6 +66,7 @@ private:
         // Subdirectory pass: each subdirectory's tree complete before the next.
         for (const platform::DirEntry& sub : contents.directories) {
             std::string path = directory + sub.name;
+            out_.holdsOtherRoot |= settings_.otherRoot == sub.id;
             // A directory reached again (a link leading back, or two links to one
             // place) would list the same files twice or for ever, and a pseudo
             // file system has endless files: neither is entered. Nothing at or
@@ -77,7 +79,13 @@ private:
             }
             out_.table.Directories.push_back(path.substr(root_.size()));
             path += '/';
-            ListDirectoryTree(path, sub.id);
+            // Another volume: names there follow its rules, not the root's.
+            bool subFolds = folds;
+            if (sub.id.device != id.device && !folds && fs_.volumeTraits(path).caseInsensitive) {
+                subFolds = true;
+                out_.caseFolding.push_back(out_.table.Directories.back());
+            }
+            ListDirectoryTree(path, sub.id, subFolds);
             if (out_.stopped)
                 return;
         }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ struct TreeListing {
     // Directories not entered (reached a second time, or on a pseudo file
     // system), relative as in Directories: nothing at or under them was seen.
     std::vector<std::string> notEntered;
+    // Directories where a volume that ignores letter case begins below a
+    // root whose volume keeps it (a stick mounted inside the tree), relative
+    // as in Directories: names below them are matched without regard to case.
+    std::vector<std::string> caseFolding;
+    // The walk entered the other side's root: one root lies inside the other
+    // (a bind mount or a link counts, as it is the same directory).
+    bool holdsOtherRoot = false;
     // The walk heard a stop request: the table is partial and not indexed.
     bool stopped = false;
 };
@@ -35,6 +43,8 @@ struct ListingSettings {
     // Build the folded-case index as well: names are matched without regard to case.
     bool foldCase = false;
     std::int64_t zoneOffset = 0;
+    // The other side's root, to tell whether this walk reaches it.
+    std::optional<platform::FileId> otherRoot;
 };
 
 // Where a walk may keep the window alive from: the thread that runs the

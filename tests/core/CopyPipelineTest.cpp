@@ -21,7 +21,7 @@ namespace {
 // "fail", throw where it says "throw", and count what ran.
 class GatedFileSystem : public tessarin::platform::PosixFileSystem {
 public:
-    FsResult copyFile(const std::string& source, const TreePath&) override
+    FsResult copyFile(const std::string& source, const TreePath&, const tessarin::platform::TargetExpectation&) override
     {
         {
             std::unique_lock lock(mutex_);
@@ -61,8 +61,8 @@ TEST(CopyPipeline, HoldsBackSubmitsWhileManyWaitAndDrainsEveryCopy)
     CopyPipeline copies(fs, 2);
     // Two copies at the gate and a full queue behind them: the next hand-in waits.
     for (std::size_t row = 0; row < 66; ++row)
-        copies.submit(row, "ok", place(row));
-    auto blocked = std::async(std::launch::async, [&] { copies.submit(66, "ok", place(66)); });
+        copies.submit(row, "ok", place(row), {});
+    auto blocked = std::async(std::launch::async, [&] { copies.submit(66, "ok", place(66), {}); });
     EXPECT_EQ(blocked.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
     fs.open();
     blocked.get();
@@ -77,14 +77,14 @@ TEST(CopyPipeline, ReportsEveryFailedAndThrowingCopyAsItsRowsFailure)
     fs.open();
     CopyPipeline copies(fs, 3);
     for (std::size_t row = 0; row < 40; ++row)
-        copies.submit(row, row % 7 == 3 ? "fail" : row % 11 == 5 ? "throw" : "ok", place(row));
+        copies.submit(row, row % 7 == 3 ? "fail" : row % 11 == 5 ? "throw" : "ok", place(row), {});
     copies.drain();
     auto failures = copies.takeFailures();
     std::sort(failures.begin(), failures.end(), [](const auto& a, const auto& b) { return a.row < b.row; });
     std::vector<std::size_t> rows;
     for (const auto& f : failures) {
         rows.push_back(f.row);
-        EXPECT_EQ(f.reason, (f.row % 7 == 3 ? "refused fail" : "thrown by throw")) << f.row;
+        EXPECT_EQ(f.result.error, (f.row % 7 == 3 ? "refused fail" : "thrown by throw")) << f.row;
     }
     EXPECT_EQ(rows, (std::vector<std::size_t>{3, 5, 10, 16, 17, 24, 27, 31, 38}));
     EXPECT_EQ(fs.copied.load(), 40);
@@ -98,7 +98,7 @@ TEST(CopyPipeline, LeftWithCopiesQueuedItStillRunsThemAll)
     {
         CopyPipeline copies(fs, 2);
         for (std::size_t row = 0; row < 20; ++row)
-            copies.submit(row, "ok", place(row));
+            copies.submit(row, "ok", place(row), {});
         fs.open();
     }
     EXPECT_EQ(fs.copied.load(), 20);
@@ -109,10 +109,10 @@ TEST(CopyPipeline, WithoutThreadsCopiesAtOnceAndCatchesTheSameWay)
     GatedFileSystem fs;
     fs.open();
     CopyPipeline copies(fs, 0);
-    copies.submit(0, "throw", place(0));
-    copies.submit(1, "ok", place(1));
+    copies.submit(0, "throw", place(0), {});
+    copies.submit(1, "ok", place(1), {});
     EXPECT_EQ(fs.copied.load(), 2);
     const auto failures = copies.takeFailures();
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].reason, "thrown by throw");
+    EXPECT_EQ(failures[0].result.error, "thrown by throw");
 }

@@ -26,11 +26,12 @@ using Executor = testsupport::ExecutorFixture;
 // Fails every copy and delete of names holding "bad", as a full or protected disk would.
 class FaultyFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target) override
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+                                const platform::TargetExpectation& expected) override
     {
         if (target.relative.find("bad") != std::string::npos)
             return {"injected copy failure"};
-        return PosixFileSystem::copyFile(source, target);
+        return PosixFileSystem::copyFile(source, target, expected);
     }
     platform::FsResult deleteFile(const platform::TreePath& path) override
     {
@@ -43,10 +44,11 @@ public:
 // Copies that take their time, so rows after them would overtake them.
 class SlowCopyFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target) override
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+                                const platform::TargetExpectation& expected) override
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        return PosixFileSystem::copyFile(source, target);
+        return PosixFileSystem::copyFile(source, target, expected);
     }
 };
 
@@ -428,8 +430,9 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
     EXPECT_FALSE(exists(one + "/sub"));
     // One directory under two names lists alike on both sides, so the lists
     // are empty; the check itself refuses it all the same.
-    EXPECT_EQ(RootsRefusal(posix, one, tmp / "alias/.", 0), "目录一和目录二是同一个目录，同步没有执行。");
-    EXPECT_EQ(RootsRefusal(posix, one, tmp / "elsewhere", 0), std::nullopt);
+    EXPECT_EQ(RootsRefusal(posix, one, tmp / "alias/.", 0, {false, false}),
+              "目录一和目录二是同一个目录，同步没有执行。");
+    EXPECT_EQ(RootsRefusal(posix, one, tmp / "elsewhere", 0, {false, false}), std::nullopt);
 }
 
 TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
@@ -518,13 +521,14 @@ namespace {
 // stops the command.
 class LateFailureFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target) override
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+                                const platform::TargetExpectation& expected) override
     {
         if (target.relative.find("slow") != std::string::npos)
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
         if (target.relative.find("bad") != std::string::npos)
             return {"injected copy failure"};
-        return PosixFileSystem::copyFile(source, target);
+        return PosixFileSystem::copyFile(source, target, expected);
     }
 };
 

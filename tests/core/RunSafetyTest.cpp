@@ -32,12 +32,13 @@ public:
 // lands on the entry already there under another case.
 class CaseFoldingFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target) override
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+                                const platform::TargetExpectation& expected) override
     {
         platform::TreePath folded = target;
         if (folded.relative == "Readme.txt")
             folded.relative = "README.TXT";
-        return PosixFileSystem::copyFile(source, folded);
+        return PosixFileSystem::copyFile(source, folded, expected);
     }
 };
 
@@ -66,7 +67,7 @@ TEST_F(RunSafety, WrittenFilesAreFlushedBeforeTheCompletionMessageAndAFailedFlus
     EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }
 
-TEST_F(RunSafety, AFileWrittenInThisRunIsNeverDeletedByIt)
+TEST_F(RunSafety, AFileTheVolumeTakesForANewNameIsNeitherOverwrittenNorDeleted)
 {
     CaseFoldingFileSystem folding;
     fs = &folding;
@@ -77,11 +78,16 @@ TEST_F(RunSafety, AFileWrittenInThisRunIsNeverDeletedByIt)
     compare();
     ASSERT_EQ(rows(1), (Strings{"新建 Readme.txt", "删除 README.TXT", "删除 stale.txt"}));
 
+    // The volume takes the new name for the file there, whose time nobody
+    // compared: it is neither overwritten nor, as the same file, deleted.
     const SyncReport report = executor().SyncOneToTwo(options);
-    ASSERT_EQ(report.failures.size(), 1u);
-    EXPECT_EQ(report.failures[0].fileName, "README.TXT");
-    EXPECT_EQ(report.failures[0].reason, "这个文件是本次同步刚刚写入的（名称只有大小写不同），没有删除");
-    EXPECT_EQ(readFile(two + "/README.TXT"), "newer text");
+    ASSERT_EQ(report.failures.size(), 2u);
+    EXPECT_EQ(report.failures[0].fileName, "Readme.txt");
+    EXPECT_EQ(report.failures[0].reason, "目标位置已有同名的文件，没有覆盖");
+    EXPECT_EQ(report.failures[1].fileName, "README.TXT");
+    EXPECT_EQ(report.failures[1].reason,
+              "这个文件与本次同步的“Readme.txt”是同一个文件（名称只有大小写不同），没有删除");
+    EXPECT_EQ(readFile(two + "/README.TXT"), "older text");
     EXPECT_FALSE(exists(two + "/stale.txt"));
 }
 

@@ -38,6 +38,9 @@ TEST(CaseFold, FoldsAsciiAndUnicodeLettersAndKeepsBytesThatAreNotUtf8)
     EXPECT_EQ(foldedCase("Readme.TXT"), "readme.txt");
     EXPECT_EQ(foldedCase("ÄRGER Ωmega"), "ärger ωmega");
     EXPECT_EQ(foldedCase("Straße"), "straße");
+    // One file on a volume that ignores case: final sigma, the Kelvin sign.
+    EXPECT_EQ(foldedCase("λόγος"), foldedCase("λόγοσ"));
+    EXPECT_EQ(foldedCase("\u212a.txt"), "k.txt");
     // A stray byte, a cut sequence, an overlong form and a surrogate stay as they are.
     EXPECT_EQ(foldedCase("A\xff"
                          "B"),
@@ -72,14 +75,22 @@ TEST_F(VolumeMatching, OnACaseInsensitiveSideNamesDifferingInCaseAreOnePair)
 
 TEST_F(VolumeMatching, TheFirstMatchRuleHoldsAmongNamesThatFoldAlike)
 {
-    // On a case-sensitive side two names may fold alike: the first one listed pairs.
+    // On a case-sensitive side two names may fold alike: the first one listed
+    // pairs; the other can only become the same file there, so it keeps a
+    // row of its own, compare after compare.
     writeFile(one + "/a.TXT", "x", 1600000010);
     writeFile(one + "/a.txt", "x", 1600000000);
     writeFile(two + "/A.txt", "x", 1600000000);
     twoIs(fatLike());
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 a.TXT"}));
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(1), (Strings{"更新 a.TXT", "新建 a.txt"}));
+    EXPECT_EQ(rows(2), (Strings{"删除 a.txt"}));
+    // An exact twin pairs first, whatever comes before it.
+    ::unlink((two + "/A.txt").c_str());
+    writeFile(two + "/a.txt", "x", 1600000000);
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"新建 a.TXT"}));
+    EXPECT_EQ(rows(2), (Strings{"删除 a.TXT"}));
 }
 
 TEST_F(VolumeMatching, TimesCompareToTheCoarserSidesResolution)
