@@ -79,10 +79,14 @@ struct TreePath {
 
 // Outcome of one change on disk: success, or the system's reason for failing.
 struct FsResult {
+    // What kind of failure: NameRefused where the volume cannot hold the
+    // name (platform/NameRules.h) and nothing was tried on disk.
+    enum class Kind { Other, NameRefused };
     FsResult() = default;
-    FsResult(std::string reason) : error(std::move(reason)) {}
+    FsResult(std::string reason, Kind why = Kind::Other) : error(std::move(reason)), kind(why) {}
     std::string error; // empty on success
-    FileId written;    // a copy: the file it wrote (device, inode)
+    Kind kind = Kind::Other;
+    FileId written; // a copy: the file it wrote (device, inode)
     bool ok() const { return error.empty(); }
 };
 
@@ -155,7 +159,9 @@ public:
     // target, fail-safe: the content goes to a temporary file in the target's
     // directory that is renamed over the target only when complete. On any
     // failure the temporary file is removed and the target is as it was. On
-    // success the result names the file written.
+    // success the result names the file written. A name the volume holding
+    // the target's directory cannot hold is refused (NameRefused) before
+    // anything is written.
     // Called from several threads at once (copies of different files).
     virtual FsResult copyFile(const std::string& source, const TreePath& target) = 0;
 
@@ -168,7 +174,8 @@ public:
     // read-only state is applied.
     virtual FsResult setAttributes(const TreePath& path, std::uint32_t word) = 0;
 
-    // Creates one directory; relative "" creates the root itself.
+    // Creates one directory; relative "" creates the root itself. A name
+    // the volume cannot hold is refused (NameRefused), as copyFile refuses it.
     virtual FsResult createDirectory(const TreePath& path) = 0;
     // Removes one empty directory.
     virtual FsResult removeDirectory(const TreePath& path) = 0;
