@@ -106,6 +106,7 @@ struct FsResult {
     // Why a change was refused, where the caller decides by it.
     enum class Refusal {
         None,
+        NameRefused,   // the volume cannot hold the name (platform/NameRules.h): nothing was tried
         TargetExists,  // a copy found an entry where it expected none (found names it)
         TargetChanged, // a copy found the target changed since the compare listed it
     };
@@ -188,9 +189,10 @@ public:
     // target, fail-safe: the content goes to a temporary file in the target's
     // directory that is renamed over the target only when complete. On any
     // failure the temporary file is removed and the target is as it was. On
-    // success the result names the file written.
-    // Just before the rename the target is checked against expected; a
-    // directory, or a link to one, is never replaced.
+    // success the result names the file written. A name the volume holding
+    // the target's directory cannot hold is refused (NameRefused) before
+    // anything is written. Just before the rename the target is checked
+    // against expected; a directory, or a link to one, is never replaced.
     // Called from several threads at once (copies of different files).
     virtual FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) = 0;
     FsResult copyFile(const std::string& source, const TreePath& target) { return copyFile(source, target, {}); }
@@ -204,7 +206,8 @@ public:
     // read-only state is applied.
     virtual FsResult setAttributes(const TreePath& path, std::uint32_t word) = 0;
 
-    // Creates one directory; relative "" creates the root itself.
+    // Creates one directory; relative "" creates the root itself. A name
+    // the volume cannot hold is refused (NameRefused), as copyFile refuses it.
     virtual FsResult createDirectory(const TreePath& path) = 0;
     // Removes one empty directory.
     virtual FsResult removeDirectory(const TreePath& path) = 0;

@@ -228,7 +228,10 @@ FsResult PosixFileSystem::createDirectory(const TreePath& path)
         Fd above(openPath(slash == 0 ? "/" : whole.substr(0, slash), O_PATH | O_DIRECTORY));
         if (!above.valid())
             return {systemErrorText(errno)};
-        const FsResult result = changeResult(::mkdirat(above.get(), whole.substr(slash + 1).c_str(), 0777));
+        const std::string name = whole.substr(slash + 1);
+        if (auto refused = refuseName(above.get(), name))
+            return std::move(*refused);
+        const FsResult result = changeResult(::mkdirat(above.get(), name.c_str(), 0777));
         if (result.ok())
             noteWritten(above.get());
         return result;
@@ -236,6 +239,8 @@ FsResult PosixFileSystem::createDirectory(const TreePath& path)
     ParentDir parent = openParent(path);
     if (!parent.dir.valid())
         return {changeErrorText(parent.error)};
+    if (auto refused = refuseName(parent.dir.get(), parent.name))
+        return std::move(*refused);
     const FsResult result = changeResult(::mkdirat(parent.dir.get(), parent.name.c_str(), 0777));
     if (result.ok())
         noteWritten(parent.dir.get());

@@ -283,6 +283,8 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     Fd parent = openParentBeneath(root.get(), target.relative, name);
     if (!parent.valid())
         return {changeErrorText(errno)};
+    if (auto refused = refuseName(parent.get(), name))
+        return std::move(*refused);
     // Until the commit, every way out removes the temporary file.
     TemporaryFile out = TemporaryFile::create(std::move(parent), O_RDWR, 0600);
     if (!out.created())

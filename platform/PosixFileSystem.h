@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <mutex>
+#include <optional>
 #include <sys/types.h>
 #include <unordered_map>
 #include <utility>
@@ -68,10 +69,17 @@ protected:
 
     FsResult emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath);
 
+    // A copy's or a new directory's name where the volume holding the
+    // directory open at dirFd (an O_PATH descriptor serves) cannot hold it:
+    // the NameRefused failure. A name every family holds costs no system call.
+    std::optional<FsResult> refuseName(int dirFd, const std::string& name); // PosixVolumes.cpp
+
     // Traits of the volumes already looked at, by device: both listing
     // threads ask, and a probe should not run twice.
     std::mutex volumeMutex_;
     std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
+    // The families of volumes written to and not listed (no case probe made).
+    std::unordered_map<dev_t, VolumeTraits::Family> knownFamilies_;
 
     // Devices already asked whether they are FUSE volumes, and the answers.
     std::mutex restampMutex_;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/DirectoryStream.h"
+#include "platform/NameRules.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
 
@@ -228,18 +229,16 @@ CaseProbe probeLetterCase(int directoryFd)
     return CaseProbe::NoEntry;
 }
 
-VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
+namespace {
+
+// The traits of the volume holding the directory open at dirFd (st is its
+// stat), from statfs and the mount table; letter case is probed only where
+// probeCase is set, as the probe reads the directory.
+std::optional<VolumeTraits> traitsOfVolume(int dirFd, const struct stat& st, bool probeCase)
 {
-    const Fd dir(openPath(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    struct stat st;
     struct statfs fs;
-    if (!dir.valid() || ::fstat(dir.get(), &st) != 0 || ::fstatfs(dir.get(), &fs) != 0)
-        return VolumeTraits{};
-    {
-        std::lock_guard<std::mutex> lock(volumeMutex_);
-        if (const auto known = knownVolumes_.find(st.st_dev); known != knownVolumes_.end())
-            return known->second;
-    }
+    if (::fstatfs(dirFd, &fs) != 0)
+        return std::nullopt;
     const unsigned long magic = static_cast<unsigned long>(fs.f_type);
     std::optional<MountRecord> mount;
     if (magic == kMagicFuse) {
@@ -248,8 +247,8 @@ VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
     }
     const std::string type = mount ? mount->type : std::string();
     CaseProbe probe = CaseProbe::NotMade;
-    if (needsCaseProbe(magic, type)) {
-        probe = probeLetterCase(dir.get());
+    if (probeCase && needsCaseProbe(magic, type)) {
+        probe = probeLetterCase(dirFd);
         if (probe == CaseProbe::NoEntry) {
             if (!mount) {
                 std::ifstream mountinfo("/proc/self/mountinfo");
@@ -265,10 +264,55 @@ VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
     VolumeTraits::Family blockFamily = VolumeTraits::Family::Exfat;
     if (mount && type.substr(0, 7) == "fuseblk")
         blockFamily = readBootFamily(mount->source).value_or(blockFamily);
-    const VolumeTraits traits = decideVolumeTraits(magic, type, probe, blockFamily);
+    return decideVolumeTraits(magic, type, probe, blockFamily);
+}
+
+} // namespace
+
+VolumeTraits PosixFileSystem::volumeTraits(const std::string& directory)
+{
+    const Fd dir(openPath(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (!dir.valid() || ::fstat(dir.get(), &st) != 0)
+        return VolumeTraits{};
+    {
+        std::lock_guard<std::mutex> lock(volumeMutex_);
+        if (const auto known = knownVolumes_.find(st.st_dev); known != knownVolumes_.end())
+            return known->second;
+    }
+    const std::optional<VolumeTraits> traits = traitsOfVolume(dir.get(), st, true);
+    if (!traits)
+        return VolumeTraits{};
     std::lock_guard<std::mutex> lock(volumeMutex_);
-    knownVolumes_.emplace(st.st_dev, traits);
-    return traits;
+    knownVolumes_.emplace(st.st_dev, *traits);
+    return *traits;
+}
+
+std::optional<FsResult> PosixFileSystem::refuseName(int dirFd, const std::string& name)
+{
+    // FAT's rules are the strictest: a name it holds, every family holds.
+    if (!nameRefusal(name, VolumeTraits::Family::Fat))
+        return std::nullopt;
+    struct stat st;
+    if (::fstat(dirFd, &st) != 0)
+        return std::nullopt; // the change itself reports what is wrong
+    std::optional<VolumeTraits::Family> family;
+    {
+        std::lock_guard<std::mutex> lock(volumeMutex_);
+        if (const auto known = knownVolumes_.find(st.st_dev); known != knownVolumes_.end())
+            family = known->second.family;
+        else if (const auto seen = knownFamilies_.find(st.st_dev); seen != knownFamilies_.end())
+            family = seen->second;
+    }
+    if (!family) {
+        // The family needs no case probe, which would read the directory.
+        family = traitsOfVolume(dirFd, st, false).value_or(VolumeTraits{}).family;
+        std::lock_guard<std::mutex> lock(volumeMutex_);
+        knownFamilies_.emplace(st.st_dev, *family);
+    }
+    if (auto reason = nameRefusal(name, *family))
+        return FsResult(FsResult::Refusal::NameRefused, std::move(*reason));
+    return std::nullopt;
 }
 
 } // namespace tessarin::platform

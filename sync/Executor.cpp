@@ -287,6 +287,10 @@ private:
         } catch (const core::Error& e) {
             noteFolderFailure(side, k, std::string(), e.what());
         }
+        // Passed over, not ending the pass: each is reported once all the same.
+        for (const FolderPass::RefusedFolder& refused : folders_.refusedFolders())
+            if (refused.targetSide == otherSide(side))
+                noteFolderFailure(side, k, refused.error.path(), refused.error.reason());
     }
 
     void noteFolderFailure(SyncSide side, std::size_t k, const std::string& path, const std::string& reason)
@@ -448,13 +452,16 @@ private:
     }
 
     // The directories a copy needs. One that would lie outside the root (its
-    // path leads out through a link) fails this row alone: nothing is made
-    // there, and the command goes on. Any other failure stops the command.
+    // path leads out through a link), or whose name the volume cannot hold
+    // (the reason names that directory), fails this row alone: nothing is
+    // made there, and the command goes on. Any other failure stops the command.
     std::optional<std::string> makeTargetDirectories(const std::string& name, SyncSide side)
     {
         try {
             folders_.MakePathDirs(name, side);
         } catch (const FolderError& e) {
+            if (e.nameRefused())
+                return std::string(e.what());
             if (e.reason() != platform::outsideRootText())
                 throw;
             return e.reason();

@@ -70,8 +70,10 @@ public:
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
     // a copy throws CommandStopped: later rows are not run, no refresh, no
-    // completion message. A directory the directory pass could not create or
-    // remove is a failure of kind Folder, reported once per command.
+    // completion message; only one outside the root or whose name the volume
+    // cannot hold fails its rows alone. A directory the directory pass could
+    // not create or remove is a failure of kind Folder, reported once per
+    // command.
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);

@@ -44,6 +44,10 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
         // The root "/" has the empty root text; it always exists.
         if (length == 0 && root.empty())
             return;
+        for (const RefusedFolder& refused : refused_)
+            if (refused.targetSide == targetSide && refused.relative.size() == length &&
+                relative.compare(0, length, refused.relative) == 0)
+                throw refused.error;
         const platform::TreePath directory{root, relative.substr(0, length)};
         const platform::EntryKind kind = fs_.entryKind(directory);
         // A link to a directory inside the tree serves as one.
@@ -51,8 +55,13 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
             (kind == platform::EntryKind::Link && fs_.isDirectory(directory.full())))
             return;
         const platform::FsResult made = fs_.createDirectory(directory);
-        if (!made.ok())
-            throw FolderError("无法创建目录", directory.full(), made.error);
+        if (made.ok())
+            return;
+        FolderError error("无法创建目录", directory.full(), made.error,
+                          made.refusal == platform::FsResult::Refusal::NameRefused);
+        if (error.nameRefused())
+            refused_.push_back({targetSide, directory.relative, error});
+        throw error;
     };
     ensure(0);
     for (std::size_t p = 0; p < directoryLength; ++p)
@@ -70,9 +79,16 @@ void FolderPass::CreateMissingFolders(SyncSide side)
     if (source.empty())
         return;
     const auto target = setOf(session_, session_.table(otherSide(side)).Directories);
-    for (const std::string& directory : source)
-        if (!target.count(session_.matchKey(directory)) && !session_.insideUnreadable(directory))
+    for (const std::string& directory : source) {
+        if (target.count(session_.matchKey(directory)) || session_.insideUnreadable(directory))
+            continue;
+        try {
             MakePathDirs(directory + "/", side);
+        } catch (const FolderError& e) {
+            if (!e.nameRefused())
+                throw;
+        }
+    }
 }
 
 void FolderPass::RemoveExtraFolders(SyncSide side)

@@ -2,8 +2,10 @@
 // The directories a synchronisation creates and removes. Paths are built from
 // the root texts of the last compare and the two sides' Directories lists.
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
+#include "sync/FolderError.h"
 #include "sync/Operation.h"
 #include "sync/SyncSession.h"
 
@@ -16,11 +18,24 @@ public:
     // Creates the missing directories of a path relative to the target
     // side's root (side is the source side) from the root inwards, each one
     // beneath the root; the part after the last "/" is never created. Throws
-    // core::Error when a directory cannot be created.
+    // a FolderError when a directory cannot be created. One whose name the
+    // volume cannot hold is not tried again: what lies below it fails with
+    // that directory's error.
     void MakePathDirs(const std::string& relative, SyncSide side);
 
-    // Creates on the target side each subdirectory listed only on the source side.
+    // Creates on the target side each subdirectory listed only on the source
+    // side. One whose name the volume cannot hold is passed over with what
+    // lies below it; any other failure ends the pass.
     void CreateMissingFolders(SyncSide side);
+
+    // The directories whose names the target's volume could not hold, each
+    // once, in the order they were met.
+    struct RefusedFolder {
+        SyncSide targetSide;
+        std::string relative;
+        FolderError error;
+    };
+    const std::vector<RefusedFolder>& refusedFolders() const { return refused_; }
 
     // Removes from the target side, with their contents, the subdirectories
     // listed only there. A link standing for such a directory is removed
@@ -41,6 +56,7 @@ private:
     // directories, so most need no look at the disk. knownSide_ 0: none known.
     SyncSide knownSide_ = 0;
     std::string knownDirectory_;
+    std::vector<RefusedFolder> refused_;
 };
 
 } // namespace tessarin::sync

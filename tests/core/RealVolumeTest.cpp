@@ -55,6 +55,39 @@ TEST_P(RealVolume, OneWaySyncReportsSuccessAndConverges)
     EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
 }
 
+// Names these volumes cannot hold fail their rows, with the character in
+// the reason, and the sync goes on: the folder "Notes: 2024" fails the files
+// below it, and the directory pass still creates the folders after it. The
+// volume is mounted inside directory two, whose own volume takes any name.
+TEST_P(RealVolume, NamesTheVolumeCannotHoldFailAndTheSyncGoesOn)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    const std::string two = volume.path().substr(0, volume.path().rfind('/'));
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/top: level.txt", "on the root's volume", 1600000000);
+    for (const char* rel : {"a:b.txt", "what?.txt", "tab\there.txt", "Notes: 2024/x.txt", "Notes: 2024/deeper/y.txt",
+                            "ok.txt", "sub/z.txt"})
+        writeFile(one + "/mnt/" + rel, rel, 1600000000);
+    makeDir(one + "/mnt/empty"); // made by the directory pass alone
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, two), out), 1) << out;
+    EXPECT_EQ(out.rfind("目录一同步到目录二完成！\n\n有6个操作失败：\n", 0), 0u) << out;
+    const std::string held = std::string("，") + volumeName(GetParam()) + "卷不能保存这样的名称";
+    const std::string folder = "无法创建目录“" + volume / "Notes: 2024" + "”：名称中含有“:”" + held;
+    for (const std::string& line :
+         {"新建\tmnt/a:b.txt\t名称中含有“:”" + held, "新建\tmnt/what?.txt\t名称中含有“?”" + held,
+          "新建\tmnt/tab\there.txt\t名称中含有“\\t”" + held,
+          "目录\t" + volume / "Notes: 2024" + "\t名称中含有“:”" + held, "新建\tmnt/Notes: 2024/x.txt\t" + folder,
+          "新建\tmnt/Notes: 2024/deeper/y.txt\t" + folder})
+        EXPECT_NE(out.find("\n失败\t" + line + "\n"), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(pathsUnder(volume.path()), (std::vector<std::string>{"empty", "ok.txt", "sub", "sub/z.txt"}));
+    EXPECT_EQ(readFile(volume / "sub/z.txt"), "sub/z.txt");
+    EXPECT_EQ(readFile(two + "/top: level.txt"), "on the root's volume");
+}
+
 INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs),
                          kindName);
 

@@ -3,6 +3,7 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "platform/NameRules.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumes.h"
@@ -116,4 +117,50 @@ TEST(VolumeTraits, TheProbeFindsThisMachinesTemporaryDirectoryCaseSensitive)
     PosixFileSystem fs;
     EXPECT_EQ(fs.volumeTraits(tmp / "probe/"), VolumeTraits{});
     EXPECT_EQ(fs.volumeTraits(tmp / "missing/"), VolumeTraits{});
+}
+
+TEST(VolumeTraits, NamesTheWindowsFamiliesCannotHold)
+{
+    const auto refusal = [](const std::string& name, Family family) { return nameRefusal(name, family).value_or(""); };
+    EXPECT_EQ(refusal("a:b.txt", Family::Ntfs), "名称中含有“:”，NTFS卷不能保存这样的名称");
+    EXPECT_EQ(refusal("a\x01"
+                      "b",
+                      Family::Exfat),
+              "名称中含有“\\x01”，exFAT卷不能保存这样的名称");
+    for (const char c : std::string("\"*<>?\\|\t\x1f"))
+        EXPECT_NE(refusal(std::string("a") + c, Family::Exfat), "") << int(c);
+    EXPECT_EQ(refusal("name.", Family::Fat), "名称以“.”结尾，FAT卷不能保存这样的名称");
+    EXPECT_NE(refusal("name ", Family::Ntfs), "");
+    EXPECT_EQ(refusal(".hidden a.b", Family::Fat), "");
+    // 255 UTF-16 units, not bytes: three bytes of UTF-8 are one unit, four are two.
+    std::string chinese, emoji;
+    for (int i = 0; i < 255; ++i)
+        chinese += "中";
+    for (int i = 0; i < 127; ++i)
+        emoji += "\xf0\x9f\x98\x80";
+    EXPECT_EQ(refusal(chinese, Family::Exfat), "");
+    EXPECT_EQ(refusal(emoji + "a", Family::Exfat), "");
+    EXPECT_NE(refusal(emoji + "ab", Family::Exfat), "");
+    EXPECT_NE(refusal(std::string(256, 'a'), Family::Ntfs), "");
+    // Bytes that are not UTF-8: a Latin-1 letter, an overlong "/", a surrogate.
+    EXPECT_EQ(refusal("caf\xe9.txt", Family::Ntfs), "名称中含有无效的UTF-8字节“\\xe9”，NTFS卷不能保存这样的名称");
+    EXPECT_NE(refusal("\xc0\xaf", Family::Fat), "");
+    EXPECT_NE(refusal("\xed\xa0\x80", Family::Fat), "");
+    EXPECT_EQ(refusal("café.txt", Family::Fat), "");
+    // Device names, on FAT only.
+    EXPECT_EQ(refusal("con.txt", Family::Fat), "名称“con”是保留的设备名，FAT卷不能保存这样的名称");
+    for (const char* name : {"CON", "Prn", "aux.tar.gz", "NUL", "COM1", "lpt9.log"})
+        EXPECT_NE(refusal(name, Family::Fat), "") << name;
+    for (const char* name : {"COM0", "LPT10", "CONSOLE", "xcon", "nul_"})
+        EXPECT_EQ(refusal(name, Family::Fat), "") << name;
+    EXPECT_EQ(refusal("CON", Family::Ntfs), "");
+    EXPECT_EQ(refusal("a:b?\xff\t.", Family::Posix), "");
+
+    // Onto this machine's temporary directory any name goes.
+    TempDir tmp;
+    makeDir(tmp / "two");
+    writeFile(tmp / "source", "s");
+    PosixFileSystem fs;
+    EXPECT_TRUE(fs.createDirectory(TreePath{tmp / "two", "a:b?"}).ok());
+    EXPECT_TRUE(fs.copyFile(tmp / "source", TreePath{tmp / "two", "a:b?/c\\d*"}).ok());
 }
