@@ -29,7 +29,7 @@ public:
     EntryKind entryKind(const TreePath& path) override;
     std::optional<FileId> entryId(const TreePath& path) override;
     FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) override;
-    void removeStaleTemporaries(const TreePath& directory) override;
+    void removeStaleTemporaries(const TreePath& directory, FileTime commandStart) override;
     FsResult flushWrites() override;
 
 protected:
