@@ -1,5 +1,6 @@
 #pragma once
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -121,15 +122,23 @@ struct FsResult {
 };
 
 // The temporary files of a replacement (platform/TemporaryFile.h: a copy, a
-// settings save): this prefix and six letters or digits. They are never
-// listed, compared or copied; a sync removes stale ones of a killed run.
-inline constexpr std::string_view kTemporaryPrefix = ".tessarin-";
+// settings save) are named kTemporaryMarker and then kTemporaryRandomLength
+// characters of kTemporaryAlphabet, such as
+// ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0ra": a name no user gives a file by
+// chance. Lower case only, so that a volume that ignores case holds as many
+// names. They are never listed, compared or copied; a sync removes those a
+// killed run left (FileSystem::removeStaleTemporaries). Any other name,
+// ".tessarin-backup" as well, is an ordinary file.
+inline constexpr std::string_view kTemporaryMarker = ".tessarin-tmp.";
+inline constexpr std::size_t kTemporaryRandomLength = 24;
+inline constexpr std::string_view kTemporaryAlphabet = "0123456789abcdefghijklmnopqrstuvwxyz";
 inline bool isTemporaryName(std::string_view name)
 {
-    if (name.size() != kTemporaryPrefix.size() + 6 || name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix)
+    if (name.size() != kTemporaryMarker.size() + kTemporaryRandomLength ||
+        name.substr(0, kTemporaryMarker.size()) != kTemporaryMarker)
         return false;
-    for (const char c : name.substr(kTemporaryPrefix.size()))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+    for (const char c : name.substr(kTemporaryMarker.size()))
+        if (kTemporaryAlphabet.find(c) == std::string_view::npos)
             return false;
     return true;
 }
@@ -229,14 +238,28 @@ public:
     // path in failedPath.
     virtual FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) = 0;
 
-    // Removes the copy's temporary files that a killed run left in one
-    // directory: regular files with names of the temporary pattern only.
-    virtual void removeStaleTemporaries(const TreePath& directory) = 0;
+    // Removes the temporary files that a killed run left in one directory:
+    // regular files of the temporary name whose status last changed (ctime:
+    // a copy sets the source's modification time on its temporary) before
+    // commandStart, when the removing command started (changeClockNow). A
+    // temporary of another run that has been written to since stays.
+    // Where the kernel does not stamp the times (FUSE, FAT, exFAT, NTFS, a
+    // network volume) a file must be older by 2 seconds more: FAT keeps
+    // times to 2 seconds, exFAT drivers to whole seconds, and the others
+    // read clocks of their own.
+    // Before the name took its marker, a temporary was ".tessarin-" and six
+    // letters or digits: a regular file of that name goes only when it is
+    // older so and empty, since any other may be a user's.
+    virtual void removeStaleTemporaries(const TreePath& directory, FileTime commandStart) = 0;
 
     // Flushes to disk every file system that the changes since the last
     // flush wrote to.
     virtual FsResult flushWrites() = 0;
 };
+
+// The time now on the clock the kernel stamps file changes with (the coarse
+// real-time clock): a file changed from now on has no earlier ctime.
+FileTime changeClockNow();
 
 // Splits a UTC time into local calendar fields with one zone offset for every
 // time; milliseconds are cut from the nanoseconds, not rounded.

@@ -6,15 +6,30 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <locale.h>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/DirectoryStream.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/PosixVolumes.h"
 
 namespace tessarin::platform {
 
 namespace {
+
+// The temporary name before it took its marker: ".tessarin-" and six ASCII
+// letters or digits.
+bool isEarlierTemporaryName(std::string_view name)
+{
+    constexpr std::string_view kPrefix = ".tessarin-";
+    if (name.size() != kPrefix.size() + 6 || name.substr(0, kPrefix.size()) != kPrefix)
+        return false;
+    return std::all_of(name.begin() + kPrefix.size(), name.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    });
+}
 
 FsResult changeResult(int status)
 {
@@ -369,7 +384,7 @@ FsResult PosixFileSystem::emptyOpenDirectory(int dirFd, const std::string& path,
     return {};
 }
 
-void PosixFileSystem::removeStaleTemporaries(const TreePath& directory)
+void PosixFileSystem::removeStaleTemporaries(const TreePath& directory, FileTime commandStart)
 {
     Fd root(openRoot(directory));
     if (!root.valid())
@@ -378,11 +393,25 @@ void PosixFileSystem::removeStaleTemporaries(const TreePath& directory)
     std::vector<TreeEntry> entries;
     if (!dir.valid() || !readEntries(dir.get(), entries))
         return;
+    // Asked of the volume at the first name that may be a leftover, which
+    // few directories hold.
+    std::optional<FileTime> before;
     bool changed = false;
     for (const TreeEntry& entry : entries) {
+        const bool current = isTemporaryName(entry.name);
+        if (entry.directory || (!current && !isEarlierTemporaryName(entry.name)))
+            continue;
         struct stat st;
-        if (isTemporaryName(entry.name) && ::fstatat(dir.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISREG(st.st_mode))
+        if (::fstatat(dir.get(), entry.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+            (!current && st.st_size != 0))
+            continue;
+        if (!before) {
+            struct statfs fs;
+            const bool exact = ::fstatfs(dir.get(), &fs) == 0 && stampsWithKernelClock(fs.f_type);
+            before = FileTime{commandStart.seconds - (exact ? 0 : 2), commandStart.nanoseconds};
+        }
+        const std::int64_t seconds = st.st_ctim.tv_sec;
+        if (seconds < before->seconds || (seconds == before->seconds && st.st_ctim.tv_nsec < before->nanoseconds))
             changed |= ::unlinkat(dir.get(), entry.name.c_str(), 0) == 0;
     }
     if (changed)

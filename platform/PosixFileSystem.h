@@ -32,7 +32,7 @@ public:
     std::optional<FileId> entryId(const TreePath& path) override;
     EntryState entryState(const TreePath& path) override;
     FsResult emptyDirectoryTree(const TreePath& directory, std::string& failedPath) override;
-    void removeStaleTemporaries(const TreePath& directory) override;
+    void removeStaleTemporaries(const TreePath& directory, FileTime commandStart) override;
     FsResult flushWrites() override;
 
 protected:

@@ -90,6 +90,16 @@ std::string unescapeMountField(const std::string& field)
 
 } // namespace
 
+bool stampsWithKernelClock(unsigned long magic)
+{
+    constexpr unsigned long kMagicNfs = 0x6969, kMagicSmb2 = 0xfe534d42, kMagicCifs = 0xff534d42;
+    for (const unsigned long own :
+         {kMagicFuse, kMagicMsdos, kMagicExfat, kMagicNtfs3, kMagicNtfs, kMagicNfs, kMagicSmb2, kMagicCifs})
+        if (magic == own)
+            return false;
+    return true;
+}
+
 bool needsCaseProbe(unsigned long magic, std::string_view mountType)
 {
     if (magic == kMagicNtfs3 || magic == kMagicNtfs)

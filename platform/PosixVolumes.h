@@ -18,6 +18,10 @@ inline constexpr unsigned long kMagicNtfs3 = 0x7366746e;
 inline constexpr unsigned long kMagicNtfs = 0x5346544e;
 inline constexpr unsigned long kMagicFuse = 0x65735546;
 
+// Whether the kernel stamps a file's times on a volume of this magic number,
+// from the clock changeClockNow reads: not FUSE, FAT, exFAT, NTFS, NFS or SMB.
+bool stampsWithKernelClock(unsigned long magic);
+
 // What a look at a directory's entry with its letters' case flipped found.
 enum class CaseProbe {
     NotMade,     // the kind of volume settles it

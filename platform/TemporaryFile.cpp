@@ -1,6 +1,7 @@
 #include "platform/TemporaryFile.h"
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <fcntl.h>
@@ -18,8 +19,10 @@ TemporaryFile TemporaryFile::create(Fd directory, int access, mode_t mode)
 {
     // The names need not be secret (O_EXCL makes the file ours), only
     // unlikely to meet: each thread draws them from a generator seeded once,
-    // so a name costs no system call.
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    // so a name costs no system call. 36 to the 12th power is below 2 to the
+    // 64th: one draw gives 12 characters.
+    constexpr std::size_t kPerDraw = 12;
+    static_assert(kTemporaryRandomLength % kPerDraw == 0);
     thread_local std::mt19937_64 random = [] {
         std::uint64_t seed = 0;
         if (::getrandom(&seed, sizeof seed, 0) != static_cast<ssize_t>(sizeof seed))
@@ -28,10 +31,12 @@ TemporaryFile TemporaryFile::create(Fd directory, int access, mode_t mode)
     }();
     std::string name;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t draw = random();
-        name.assign(kTemporaryPrefix);
-        for (int letter = 0; letter < 6; ++letter, draw /= sizeof kLetters - 1)
-            name += kLetters[draw % (sizeof kLetters - 1)];
+        name.assign(kTemporaryMarker);
+        while (name.size() < kTemporaryMarker.size() + kTemporaryRandomLength) {
+            std::uint64_t draw = random();
+            for (std::size_t i = 0; i < kPerDraw; ++i, draw /= kTemporaryAlphabet.size())
+                name += kTemporaryAlphabet[draw % kTemporaryAlphabet.size()];
+        }
         Fd file(::openat(directory.get(), name.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
         if (file.valid())
             return TemporaryFile(std::move(directory), std::move(file), std::move(name));

@@ -9,9 +9,9 @@
 
 namespace tessarin::platform {
 
-// A new file of a temporary name (kTemporaryPrefix and six letters or
-// digits, which a sync recognises as a killed run's leftover) in a
-// directory. It owns its descriptor and its directory's, and removes the
+// A new file of a temporary name (kTemporaryMarker and random characters,
+// platform/FileSystem.h, which a sync recognises as a killed run's leftover)
+// in a directory. It owns its descriptor and its directory's, and removes the
 // file when it goes away uncommitted, on every path out.
 class TemporaryFile {
 public:

@@ -1,3 +1,5 @@
+#include <time.h>
+
 #include "platform/FileSystem.h"
 
 namespace tessarin::platform {
@@ -32,6 +34,13 @@ char foldCase(char c)
 }
 
 } // namespace
+
+FileTime changeClockNow()
+{
+    struct timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int32_t>(now.tv_nsec)};
+}
 
 LocalDateTime toLocalDateTime(FileTime time, std::int64_t zoneOffsetSeconds)
 {

@@ -471,14 +471,15 @@ private:
 
     // Before the first copy of this run into a directory, the temporary files
     // a killed run left there go. No copy of this run into it is under way
-    // yet, so none of its own temporaries can be among them.
+    // yet, so none of its own temporaries can be among them; another run's
+    // are newer than this command and stay.
     void clearStaleTemporaries(SyncSide target, const std::string& name)
     {
         const std::size_t slash = name.rfind('/');
         std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
         if (!staleCleared_[target - 1].insert(directory).second)
             return;
-        fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)});
+        fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)}, started_);
     }
 
     // "完成" means on disk: what the rows wrote is flushed before the message.
@@ -513,6 +514,8 @@ private:
     std::map<platform::FileId, std::string> claimed_;
     // The source name of each row run so far, by its number.
     std::vector<std::string> rowNames_;
+    // When the command started: older temporary files are stale.
+    const platform::FileTime started_ = platform::changeClockNow();
     // Per target side, the directories cleared of stale temporary files.
     std::unordered_set<std::string> staleCleared_[2];
     std::unordered_set<std::string> namesInList1_, updatesInList2_;

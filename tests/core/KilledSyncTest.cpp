@@ -150,19 +150,21 @@ TEST_F(KilledSync, EveryFileIsWholeAndNoTemporaryIsListed)
     EXPECT_GT(interrupted, 0);
 }
 
-// Only regular files of the copy's own pattern are stale temporaries: a
-// directory or a link of that name is the user's and stays.
+// Only regular files of the copy's own pattern are stale temporaries, and
+// empty ones of an earlier version's (".tessarin-" and six letters or
+// digits): a directory or a link of such a name is the user's and stays.
 TEST_F(KilledSync, TheNextSyncRemovesStaleTemporaries)
 {
     for (int run = 0; run < 5; ++run) {
         restoreOld();
         ASSERT_NO_FATAL_FAILURE(syncKilledAfter(one(), two(), std::chrono::milliseconds(10 + run * 15)));
     }
-    writeFile(two() + "/.tessarin-Ab12Cd", "half a copy");
-    writeFile(two() + "/small/d3/.tessarin-Zz99Yy", "half a copy");
+    writeFile(two() + "/.tessarin-Ab12Cd", "");
+    writeFile(two() + "/small/d3/.tessarin-Zz99Yy", "");
     makeDir(two() + "/small/.tessarin-AAAAAA");
     ASSERT_EQ(::symlink("../one", (two() + "/.tessarin-LnkLnk").c_str()), 0);
     restoreOld();
+    waitPastChangeOf(two() + "/small/d3/.tessarin-Zz99Yy");
 
     std::string out;
     const std::string dirs = quoted(one()) + " " + quoted(two());

@@ -5,6 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/PathOpen.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/TemporaryFile.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "support/TreeCheck.h"
@@ -53,6 +56,16 @@ TEST_P(RealVolume, OneWaySyncReportsSuccessAndConverges)
         EXPECT_EQ(readFile(volume / rel), readFile(one + "/" + rel)) << rel;
     EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
     EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
+
+    // Another run's temporary, made after a command started, is newer than
+    // it, though the volume keeps coarser times than the kernel's clock.
+    const tessarin::platform::FileTime started = tessarin::platform::changeClockNow();
+    const tessarin::platform::TemporaryFile other = tessarin::platform::TemporaryFile::create(
+        tessarin::platform::openPath(volume.path(), O_PATH | O_DIRECTORY | O_CLOEXEC), O_WRONLY, 0600);
+    ASSERT_TRUE(other.created());
+    tessarin::platform::PosixFileSystem fs;
+    fs.removeStaleTemporaries({volume.path(), ""}, started);
+    EXPECT_TRUE(exists(volume / other.name())) << "removed from " << volumeName(GetParam());
 }
 
 // Names these volumes cannot hold fail their rows, with the character in

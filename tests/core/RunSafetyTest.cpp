@@ -1,7 +1,14 @@
 // What a command guarantees around its rows: files it wrote are never deleted
 // in the same run, what it wrote is flushed before the completion message,
-// and stale temporary files of a killed run go where it writes.
+// and stale temporary files of a killed run go where it writes, and only
+// those.
+#include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "ExecutorFixture.h"
+#include "platform/PathOpen.h"
+#include "platform/TemporaryFile.h"
 
 using namespace tessarin;
 using namespace tessarin::sync;
@@ -39,6 +46,21 @@ public:
         if (folded.relative == "Readme.txt")
             folded.relative = "README.TXT";
         return PosixFileSystem::copyFile(source, folded, expected);
+    }
+};
+
+// Another run copies into each directory this one clears, from after this
+// command started: its temporary and an earlier version's empty one are
+// newer than the command.
+class ConcurrentRun : public platform::PosixFileSystem {
+public:
+    std::vector<platform::TemporaryFile> copies;
+    void removeStaleTemporaries(const platform::TreePath& directory, platform::FileTime commandStart) override
+    {
+        copies.push_back(platform::TemporaryFile::create(
+            platform::openPath(directory.full(), O_PATH | O_DIRECTORY | O_CLOEXEC), O_WRONLY, 0600));
+        writeFile(directory.full() + "/.tessarin-Nw01Nw", "");
+        PosixFileSystem::removeStaleTemporaries(directory, commandStart);
     }
 };
 
@@ -93,23 +115,51 @@ TEST_F(RunSafety, AFileTheVolumeTakesForANewNameIsNeitherOverwrittenNorDeleted)
 
 TEST_F(RunSafety, StaleTemporariesGoOnlyWhereTheRunCopiesAndOnlyRegularFilesOfThePattern)
 {
-    writeFile(tmp / "outside/.tessarin-Lnk001", "outside");
+    const std::string stale = ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0ra";
+    writeFile(tmp / "outside/.tessarin-tmp.llllllllllllllllllllllll", "outside");
     writeFile(one + "/d/new.txt", "n", 1600000000);
     writeFile(one + "/d/upd.txt", "u2", 1600000100);
+    writeFile(one + "/d/.tessarin-backup", "a user's backup", 1600000000);
     writeFile(two + "/d/upd.txt", "u1", 1600000000);
-    writeFile(two + "/d/.tessarin-Ab12Cd", "half-written");
-    writeFile(two + "/d/.tessarin-short", "not ours");
-    writeFile(two + "/d/.tessarin-Ab12Cde", "not ours either");
-    testsupport::makeDir(two + "/d/.tessarin-Dir000");
-    ASSERT_EQ(::symlink((tmp / "outside/.tessarin-Lnk001").c_str(), (two + "/d/.tessarin-Lnk001").c_str()), 0);
-    writeFile(two + "/untouched/.tessarin-Qq11Ww", "elsewhere");
+    writeFile(two + "/d/" + stale, "half-written");
+    // An earlier version's temporaries were ".tessarin-" and six letters or
+    // digits: only an empty one is taken for a leftover, the rest is a user's.
+    writeFile(two + "/d/.tessarin-Ab12Cd", "");
+    writeFile(two + "/d/.tessarin-abc123", "a user's notes");
+    writeFile(two + "/d/.tessarin-config", "a user's settings");
+    writeFile(two + "/d/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r", "not ours");
+    testsupport::makeDir(two + "/d/.tessarin-tmp.dddddddddddddddddddddddd");
+    ASSERT_EQ(::symlink((tmp / "outside/.tessarin-tmp.llllllllllllllllllllllll").c_str(),
+                        (two + "/d/.tessarin-tmp.llllllllllllllllllllllll").c_str()),
+              0);
+    writeFile(two + "/untouched/" + stale, "elsewhere");
+    testsupport::waitPastChangeOf(two + "/d/.tessarin-Ab12Cd");
+    ConcurrentRun concurrent;
+    fs = &concurrent;
     compare();
+    EXPECT_EQ(rows(1), (Strings{"新建 d/.tessarin-backup", "新建 d/new.txt", "更新 d/upd.txt",
+                                "删除 d/.tessarin-Ab12Cd", "删除 d/.tessarin-abc123", "删除 d/.tessarin-config",
+                                "删除 d/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r"}))
+        << "every name but the copy's own is listed";
 
     executor().SyncOneToTwo(options);
     EXPECT_EQ(readFile(two + "/d/new.txt"), "n");
     EXPECT_EQ(readFile(two + "/d/upd.txt"), "u2");
-    EXPECT_EQ(testsupport::namesIn(two + "/d"), (Strings{".tessarin-Ab12Cde", ".tessarin-Dir000", ".tessarin-Lnk001",
-                                                         ".tessarin-short", "new.txt", "upd.txt"}));
-    EXPECT_EQ(readFile(tmp / "outside/.tessarin-Lnk001"), "outside");
-    EXPECT_TRUE(exists(two + "/untouched/.tessarin-Qq11Ww"));
+    EXPECT_EQ(readFile(two + "/d/.tessarin-backup"), "a user's backup");
+    ASSERT_EQ(concurrent.copies.size(), 1u) << "one directory cleared";
+    ASSERT_TRUE(concurrent.copies[0].created());
+    Strings kept = {".tessarin-Nw01Nw",
+                    ".tessarin-abc123",
+                    ".tessarin-backup",
+                    ".tessarin-config",
+                    ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r",
+                    ".tessarin-tmp.dddddddddddddddddddddddd",
+                    ".tessarin-tmp.llllllllllllllllllllllll",
+                    concurrent.copies[0].name(),
+                    "new.txt",
+                    "upd.txt"};
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(testsupport::namesIn(two + "/d"), kept);
+    EXPECT_EQ(readFile(tmp / "outside/.tessarin-tmp.llllllllllllllllllllllll"), "outside");
+    EXPECT_TRUE(exists(two + "/untouched/" + stale));
 }

@@ -49,6 +49,17 @@ TEST(TemporaryFile, ANewFileOfTheLeftoverPatternIsRemovedUnlessCommitted)
         ASSERT_TRUE(file.created()) << std::strerror(errno);
         name = file.name();
         EXPECT_TRUE(isTemporaryName(name)) << name << " is recognised by a sync as a killed run's leftover";
+        EXPECT_EQ(name.substr(0, 14), ".tessarin-tmp.");
+        EXPECT_EQ(name.size(), 38u);
+        // Only a marker and 24 lower-case letters or digits: names a user
+        // gives, an earlier version's ".tessarin-" and six letters too, are
+        // ordinary files.
+        for (const char* user :
+             {".tessarin-backup", ".tessarin-config", ".tessarin-notes1", ".tessarin-abc123", ".tessarin-Ab12Cd",
+              ".tessarin-tmp.", ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r", ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0ra1",
+              ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA", ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r-",
+              ".tessarin-tmp-0k7qz3m1x9c2v8b4n6h5j0ra", "x.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r"})
+            EXPECT_FALSE(isTemporaryName(user)) << user;
         EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{name});
         struct stat st {};
         ASSERT_EQ(::fstat(file.fd(), &st), 0);

@@ -95,12 +95,16 @@ public:
 
 TEST_F(Walk, TheCopysTemporaryFilesAreNeverListed)
 {
-    writeFile(one + "/.tessarin-Ab12cd", "half");
-    writeFile(one + "/d0/.tessarin-Slavav", "half");
-    writeFile(one + "/.tessarin-toolong", "mine"); // not the copy's pattern
-    writeFile(one + "/.tessarin-ab_2cd", "mine");
+    writeFile(one + "/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0ra", "half");
+    writeFile(one + "/d0/.tessarin-tmp.zzzzzzzzzzzzzzzzzzzzzzzz", "half");
+    // Not the copy's pattern: a user's files, an earlier version's pattern too.
+    writeFile(one + "/.tessarin-Ab12cd", "mine");
+    writeFile(one + "/d0/.tessarin-backup", "mine");
+    writeFile(one + "/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA", "mine");
+    writeFile(one + "/.tessarin-toolong", "mine");
     compare();
-    EXPECT_EQ(names(session->table(1)), (Strings{".tessarin-ab_2cd", ".tessarin-toolong"}));
+    EXPECT_EQ(names(session->table(1)), (Strings{"d0/.tessarin-backup", ".tessarin-Ab12cd",
+                                                 ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA", ".tessarin-toolong"}));
 }
 
 TEST_F(Walk, AReadableDirectoryWhoseLinksCannotBeLookedAtIsUnreadable)

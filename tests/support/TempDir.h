@@ -11,6 +11,8 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <thread>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -116,6 +118,21 @@ inline struct stat statOf(const std::string& path)
     struct stat st {};
     ::stat(path.c_str(), &st);
     return st;
+}
+
+// Waits until the clock that stamps file changes (the kernel's coarse clock,
+// platform::changeClockNow) has passed the path's last change: at most one
+// tick. A command that starts then is newer than the file.
+inline void waitPastChangeOf(const std::string& path)
+{
+    const struct stat st = statOf(path);
+    struct timespec now {};
+    for (;;) {
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        if (now.tv_sec > st.st_ctim.tv_sec || (now.tv_sec == st.st_ctim.tv_sec && now.tv_nsec > st.st_ctim.tv_nsec))
+            return;
+        std::this_thread::yield();
+    }
 }
 
 // The names in a directory but "." and "..", sorted: to see, for example,
