@@ -116,6 +116,19 @@ struct VolumeTraits {
     bool operator==(const VolumeTraits&) const = default;
 };
 
+// The times FAT and exFAT hold, in whole local seconds: 1980-01-01 00:00:00
+// to 2107-12-31 23:59:58. Their FUSE drivers store a time outside as another
+// year (fusefat) or as 1980 (exfat-fuse, only below), so a copy clamps.
+inline constexpr std::int64_t kEarliestFatTime = 315532800;
+inline constexpr std::int64_t kLatestFatTime = 4354819198;
+
+// The permission bits (mode & 07777) and owner a directory is created with.
+struct Ownership {
+    std::uint32_t mode = 0;
+    std::uint32_t user = 0;
+    std::uint32_t group = 0;
+};
+
 // Local calendar fields of a time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -164,12 +177,19 @@ public:
 
     // Applies an attribute word: its permission bits (16 to 27) when any is
     // set, otherwise only its read-only state (clears or restores write
-    // permission). Where the volume refuses permission bits, only the
-    // read-only state is applied.
+    // permission). Where the volume's traits keep no permission bits, only
+    // the read-only state is applied; any refusal is a failure.
     virtual FsResult setAttributes(const TreePath& path, std::uint32_t word) = 0;
 
-    // Creates one directory; relative "" creates the root itself.
-    virtual FsResult createDirectory(const TreePath& path) = 0;
+    // The permission bits and owner of a directory (a final link followed).
+    virtual std::optional<Ownership> ownershipOf(const std::string& path) = 0;
+
+    // Creates one directory; relative "" creates the root itself. Without
+    // like it gets 0777 less the umask; with like it is made 0700, then
+    // given like's owner (running as root, where the volume holds owners),
+    // then like's permission bits, so it is never open wider than like.
+    // The setuid and setgid bits go only with like's owner.
+    virtual FsResult createDirectory(const TreePath& path, const std::optional<Ownership>& like) = 0;
     // Removes one empty directory.
     virtual FsResult removeDirectory(const TreePath& path) = 0;
 

@@ -11,6 +11,10 @@
 
 namespace tessarin::platform {
 
+// The process's umask, read from /proc/self/status without changing it;
+// where /proc is missing, read once by setting it back (before any thread).
+mode_t processUmask();
+
 // The file-system service on a POSIX system.
 class PosixFileSystem : public FileSystem {
 public:
@@ -24,7 +28,8 @@ public:
     FsResult copyFile(const std::string& source, const TreePath& target) override;
     FsResult deleteFile(const TreePath& path) override;
     FsResult setAttributes(const TreePath& path, std::uint32_t word) override;
-    FsResult createDirectory(const TreePath& path) override;
+    std::optional<Ownership> ownershipOf(const std::string& path) override;
+    FsResult createDirectory(const TreePath& path, const std::optional<Ownership>& like) override;
     FsResult removeDirectory(const TreePath& path) override;
     EntryKind entryKind(const TreePath& path) override;
     std::optional<FileId> entryId(const TreePath& path) override;
@@ -64,12 +69,25 @@ protected:
     std::mutex writtenMutex_;
     std::map<std::uint64_t, Fd> writtenDevices_;
 
+    // Makes the directory name in the one open at parentFd (createDirectory).
+    FsResult makeDirectory(int parentFd, const std::string& name, const std::optional<Ownership>& like);
+
     FsResult emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath);
 
     // Traits of the volumes already looked at, by device: both listing
     // threads ask, and a probe should not run twice.
     std::mutex volumeMutex_;
     std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
+
+    // What the volume of device (a file on it open at fd) keeps of
+    // permissions and times, for a copy or a change: its letter case is not
+    // looked at. Cached by device until the next flushWrites, so a copy
+    // costs no call once its volumes are known. PosixVolumes.cpp.
+    VolumeTraits deviceTraits(dev_t device, int fd);
+    std::unordered_map<dev_t, VolumeTraits> deviceTraits_; // under volumeMutex_
+
+    // The process's umask, read once when the service is made.
+    const mode_t umask_ = processUmask();
 
     // Devices already asked whether they are FUSE volumes, and the answers.
     std::mutex restampMutex_;
