@@ -165,10 +165,13 @@ public:
     virtual std::int64_t zoneOffsetNow() = 0;
 
     // Copies a file's content, permission bits and modification time over the
-    // target, fail-safe: the content goes to a temporary file in the target's
-    // directory that is renamed over the target only when complete. On any
-    // failure the temporary file is removed and the target is as it was. On
-    // success the result names the file written.
+    // target. From a volume that keeps no permission bits the copy gets 0666
+    // less the umask (no write bits for a read-only source); onto FAT or
+    // exFAT its time is clamped into the years they hold. Fail-safe: the
+    // content goes to a temporary file in the target's directory that is
+    // renamed over the target only when complete. On any failure the
+    // temporary file is removed and the target is as it was. On success the
+    // result names the file written.
     // Called from several threads at once (copies of different files).
     virtual FsResult copyFile(const std::string& source, const TreePath& target) = 0;
 
