@@ -159,6 +159,19 @@ struct VolumeTraits {
     bool operator==(const VolumeTraits&) const = default;
 };
 
+// The times FAT and exFAT hold, in whole local seconds: 1980-01-01 00:00:00
+// to 2107-12-31 23:59:58. Their FUSE drivers store a time outside as another
+// year (fusefat) or as 1980 (exfat-fuse, only below), so a copy clamps.
+inline constexpr std::int64_t kEarliestFatTime = 315532800;
+inline constexpr std::int64_t kLatestFatTime = 4354819198;
+
+// The permission bits (mode & 07777) and owner a directory is created with.
+struct Ownership {
+    std::uint32_t mode = 0;
+    std::uint32_t user = 0;
+    std::uint32_t group = 0;
+};
+
 // Local calendar fields of a time.
 struct LocalDateTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -195,13 +208,16 @@ public:
     virtual std::int64_t zoneOffsetNow() = 0;
 
     // Copies a file's content, permission bits and modification time over the
-    // target, fail-safe: the content goes to a temporary file in the target's
-    // directory that is renamed over the target only when complete. On any
-    // failure the temporary file is removed and the target is as it was. On
-    // success the result names the file written. A name the volume holding
-    // the target's directory cannot hold is refused (NameRefused) before
-    // anything is written. Just before the rename the target is checked
-    // against expected; a directory, or a link to one, is never replaced.
+    // target. From a volume that keeps no permission bits the copy gets 0666
+    // less the umask (no write bits for a read-only source); onto FAT or
+    // exFAT its time is clamped into the years they hold. Fail-safe: the
+    // content goes to a temporary file in the target's directory that is
+    // renamed over the target only when complete. On any failure the
+    // temporary file is removed and the target is as it was. On success the
+    // result names the file written. A name the volume holding the target's
+    // directory cannot hold is refused (NameRefused) before anything is
+    // written. Just before the rename the target is checked against
+    // expected; a directory, or a link to one, is never replaced.
     // Called from several threads at once (copies of different files).
     virtual FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) = 0;
     FsResult copyFile(const std::string& source, const TreePath& target) { return copyFile(source, target, {}); }
@@ -211,13 +227,21 @@ public:
 
     // Applies an attribute word: its permission bits (16 to 27) when any is
     // set, otherwise only its read-only state (clears or restores write
-    // permission). Where the volume refuses permission bits, only the
-    // read-only state is applied.
+    // permission). Where the volume's traits keep no permission bits, only
+    // the read-only state is applied; any refusal is a failure.
     virtual FsResult setAttributes(const TreePath& path, std::uint32_t word) = 0;
 
+    // The permission bits and owner of a directory (a final link followed).
+    virtual std::optional<Ownership> ownershipOf(const std::string& path) = 0;
+
     // Creates one directory; relative "" creates the root itself. A name
-    // the volume cannot hold is refused (NameRefused), as copyFile refuses it.
-    virtual FsResult createDirectory(const TreePath& path) = 0;
+    // the volume cannot hold is refused (NameRefused), as copyFile refuses
+    // it. Without
+    // like it gets 0777 less the umask; with like it is made 0700, then
+    // given like's owner (running as root, where the volume holds owners),
+    // then like's permission bits, so it is never open wider than like.
+    // The setuid and setgid bits go only with like's owner.
+    virtual FsResult createDirectory(const TreePath& path, const std::optional<Ownership>& like) = 0;
     // Removes one empty directory.
     virtual FsResult removeDirectory(const TreePath& path) = 0;
 

@@ -47,13 +47,6 @@ EntryKind kindOfMode(mode_t mode)
     return EntryKind::Other;
 }
 
-// A refusal by a volume that keeps no permission bits or owners, as opposed
-// to a failure of the change itself.
-bool isRefusedByVolume(int error)
-{
-    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
-}
-
 // The directory holding a place's last name, beneath its root.
 struct ParentDir {
     Fd dir;
@@ -166,6 +159,10 @@ FsResult PosixFileSystem::flushWrites()
         std::lock_guard lock(restampMutex_);
         restampingDevices_.clear();
     }
+    {
+        std::lock_guard lock(volumeMutex_);
+        deviceTraits_.clear();
+    }
     FsResult result;
     for (auto& [device, fd] : devices)
         if (::syncfs(fd.get()) != 0 && result.ok())
@@ -210,16 +207,14 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
         return readable.valid() && ::fchmod(readable.get(), mode) == 0 ? 0 : errno;
     };
 
+    // A volume that keeps no permission bits holds the read-only state at
+    // most; a refusal anywhere else (another user's file) is a failure.
     const mode_t permissions = (word & kPermissionMask) >> kPermissionShift;
-    if (permissions != 0) {
-        const int error = applyMode(permissions);
-        if (error == 0) {
-            noteWritten(root.get());
-            return {};
-        }
-        if (!isRefusedByVolume(error))
+    if (permissions != 0 && deviceTraits(st.st_dev, target.get()).permissions == VolumeTraits::Permissions::All) {
+        if (const int error = applyMode(permissions))
             return {systemErrorText(error)};
-        // The volume keeps no permission bits: the read-only state is all it holds.
+        noteWritten(root.get());
+        return {};
     }
     mode_t mode = st.st_mode & 07777;
     if (word & kAttrReadOnly)
@@ -234,7 +229,47 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
     return {};
 }
 
-FsResult PosixFileSystem::createDirectory(const TreePath& path)
+std::optional<Ownership> PosixFileSystem::ownershipOf(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    return Ownership{static_cast<std::uint32_t>(st.st_mode & 07777), static_cast<std::uint32_t>(st.st_uid),
+                     static_cast<std::uint32_t>(st.st_gid)};
+}
+
+FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, const std::optional<Ownership>& like)
+{
+    if (auto refused = refuseName(parentFd, name))
+        return std::move(*refused);
+    if (::mkdirat(parentFd, name.c_str(), like ? 0700 : 0777) != 0)
+        return {changeErrorText(errno)};
+    noteWritten(parentFd);
+    if (!like)
+        return {};
+    Fd made(::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!made.valid() || ::fstat(made.get(), &st) != 0)
+        return {systemErrorText(errno)};
+    static const bool mayGiveOwners = ::geteuid() == 0;
+    const auto user = static_cast<uid_t>(like->user);
+    const auto group = static_cast<gid_t>(like->group);
+    bool owned = st.st_uid == user && st.st_gid == group;
+    // A volume that holds no owners refuses, or accepts without keeping:
+    // the owner read back decides.
+    if (!owned && mayGiveOwners && ::fchown(made.get(), user, group) == 0)
+        owned = ::fstat(made.get(), &st) == 0 && st.st_uid == user && st.st_gid == group;
+    mode_t mode = like->mode & 07777;
+    if (!owned)
+        mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+    // The directory is ours: a refusal can only be a volume that keeps no
+    // permission bits (one mounted below the root whose traits were asked).
+    if (::fchmod(made.get(), mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM && errno != EINVAL)
+        return {systemErrorText(errno)};
+    return {};
+}
+
+FsResult PosixFileSystem::createDirectory(const TreePath& path, const std::optional<Ownership>& like)
 {
     if (path.relative.empty()) {
         // The root itself, where the user's choice names a directory still to come.
@@ -243,23 +278,12 @@ FsResult PosixFileSystem::createDirectory(const TreePath& path)
         Fd above(openPath(slash == 0 ? "/" : whole.substr(0, slash), O_PATH | O_DIRECTORY));
         if (!above.valid())
             return {systemErrorText(errno)};
-        const std::string name = whole.substr(slash + 1);
-        if (auto refused = refuseName(above.get(), name))
-            return std::move(*refused);
-        const FsResult result = changeResult(::mkdirat(above.get(), name.c_str(), 0777));
-        if (result.ok())
-            noteWritten(above.get());
-        return result;
+        return makeDirectory(above.get(), whole.substr(slash + 1), like);
     }
     ParentDir parent = openParent(path);
     if (!parent.dir.valid())
         return {changeErrorText(parent.error)};
-    if (auto refused = refuseName(parent.dir.get(), parent.name))
-        return std::move(*refused);
-    const FsResult result = changeResult(::mkdirat(parent.dir.get(), parent.name.c_str(), 0777));
-    if (result.ok())
-        noteWritten(parent.dir.get());
-    return result;
+    return makeDirectory(parent.dir.get(), parent.name, like);
 }
 
 FsResult PosixFileSystem::removeDirectory(const TreePath& path)

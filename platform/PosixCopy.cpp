@@ -172,6 +172,39 @@ mode_t ownedMode(int out, const struct stat& source, const struct stat& made)
     return mode;
 }
 
+// The mode of a copy whose source lies on a volume that keeps no permission
+// bits (it shows every file alike, often 0777): a new file's 0666 less the
+// umask, without the write bits where the source is read-only.
+mode_t plainMode(const struct stat& source, mode_t umask)
+{
+    mode_t mode = 0666 & ~umask;
+    if (!(source.st_mode & S_IWUSR))
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    return mode;
+}
+
+// Clamps the times into the FAT years, which FAT and exFAT hold in local
+// time (zoneOffset east of UTC, as the compare takes it): their drivers
+// would store another year.
+void clampToFatYears(struct stat& times, std::int64_t zoneOffset)
+{
+    for (struct timespec* t : {&times.st_atim, &times.st_mtim}) {
+        const std::int64_t local = static_cast<std::int64_t>(t->tv_sec) + zoneOffset;
+        if (local < kEarliestFatTime || local > kLatestFatTime) {
+            t->tv_sec =
+                static_cast<time_t>((local < kEarliestFatTime ? kEarliestFatTime : kLatestFatTime) - zoneOffset);
+            t->tv_nsec = 0;
+        }
+    }
+}
+
+// Whether a UTC time lies near or outside the FAT years, in any zone.
+bool nearFatLimits(time_t seconds)
+{
+    constexpr std::int64_t kTwoDays = 2 * 86400;
+    return seconds < kEarliestFatTime + kTwoDays || seconds > kLatestFatTime - kTwoDays;
+}
+
 // Sets the times, coarser where the volume keeps no finer ones: first as
 // they are, then to the whole second, then to the even second below.
 // apply sets them and returns 0 or the error.
@@ -332,11 +365,20 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
 
     // Owner, permission bits, then the times last: nothing writes after them.
     // A volume that keeps no permission bits refusing them is no failure.
-    if (::fchmod(out.fd(), ownedMode(out.fd(), st, made)) != 0 && !isRefusedByVolume(errno))
+    // Both volumes' traits are known by device after the first copy.
+    const bool sourceKeepsModes = deviceTraits(st.st_dev, in.get()).permissions == VolumeTraits::Permissions::All;
+    const mode_t mode = sourceKeepsModes ? ownedMode(out.fd(), st, made) : plainMode(st, umask_);
+    if (::fchmod(out.fd(), mode) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
+    struct stat stamped = st;
+    if (nearFatLimits(st.st_mtim.tv_sec) || nearFatLimits(st.st_atim.tv_sec)) {
+        const VolumeTraits::Family family = deviceTraits(made.st_dev, out.fd()).family;
+        if (family == VolumeTraits::Family::Fat || family == VolumeTraits::Family::Exfat)
+            clampToFatYears(stamped, zoneOffsetNow());
+    }
     const int descriptor = out.fd();
-    if (const int error =
-            setTimes(st, [&](const struct timespec* times) { return ::futimens(descriptor, times) == 0 ? 0 : errno; }))
+    if (const int error = setTimes(
+            stamped, [&](const struct timespec* times) { return ::futimens(descriptor, times) == 0 ? 0 : errno; }))
         return fail(error);
     if (const FsResult refused = checkTarget(dir, name, expected); !refused.ok())
         return refused;
@@ -356,8 +398,8 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if (::fstatat(dir, name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
         return {systemErrorText(errno)};
     result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
-    if (!timeKept(placed, st))
-        if (const int error = setTimes(st, [&](const struct timespec* times) {
+    if (!timeKept(placed, stamped))
+        if (const int error = setTimes(stamped, [&](const struct timespec* times) {
                 return ::utimensat(dir, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
             }))
             return {systemErrorText(error)};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
@@ -192,6 +193,21 @@ bool PosixFileSystem::isPseudoFileSystem(const std::string& directory)
     // which holds the device nodes; devtmpfs reports tmpfs's magic number.
     struct stat st;
     return ::fstat(dir.get(), &st) == 0 && isDevtmpfs(st.st_dev);
+}
+
+mode_t processUmask()
+{
+    static const mode_t mask = [] {
+        std::ifstream status("/proc/self/status");
+        std::string line;
+        while (std::getline(status, line))
+            if (line.rfind("Umask:", 0) == 0)
+                return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8) & 0777);
+        const mode_t old = ::umask(0);
+        ::umask(old);
+        return old;
+    }();
+    return mask;
 }
 
 std::int64_t PosixFileSystem::zoneOffsetNow()

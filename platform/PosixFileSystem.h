@@ -12,6 +12,10 @@
 
 namespace tessarin::platform {
 
+// The process's umask, read from /proc/self/status without changing it;
+// where /proc is missing, read once by setting it back (before any thread).
+mode_t processUmask();
+
 // The file-system service on a POSIX system.
 class PosixFileSystem : public FileSystem {
 public:
@@ -26,7 +30,8 @@ public:
     FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) override;
     FsResult deleteFile(const TreePath& path) override;
     FsResult setAttributes(const TreePath& path, std::uint32_t word) override;
-    FsResult createDirectory(const TreePath& path) override;
+    std::optional<Ownership> ownershipOf(const std::string& path) override;
+    FsResult createDirectory(const TreePath& path, const std::optional<Ownership>& like) override;
     FsResult removeDirectory(const TreePath& path) override;
     EntryKind entryKind(const TreePath& path) override;
     std::optional<FileId> entryId(const TreePath& path) override;
@@ -67,6 +72,9 @@ protected:
     std::mutex writtenMutex_;
     std::map<std::uint64_t, Fd> writtenDevices_;
 
+    // Makes the directory name in the one open at parentFd (createDirectory).
+    FsResult makeDirectory(int parentFd, const std::string& name, const std::optional<Ownership>& like);
+
     FsResult emptyOpenDirectory(int dirFd, const std::string& path, std::string& failedPath);
 
     // A copy's or a new directory's name where the volume holding the
@@ -80,6 +88,16 @@ protected:
     std::unordered_map<dev_t, VolumeTraits> knownVolumes_;
     // The families of volumes written to and not listed (no case probe made).
     std::unordered_map<dev_t, VolumeTraits::Family> knownFamilies_;
+
+    // What the volume of device (a file on it open at fd) keeps of
+    // permissions and times, for a copy or a change: its letter case is not
+    // looked at. Cached by device until the next flushWrites, so a copy
+    // costs no call once its volumes are known. PosixVolumes.cpp.
+    VolumeTraits deviceTraits(dev_t device, int fd);
+    std::unordered_map<dev_t, VolumeTraits> deviceTraits_; // under volumeMutex_
+
+    // The process's umask, read once when the service is made.
+    const mode_t umask_ = processUmask();
 
     // Devices already asked whether they are FUSE volumes, and the answers.
     std::mutex restampMutex_;

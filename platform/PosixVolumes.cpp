@@ -325,4 +325,32 @@ std::optional<FsResult> PosixFileSystem::refuseName(int dirFd, const std::string
     return std::nullopt;
 }
 
+VolumeTraits PosixFileSystem::deviceTraits(dev_t device, int fd)
+{
+    {
+        std::lock_guard<std::mutex> lock(volumeMutex_);
+        if (const auto known = knownVolumes_.find(device); known != knownVolumes_.end())
+            return known->second;
+        if (const auto known = deviceTraits_.find(device); known != deviceTraits_.end())
+            return known->second;
+    }
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0)
+        return VolumeTraits{};
+    const unsigned long magic = static_cast<unsigned long>(fs.f_type);
+    std::optional<MountRecord> mount;
+    if (magic == kMagicFuse) {
+        std::ifstream mountinfo("/proc/self/mountinfo");
+        mount = findMount(mountinfo, major(device), minor(device));
+    }
+    const std::string type = mount ? mount->type : std::string();
+    VolumeTraits::Family blockFamily = VolumeTraits::Family::Exfat;
+    if (mount && type.substr(0, 7) == "fuseblk")
+        blockFamily = readBootFamily(mount->source).value_or(blockFamily);
+    const VolumeTraits traits = decideVolumeTraits(magic, type, CaseProbe::NotMade, blockFamily);
+    std::lock_guard<std::mutex> lock(volumeMutex_);
+    deviceTraits_.emplace(device, traits);
+    return traits;
+}
+
 } // namespace tessarin::platform

@@ -2,14 +2,46 @@
 
 #include <algorithm>
 
+#include "sync/Texts.h"
+
 namespace tessarin::sync {
 
-std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures)
+std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
+                           const std::vector<RowNote>& notes)
 {
-    if (failures.empty())
-        return std::string(successText);
-    std::string text = checkedRows ? std::string("选择的同步已执行完毕。") : std::string(successText);
-    return text + "\n\n" + FailureListText(failures);
+    std::string text =
+        checkedRows && !failures.empty() ? std::string("选择的同步已执行完毕。") : std::string(successText);
+    if (!failures.empty())
+        text += "\n\n" + FailureListText(failures);
+    if (!notes.empty())
+        text += "\n\n" + NotesText(notes);
+    return text;
+}
+
+std::string NotesText(const std::vector<RowNote>& notes)
+{
+    if (notes.empty())
+        return {};
+    std::string text = "有" + std::to_string(notes.size()) +
+                       "个文件的修改时间超出了目标卷能保存的范围（1980年至2107年），已改为最接近的时间：";
+    const std::size_t listed = std::min(notes.size(), kListedFailures);
+    for (std::size_t k = 0; k < listed; ++k) {
+        const RowNote& n = notes[k];
+        text += "\n";
+        text += DirectionArrow(n.side);
+        text += " ";
+        text += n.fileName;
+        text += "：";
+        text += n.text;
+    }
+    if (notes.size() > listed)
+        text += "\n……另有" + std::to_string(notes.size() - listed) + "个文件未列出。";
+    return text;
+}
+
+std::string ClampedTimeText(std::int64_t time, std::int64_t stored)
+{
+    return "修改时间 " + ModifiedTimeText(time) + " 写为 " + ModifiedTimeText(stored);
 }
 
 std::string FailureListText(const std::vector<RowFailure>& failures)

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,18 @@ namespace tessarin::sync {
 inline constexpr std::size_t kListedFailures = 20;
 
 // The completion message of a command: its own text when every row ran, else
-// a text that says how many rows failed and lists them (FailureListText). The checked-rows command's success text
-// is never used for a run with failures.
-std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures);
+// a text that says how many rows failed and lists them (FailureListText). The
+// checked-rows command's success text is never used for a run with failures.
+// The notes follow the failures (NotesText).
+std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
+                           const std::vector<RowNote>& notes = {});
+
+// The notes of a command: the files whose time the target volume could not
+// hold, each with its time and the time written. Empty when there is none.
+std::string NotesText(const std::vector<RowNote>& notes);
+
+// A note's text: a time (whole local seconds) written as stored instead.
+std::string ClampedTimeText(std::int64_t time, std::int64_t stored);
 
 // The failures of a command: how many, and the first kListedFailures of them
 // (arrow, word, name or directory, the reason). Empty when there is none.

@@ -16,6 +16,7 @@
 #include "sync/FolderError.h"
 #include "sync/FolderPass.h"
 #include "sync/RootCheck.h"
+#include "sync/TimeRules.h"
 
 namespace tessarin::sync {
 
@@ -91,7 +92,7 @@ public:
         if (refreshAfterwards_)
             refresh();
         const bool checked = command_ == Command::CheckedRows;
-        prompt_.tell(CompletionText(successText(), checked, report.failures), checked ? "提示" : "信息",
+        prompt_.tell(CompletionText(successText(), checked, report.failures, report.notes), checked ? "提示" : "信息",
                      report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning);
         return report;
     }
@@ -255,9 +256,44 @@ private:
             failed_.push_back({f.row, rowFailure(rows[f.row], std::move(f.result.error))});
         std::stable_sort(failed_.begin(), failed_.end(),
                          [](const NumberedFailure& a, const NumberedFailure& b) { return a.row < b.row; });
-        for (NumberedFailure& f : failed_)
+        std::unordered_set<std::size_t> failedRows;
+        for (NumberedFailure& f : failed_) {
+            failedRows.insert(f.row);
             report.failures.push_back(std::move(f.failure));
+        }
         failed_.clear();
+        // A copy that failed wrote no time at all.
+        for (NumberedNote& n : noted_)
+            if (!failedRows.count(n.row))
+                report.notes.push_back(std::move(n.note));
+        noted_.clear();
+    }
+
+    // A copy onto FAT or exFAT of a file whose time lies outside the years
+    // they hold: the copy is given the nearest time they hold, and the report
+    // says so (row number k).
+    void noteClampedTime(SyncSide side, const std::string& name, std::size_t k)
+    {
+        const platform::VolumeTraits& target = session_.volumeTraits(otherSide(side));
+        if (!keepsFatYears(target))
+            return;
+        const FileTable& source = session_.table(side);
+        const auto position = source.firstPosition(name);
+        if (!position)
+            return;
+        const std::int64_t time = source.modifiedSeconds(*position);
+        const std::int64_t stored = storedTime(time, target);
+        if (stored != time)
+            noted_.push_back({k, RowNote{side, name, ClampedTimeText(time, stored)}});
+    }
+
+    // The word an attribute row applies: its permission bits only where both
+    // volumes keep them (a volume without them shows every file as 0777).
+    std::uint32_t appliedAttributes(std::uint32_t word) const
+    {
+        if (session_.comparedAttributes() & platform::kPermissionMask)
+            return word;
+        return word & ~platform::kPermissionMask;
     }
 
     static bool isCopy(Operation word) { return word == Operation::Update || word == Operation::New; }
@@ -342,6 +378,7 @@ private:
                 return clash;
             clearStaleTemporaries(target, targetName);
             copies.submit(k, base_[side - 1] + name, place, listedState(target, targetName));
+            noteClampedTime(side, name, k);
             break;
         case Operation::New:
             // A new file does not wait so; threads would only contend here.
@@ -357,6 +394,7 @@ private:
                 // The file there is this row's as far as the volume goes: no
                 // later row of this command deletes or changes it.
                 return sameFileReason(target, name, result, copies);
+            noteClampedTime(side, name, k);
             break;
         case Operation::Delete: {
             // The copies are drained before a delete: all they wrote is known.
@@ -379,7 +417,7 @@ private:
                 return clash;
             // The word captured when the source was listed.
             if (const auto position = session_.table(side).firstPosition(name))
-                result = fs_.setAttributes(place, session_.table(side).attributes(*position));
+                result = fs_.setAttributes(place, appliedAttributes(session_.table(side).attributes(*position)));
             else
                 result.error = "源目录的文件列表中没有这个文件";
             break;
@@ -525,6 +563,11 @@ private:
         RowFailure failure;
     };
     std::vector<NumberedFailure> failed_;
+    struct NumberedNote {
+        std::size_t row;
+        RowNote note;
+    };
+    std::vector<NumberedNote> noted_;
     std::set<std::string> failedFolders_;
 };
 

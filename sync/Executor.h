@@ -34,6 +34,15 @@ inline std::string_view FailureWord(const RowFailure& failure)
     return failure.kind == FailureKind::Folder ? std::string_view("目录") : OperationWord(failure.operation);
 }
 
+// Something a row did that its user should know, though it did not fail:
+// a copy whose time the target volume cannot hold was given the nearest
+// time it holds.
+struct RowNote {
+    SyncSide side = 1;
+    std::string fileName;
+    std::string text;
+};
+
 // An error that stopped a command at a row (a file standing where a
 // directory is needed for a copy): its text, and every failure collected
 // before it, copies still under way included.
@@ -59,6 +68,8 @@ struct SyncReport {
     bool refused = false;
     std::size_t rowsRun = 0;
     std::vector<RowFailure> failures;
+    // Shown after the failures, in the order of the rows.
+    std::vector<RowNote> notes;
 };
 
 class SyncExecutor {

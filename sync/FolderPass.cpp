@@ -3,6 +3,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/Path.h"
 #include "sync/FolderError.h"
 
 namespace tessarin::sync {
@@ -54,7 +55,7 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
         if (kind == platform::EntryKind::Directory ||
             (kind == platform::EntryKind::Link && fs_.isDirectory(directory.full())))
             return;
-        const platform::FsResult made = fs_.createDirectory(directory);
+        const platform::FsResult made = fs_.createDirectory(directory, sourceOwnership(side, directory.relative));
         if (made.ok())
             return;
         FolderError error("无法创建目录", directory.full(), made.error,
@@ -71,6 +72,17 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
         ensure(directoryLength);
     knownSide_ = targetSide;
     knownDirectory_.assign(relative, 0, directoryLength);
+}
+
+std::optional<platform::Ownership> FolderPass::sourceOwnership(SyncSide side, const std::string& relative) const
+{
+    // Where either volume keeps no permission bits, the new directory gets
+    // what a new directory gets there (0777 less the umask).
+    using Permissions = platform::VolumeTraits::Permissions;
+    if (session_.volumeTraits(side).permissions != Permissions::All ||
+        session_.volumeTraits(otherSide(side)).permissions != Permissions::All)
+        return std::nullopt;
+    return fs_.ownershipOf(platform::rootDirectory(session_.rootText(side)).bytes() + relative);
 }
 
 void FolderPass::CreateMissingFolders(SyncSide side)

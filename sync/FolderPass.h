@@ -1,6 +1,7 @@
 #pragma once
 // The directories a synchronisation creates and removes. Paths are built from
 // the root texts of the last compare and the two sides' Directories lists.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,11 @@ public:
     void DeleteFolderTree(const platform::TreePath& directory);
 
 private:
+    // What a directory made on the target is made like: the permission bits
+    // and owner of the source side's directory at relative, where both
+    // volumes keep them; nothing otherwise.
+    std::optional<platform::Ownership> sourceOwnership(SyncSide side, const std::string& relative) const;
+
     const SyncSession& session_;
     platform::FileSystem& fs_;
     // A directory, relative to the root of side knownSide_, whose every prefix

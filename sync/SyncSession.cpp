@@ -9,6 +9,7 @@
 #include "platform/Path.h"
 #include "sync/CaseFold.h"
 #include "sync/Texts.h"
+#include "sync/TimeRules.h"
 
 namespace tessarin::sync {
 
@@ -332,9 +333,9 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
             }
             const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name);
             if (j) {
-                // Newer by at least the coarser volume's time step: a copy
-                // onto FAT keeps its time only to 2 seconds.
-                if (source.modifiedSeconds(i) - target.modifiedSeconds(*j) >= timeResolution_)
+                // Newer as both volumes can hold the times (sync/TimeRules.h).
+                if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), traits_[side - 1],
+                                  traits_[other - 1]))
                     AddOperation(lists[side - 1], Operation::Update, name);
                 if ((source.attributes(i) ^ target.attributes(*j)) & attributeMask_)
                     AddOperation(lists[side - 1], Operation::Attributes, name);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 
 #include "platform/PosixFileSystem.h"
+#include "support/AsUser.h"
 #include "support/TempDir.h"
 
 using namespace tessarin;
@@ -136,6 +137,19 @@ TEST(FileChanges, AttributeWordAppliesPermissionBitsOrOnlyTheReadOnlyState)
     ASSERT_TRUE(fs.setAttributes({tmp.path(), "f"}, platform::kAttrArchive).ok());
     EXPECT_EQ(mode(), 0640u);
     EXPECT_FALSE(fs.setAttributes({tmp.path(), "missing"}, 0644u << 16).ok());
+
+    // Another user's file refuses the change: a failure, not a volume
+    // without permission bits.
+    if (::geteuid() != 0)
+        return;
+    ::chmod(tmp.path().c_str(), 0755);
+    ::chmod((tmp / "f").c_str(), 0644);
+    const int refused = testsupport::runAsNobody([&] {
+        PosixFileSystem asNobody;
+        return asNobody.setAttributes({tmp.path(), "f"}, platform::kAttrArchive | (0600u << 16)).ok() ? 1 : 0;
+    });
+    EXPECT_EQ(refused, 0) << "a refused permission change was reported as done";
+    EXPECT_EQ(mode(), 0644u);
 }
 
 TEST(FileChanges, DirectoryCreationAndRemovalReportTheSystemsReason)
@@ -143,8 +157,8 @@ TEST(FileChanges, DirectoryCreationAndRemovalReportTheSystemsReason)
     TempDir tmp;
     PosixFileSystem fs;
     writeFile(tmp / "file", "x");
-    EXPECT_TRUE(fs.createDirectory({tmp.path(), "d"}).ok());
-    const platform::FsResult underFile = fs.createDirectory({tmp.path(), "file/d"});
+    EXPECT_TRUE(fs.createDirectory({tmp.path(), "d"}, std::nullopt).ok());
+    const platform::FsResult underFile = fs.createDirectory({tmp.path(), "file/d"}, std::nullopt);
     EXPECT_EQ(underFile.error, platform::systemErrorText(ENOTDIR));
     writeFile(tmp / "d/x", "x");
     EXPECT_FALSE(fs.removeDirectory({tmp.path(), "d"}).ok());

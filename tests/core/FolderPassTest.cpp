@@ -18,10 +18,11 @@ using FolderPassTest = testsupport::ExecutorFixture;
 class RecordingFileSystem : public platform::PosixFileSystem {
 public:
     Strings created;
-    platform::FsResult createDirectory(const platform::TreePath& path) override
+    platform::FsResult createDirectory(const platform::TreePath& path,
+                                       const std::optional<platform::Ownership>& like) override
     {
         created.push_back(path.full());
-        return PosixFileSystem::createDirectory(path);
+        return PosixFileSystem::createDirectory(path, like);
     }
 };
 

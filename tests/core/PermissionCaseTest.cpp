@@ -86,3 +86,28 @@ TEST(RootSync, SetIdBitsTravelOnlyWithTheirOwner)
             << name << " copied as " << st.st_uid << ":" << st.st_gid << " mode " << std::oct << (st.st_mode & 07777);
     }
 }
+
+// Run as root, a user's private directory keeps its mode and owner: made
+// 0755 and root's, everybody could read what the user keeps in it.
+TEST(RootSync, APrivateDirectoryKeepsItsModeAndOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "the case is a sync run as root";
+    TempDir tmp;
+    writeFile(tmp / "one/private/diary.txt", "dear diary", 1600000000);
+    makeDir(tmp / "one/shared");
+    makeDir(tmp / "two");
+    ASSERT_TRUE(giveToNobody(tmp / "one"));
+    ::chmod((tmp / "one/private").c_str(), 0700);
+    ::chmod((tmp / "one/shared").c_str(), 02775);
+
+    std::string out;
+    runCli("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two"), out);
+    ASSERT_TRUE(exists(tmp / "two/private/diary.txt")) << out;
+    for (const auto& [name, mode] : {std::pair{"private", 0700u}, std::pair{"shared", 02775u}}) {
+        const struct stat st = statOf(tmp / "two/" + name);
+        EXPECT_EQ(st.st_mode & 07777, mode) << name;
+        EXPECT_EQ(st.st_uid, kNobody) << name;
+        EXPECT_EQ(st.st_gid, kNobody) << name;
+    }
+}

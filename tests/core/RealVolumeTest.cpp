@@ -101,8 +101,79 @@ TEST_P(RealVolume, NamesTheVolumeCannotHoldFailAndTheSyncGoesOn)
     EXPECT_EQ(readFile(two + "/top: level.txt"), "on the root's volume");
 }
 
+// The volumes show every file as 0777: a copy from one gets a new file's
+// mode, never one that everybody may write.
+TEST_P(RealVolume, CopiesFromTheVolumeGetANewFilesMode)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    makeDir(one);
+    writeFile(volume / "plain.txt", "plain", 1600000000);
+    writeFile(volume / "sub/inner.txt", "inner", 1600000000);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync two-to-one " + pairArgs(one, volume.path()), out), 0) << out;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    for (const char* rel : {"plain.txt", "sub/inner.txt"})
+        EXPECT_EQ(statOf(one + "/" + rel).st_mode & 07777, 0666 & ~mask) << rel;
+}
+
 INSTANTIATE_TEST_SUITE_P(Volumes, RealVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat, VolumeKind::Ntfs),
                          kindName);
+
+namespace {
+class FatYearsVolume : public ::testing::TestWithParam<VolumeKind> {};
+} // namespace
+
+// FAT and exFAT hold the years 1980 to 2107 and their drivers store any
+// other year as some other time: the copy gets the nearest time they hold,
+// the report says so, and the pair is settled.
+TEST_P(FatYearsVolume, TimesOutsideTheYearsAreClampedOnceAndReported)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/1970.txt", "old", 10);
+    writeFile(one + "/2110.txt", "far", 4431067200); // 2110-06-01 12:00:00 UTC
+    writeFile(one + "/2000.txt", "within", 946684800);
+
+    std::string out;
+    EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 0) << out;
+    EXPECT_NE(out.find("有2个文件的修改时间超出了目标卷能保存的范围"), std::string::npos) << out;
+    EXPECT_NE(out.find("1970.txt：修改时间 1970-01-01 00:00:10 写为 1980-01-01 00:00:00"), std::string::npos) << out;
+    EXPECT_NE(out.find("2110.txt：修改时间 2110-06-01 12:00:00 写为 2107-12-31 23:59:58"), std::string::npos) << out;
+    EXPECT_EQ(out.find("2000.txt"), std::string::npos) << out;
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync onto " << volumeName(GetParam());
+}
+
+// FAT keeps local time: after the zone or daylight saving moved by whole
+// hours every file would seem changed; a real edit still counts.
+TEST(FatLocalTime, WholeHoursApartIsNoDifference)
+{
+    VolumeImage volume(VolumeKind::Fat);
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/later.txt", "x", 1600000000);
+    writeFile(volume / "later.txt", "x", 1600003600);
+    writeFile(one + "/earlier.txt", "x", 1600000000);
+    writeFile(volume / "earlier.txt", "x", 1600000000 - 2 * 3600);
+    writeFile(one + "/edited.txt", "x", 1600000000);
+    writeFile(volume / "edited.txt", "x", 1600001800);
+
+    std::string out;
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out.find("later.txt"), std::string::npos) << out;
+    EXPECT_EQ(out.find("earlier.txt"), std::string::npos) << out;
+    EXPECT_NE(out.find("edited.txt"), std::string::npos) << out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Volumes, FatYearsVolume, ::testing::Values(VolumeKind::Fat, VolumeKind::Exfat), kindName);
 
 namespace {
 class CaseInsensitiveVolume : public ::testing::TestWithParam<VolumeKind> {};

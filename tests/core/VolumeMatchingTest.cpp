@@ -108,6 +108,35 @@ TEST_F(VolumeMatching, TimesCompareToTheCoarserSidesResolution)
     EXPECT_EQ(session->timeResolutionSeconds(), 2);
     EXPECT_EQ(rows(1), (Strings{"更新 two.txt"}));
     EXPECT_EQ(rows(2), Strings{});
+
+    // FAT keeps local time: whole hours apart (within its 2 s, up to a day)
+    // is a shifted zone. exFAT keeps its offset, so there an hour is an hour.
+    writeFile(one + "/hour.txt", "x", 1600003601);
+    writeFile(two + "/hour.txt", "x", 1600000000);
+    writeFile(one + "/day.txt", "x", 1600000000 + 25 * 3600);
+    writeFile(two + "/day.txt", "x", 1600000000);
+    fat.family = platform::VolumeTraits::Family::Fat;
+    twoIs(fat);
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"更新 day.txt", "更新 two.txt"}));
+    fat.family = platform::VolumeTraits::Family::Exfat;
+    twoIs(fat);
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"更新 day.txt", "更新 hour.txt", "更新 two.txt"}));
+}
+
+TEST_F(VolumeMatching, TimesOutsideTheFatYearsCompareAsTheVolumeHoldsThem)
+{
+    writeFile(one + "/old.txt", "x", 100);
+    writeFile(two + "/old.txt", "x", platform::kEarliestFatTime);
+    writeFile(one + "/far.txt", "x", 4431067200);
+    writeFile(two + "/far.txt", "x", platform::kLatestFatTime);
+    platform::VolumeTraits exfat;
+    exfat.family = platform::VolumeTraits::Family::Exfat;
+    twoIs(exfat);
+    compare();
+    EXPECT_EQ(rows(1), Strings{});
+    EXPECT_EQ(rows(2), Strings{});
 }
 
 TEST_F(VolumeMatching, AttributesCompareOnlyWhatBothVolumesKeep)
@@ -137,6 +166,25 @@ TEST_F(VolumeMatching, AttributesCompareOnlyWhatBothVolumesKeep)
     compare();
     EXPECT_EQ(rows(1), Strings{});
     EXPECT_EQ(rows(2), Strings{});
+}
+
+// A side that keeps only the read-only state shows its other permission
+// bits as one fixed value: its attribute row carries the read-only state alone.
+TEST_F(VolumeMatching, AttributeRowsFromAVolumeWithoutPermissionBitsApplyOnlyTheReadOnlyState)
+{
+    writeFile(one + "/ro.txt", "x", 1600000000);
+    writeFile(two + "/ro.txt", "x", 1600000000);
+    ::chmod((one + "/ro.txt").c_str(), 0555);
+    ::chmod((two + "/ro.txt").c_str(), 0640);
+    platform::VolumeTraits readOnlyOnly;
+    readOnlyOnly.permissions = Permissions::ReadOnlyOnly;
+    faking.traitsUnder[one] = readOnlyOnly;
+    options.syncAttributes = true;
+    compare();
+    ASSERT_EQ(rows(1), (Strings{"属性 ro.txt"}));
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(report.failures.empty());
+    EXPECT_EQ(modeOf(two + "/ro.txt"), 0440u);
 }
 
 TEST_F(VolumeMatching, TheDirectoryPassMatchesDirectoriesAsTheCompareDid)

@@ -161,6 +161,6 @@ TEST(VolumeTraits, NamesTheWindowsFamiliesCannotHold)
     makeDir(tmp / "two");
     writeFile(tmp / "source", "s");
     PosixFileSystem fs;
-    EXPECT_TRUE(fs.createDirectory(TreePath{tmp / "two", "a:b?"}).ok());
+    EXPECT_TRUE(fs.createDirectory(TreePath{tmp / "two", "a:b?"}, std::nullopt).ok());
     EXPECT_TRUE(fs.copyFile(tmp / "source", TreePath{tmp / "two", "a:b?/c\\d*"}).ok());
 }
