@@ -198,8 +198,9 @@ private:
     void showComparedRoots();
     void setAllChecked(sync::SyncSide side, bool checked);
     void invertChecked(sync::SyncSide side);
-    // The standard error box; detail (a failure list) follows the error's text.
-    void reportError(const QString& text, const QString& detail = QString());
+    // The standard error box; detail (a failure list) follows the error's
+    // text, and details (every failure) are the box's detailed text.
+    void reportError(const QString& text, const QString& detail = QString(), const std::string& details = {});
 
     void beforeMessageBox();
     void setStatusText(const QString& text);

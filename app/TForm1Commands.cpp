@@ -69,12 +69,18 @@ void TForm1::runCommand(const std::function<void()>& work)
 
     QString error;
     QString failures;
+    std::string details;
     try {
         work();
     } catch (const sync::CommandStopped& e) {
-        // The box shows what stopped the command and what had failed before.
+        // The box shows what stopped the command, how many rows did not run
+        // and what had failed before; its details list every failure.
         error = widgets::displayText(e.what());
-        failures = widgets::displayText(sync::FailureListText(e.failures()));
+        std::string text = sync::NotRunText(e.notRun());
+        if (!e.failures().empty())
+            text += "\n\n" + sync::FailureListText(e.failures());
+        failures = widgets::displayText(text);
+        details = sync::FailureDetailsText(e.failures());
     } catch (const std::exception& e) {
         error = widgets::displayText(e.what());
     }
@@ -84,7 +90,7 @@ void TForm1::runCommand(const std::function<void()>& work)
         model->setLocked(false);
     stProgress->hide();
     if (!error.isNull())
-        reportError(error, failures);
+        reportError(error, failures, details);
     if (closePending_) {
         closePending_ = false;
         close();
@@ -100,13 +106,13 @@ void TForm1::runGuarded(const std::function<void()>& work)
     }
 }
 
-void TForm1::reportError(const QString& text, const QString& detail)
+void TForm1::reportError(const QString& text, const QString& detail, const std::string& details)
 {
     QString full = widgets::standardErrorText(text);
     if (!detail.isEmpty())
         full += QStringLiteral("\n\n") + detail;
     const std::string shown = full.toStdString();
-    prompt().tell(shown, "Tessarin", core::MessageIcon::Error);
+    prompt().tell(shown, "Tessarin", core::MessageIcon::Error, details);
 }
 
 void TForm1::beforeMessageBox()
@@ -129,7 +135,7 @@ void TForm1::compare()
     // What could not be read is left out: the user must know before synchronising.
     const std::string leftOut = sync::UnreadableText(session_);
     if (!leftOut.empty())
-        prompt().tell(leftOut, "提示", core::MessageIcon::Warning);
+        prompt().tell(leftOut, "提示", core::MessageIcon::Warning, sync::UnreadableDetailsText(session_));
 }
 
 void TForm1::showComparedRoots()

@@ -14,10 +14,12 @@ public:
     WindowPrompt(QWidget* owner, std::function<void()> beforeBox) : own_(owner), beforeBox_(std::move(beforeBox)) {}
     void use(core::Prompt* other) { other_ = other; }
 
-    void tell(std::string_view text, std::string_view caption, core::MessageIcon icon) override
+    using core::Prompt::tell;
+    void tell(std::string_view text, std::string_view caption, core::MessageIcon icon,
+              std::string_view details) override
     {
         beforeBox_();
-        target().tell(text, caption, icon);
+        target().tell(text, caption, icon, details);
     }
     core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon,
                      core::MessageButtons buttons, core::Answer defaultAnswer) override

@@ -23,7 +23,8 @@ constexpr const char* kFindCopiesUsage = "usage: tessarin-cli find-copies FILE [
 // Notices go to standard error; there is nothing to ask.
 class ErrorStreamPrompt : public core::Prompt {
 public:
-    void tell(std::string_view text, std::string_view, core::MessageIcon) override
+    using core::Prompt::tell;
+    void tell(std::string_view text, std::string_view, core::MessageIcon, std::string_view) override
     {
         std::fprintf(stderr, "tessarin-cli: %.*s\n", static_cast<int>(text.size()), text.data());
     }

@@ -5,6 +5,7 @@
 #include "cli/Output.h"
 #include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
+#include "sync/CompletionText.h"
 #include "sync/Executor.h"
 #include "sync/SyncSession.h"
 
@@ -16,10 +17,12 @@ constexpr const char* kSyncUsage =
     "usage: tessarin-cli sync one-to-two|two-to-one|both DIR1 DIR2 [--delete-old-files] [--no-attributes] "
     "[--no-subfolders]\n";
 
-// Message boxes become lines on standard output.
+// Message boxes become lines on standard output. Their details are not
+// printed: every failure follows as a line of its own.
 class PrintingPrompt : public core::Prompt {
 public:
-    void tell(std::string_view text, std::string_view, core::MessageIcon) override
+    using core::Prompt::tell;
+    void tell(std::string_view text, std::string_view, core::MessageIcon, std::string_view) override
     {
         std::fwrite(text.data(), 1, text.size(), stdout);
         std::fputc('\n', stdout);
@@ -95,7 +98,8 @@ int runSync(const Arguments& args)
     } catch (const sync::CommandStopped& stopped) {
         // The error that stopped the command, and what had failed before it.
         std::fflush(stdout);
-        std::fprintf(stderr, "tessarin-cli: %s\n", stopped.what());
+        std::fprintf(stderr, "tessarin-cli: %s\ntessarin-cli: %s\n", stopped.what(),
+                     sync::NotRunText(stopped.notRun()).c_str());
         printFailures(stopped.failures());
         return 1;
     }

@@ -1,5 +1,9 @@
 #include "dupfind/DeleteChecked.h"
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace tessarin::dupfind {
 
 bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
@@ -10,7 +14,7 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core
     if (answer != core::Answer::Yes)
         return false;
 
-    std::string failures;
+    std::vector<std::string> failures;
     for (std::size_t i = 0; i < rows.size();) {
         if (!rows[i].checked) {
             ++i;
@@ -22,20 +26,32 @@ bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core
         if (result.ok()) {
             rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); // the next row takes this index
         } else {
-            failures += "\n" + path + "：" + result.error;
+            failures.push_back(path + "：" + result.error);
             ++i;
         }
     }
     // On disk before the message; and no directory stays held open on a
     // volume the user may unmount next.
     if (const platform::FsResult flushed = fileSystem.flushWrites(); !flushed.ok())
-        failures += "\n无法写入磁盘：" + flushed.error;
+        failures.push_back("无法写入磁盘：" + flushed.error);
     if (rowsRemoved)
         rowsRemoved();
-    if (failures.empty())
+    if (failures.empty()) {
         prompt.tell("已经成功删除了选中的文件！", "信息", core::MessageIcon::Information);
-    else
-        prompt.tell("下列文件未能删除：" + failures, "提示", core::MessageIcon::Warning);
+        return true;
+    }
+    // The box lists the first ones and counts the rest; its details hold all.
+    std::string text = "下列文件未能删除：";
+    std::string details;
+    const std::size_t listed = std::min(failures.size(), core::kListedFailures);
+    for (std::size_t k = 0; k < failures.size(); ++k) {
+        if (k < listed)
+            text += "\n" + failures[k];
+        details += (k == 0 ? "" : "\n") + failures[k];
+    }
+    if (failures.size() > listed)
+        text += "\n……另有" + std::to_string(failures.size() - listed) + "个失败未列出。";
+    prompt.tell(text, "提示", core::MessageIcon::Warning, details);
     return true;
 }
 

@@ -12,7 +12,8 @@ namespace tessarin::dupfind {
 // A removed file's row leaves the list; a row whose file cannot be removed
 // stays, still checked. The closing message says "已经成功删除了选中的文件！"
 // only when every checked file went; otherwise it names those that did not,
-// with the reason. rowsRemoved, when given, runs after the last removal and
+// with the reason: the first kListedFailures in its text, all of them in its
+// details. rowsRemoved, when given, runs after the last removal and
 // before that message, so the list no longer shows what was deleted while
 // the message is read. Returns true when the user said Yes.
 bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,

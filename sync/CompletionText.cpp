@@ -6,6 +6,31 @@
 
 namespace tessarin::sync {
 
+namespace {
+
+std::string failureLine(const RowFailure& f)
+{
+    std::string line(DirectionArrow(f.side));
+    line += " ";
+    line += FailureWord(f);
+    line += " ";
+    line += f.fileName;
+    line += "：";
+    line += f.reason;
+    return line;
+}
+
+std::vector<std::string> unreadablePaths(const SyncSession& session)
+{
+    std::vector<std::string> paths;
+    for (int side = 1; side <= 2; ++side)
+        for (const std::string& directory : session.unreadable(side))
+            paths.push_back(session.rootText(side) + directory + "/");
+    return paths;
+}
+
+} // namespace
+
 std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
                            const std::vector<RowNote>& notes)
 {
@@ -50,28 +75,33 @@ std::string FailureListText(const std::vector<RowFailure>& failures)
         return {};
     std::string text = "有" + std::to_string(failures.size()) + "个操作失败：";
     const std::size_t listed = std::min(failures.size(), kListedFailures);
-    for (std::size_t k = 0; k < listed; ++k) {
-        const RowFailure& f = failures[k];
-        text += "\n";
-        text += DirectionArrow(f.side);
-        text += " ";
-        text += FailureWord(f);
-        text += " ";
-        text += f.fileName;
-        text += "：";
-        text += f.reason;
-    }
+    for (std::size_t k = 0; k < listed; ++k)
+        text += "\n" + failureLine(failures[k]);
     if (failures.size() > listed)
         text += "\n……另有" + std::to_string(failures.size() - listed) + "个失败未列出。";
     return text;
 }
 
+std::string FailureDetailsText(const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+{
+    std::string text;
+    for (const RowFailure& f : failures)
+        text += (text.empty() ? "" : "\n") + failureLine(f);
+    // Notes beyond those the box lists are there too.
+    if (notes.size() > kListedFailures)
+        for (const RowNote& n : notes)
+            text += (text.empty() ? "" : "\n") + std::string(DirectionArrow(n.side)) + " " + n.fileName + "：" + n.text;
+    return text;
+}
+
+std::string NotRunText(std::size_t notRun)
+{
+    return "同步已中止，有" + std::to_string(notRun) + "个操作没有执行（包括出错的这一个）。";
+}
+
 std::string UnreadableText(const SyncSession& session)
 {
-    std::vector<std::string> paths;
-    for (int side = 1; side <= 2; ++side)
-        for (const std::string& directory : session.unreadable(side))
-            paths.push_back(session.rootText(side) + directory + "/");
+    const std::vector<std::string> paths = unreadablePaths(session);
     if (paths.empty())
         return {};
     std::string text = "有" + std::to_string(paths.size()) + "个目录无法读取，其中的文件没有比较，也不会被同步：";
@@ -80,6 +110,14 @@ std::string UnreadableText(const SyncSession& session)
         text += "\n" + paths[k];
     if (paths.size() > listed)
         text += "\n……另有" + std::to_string(paths.size() - listed) + "个目录未列出。";
+    return text;
+}
+
+std::string UnreadableDetailsText(const SyncSession& session)
+{
+    std::string text;
+    for (const std::string& path : unreadablePaths(session))
+        text += (text.empty() ? "" : "\n") + path;
     return text;
 }
 

@@ -3,13 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "core/Prompt.h"
 #include "sync/Executor.h"
 #include "sync/SyncSession.h"
 
 namespace tessarin::sync {
 
 // How many listed failures a message shows at most; the rest are counted.
-inline constexpr std::size_t kListedFailures = 20;
+using core::kListedFailures;
 
 // The completion message of a command: its own text when every row ran, else
 // a text that says how many rows failed and lists them (FailureListText). The
@@ -29,9 +30,21 @@ std::string ClampedTimeText(std::int64_t time, std::int64_t stored);
 // (arrow, word, name or directory, the reason). Empty when there is none.
 std::string FailureListText(const std::vector<RowFailure>& failures);
 
+// Every failure, one a line as FailureListText lists them: the details of the
+// box, so that none is hidden, and every note where they are more than the
+// box lists. Empty when there is none.
+std::string FailureDetailsText(const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes = {});
+
+// The line of a command that an error stopped: how many rows were not run,
+// the one that stopped it among them.
+std::string NotRunText(std::size_t notRun);
+
 // The notice after a compare that could not read some directories: what lies
 // inside them was neither compared nor will be synchronised. Empty when every
 // directory was read.
 std::string UnreadableText(const SyncSession& session);
+
+// Every directory the notice names, one a line: its details.
+std::string UnreadableDetailsText(const SyncSession& session);
 
 } // namespace tessarin::sync

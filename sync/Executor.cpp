@@ -93,7 +93,8 @@ public:
             refresh();
         const bool checked = command_ == Command::CheckedRows;
         prompt_.tell(CompletionText(successText(), checked, report.failures, report.notes), checked ? "提示" : "信息",
-                     report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning);
+                     report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning,
+                     FailureDetailsText(report.failures, report.notes));
         return report;
     }
 
@@ -234,9 +235,12 @@ private:
             }
         } catch (const core::Error& e) {
             // The command stops here; what failed before, the copies still
-            // under way included, is reported with the error.
+            // under way included, is reported with the error, and the row
+            // that stopped it counts among those not run. The status bar no
+            // longer says that rows run.
             collectFailures(rows, copies, report);
-            throw CommandStopped(e.what(), std::move(report.failures));
+            progress_.setStatus("同步已中止。");
+            throw CommandStopped(e.what(), std::move(report.failures), rows.size() - report.rowsRun);
         }
         collectFailures(rows, copies, report);
     }

@@ -44,17 +44,20 @@ struct RowNote {
 };
 
 // An error that stopped a command at a row (a file standing where a
-// directory is needed for a copy): its text, and every failure collected
-// before it, copies still under way included.
+// directory is needed for a copy): its text, every failure collected before
+// it, copies still under way included, and how many rows were not run: the
+// row that stopped it and every row after it.
 class CommandStopped : public core::Error {
 public:
-    CommandStopped(const std::string& text, std::vector<RowFailure> failures)
-        : core::Error(text), failures_(std::move(failures))
+    CommandStopped(const std::string& text, std::vector<RowFailure> failures, std::size_t notRun)
+        : core::Error(text), failures_(std::move(failures)), notRun_(notRun)
     {}
     const std::vector<RowFailure>& failures() const { return failures_; }
+    std::size_t notRun() const { return notRun_; }
 
 private:
     std::vector<RowFailure> failures_;
+    std::size_t notRun_;
 };
 
 // What one command did.
@@ -81,10 +84,10 @@ public:
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
     // a copy throws CommandStopped: later rows are not run, no refresh, no
-    // completion message; only one outside the root or whose name the volume
-    // cannot hold fails its rows alone. A directory the directory pass could
-    // not create or remove is a failure of kind Folder, reported once per
-    // command.
+    // completion message, and the status says "同步已中止。"; only one outside
+    // the root or whose name the volume cannot hold fails its rows alone. A
+    // directory the directory pass could not create or remove is a failure
+    // of kind Folder, reported once per command.
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);

@@ -55,9 +55,11 @@ void showStandardError(QWidget* owner, const QString& text)
     box.exec();
 }
 
-void QtPrompt::tell(std::string_view text, std::string_view caption, core::MessageIcon icon)
+void QtPrompt::tell(std::string_view text, std::string_view caption, core::MessageIcon icon, std::string_view details)
 {
     QMessageBox box(toQtIcon(icon), displayText(caption), displayText(text), QMessageBox::Ok, owner_);
+    if (!details.empty())
+        box.setDetailedText(displayText(details));
     box.exec();
 }
 

@@ -20,7 +20,11 @@ void showStandardError(QWidget* owner, const QString& text);
 class QtPrompt : public core::Prompt {
 public:
     explicit QtPrompt(QWidget* owner) : owner_(owner) {}
-    void tell(std::string_view text, std::string_view caption, core::MessageIcon icon) override;
+    using core::Prompt::tell;
+    // The details, when given, are the box's detailed text: a button opens
+    // them in a field that scrolls and can be copied from.
+    void tell(std::string_view text, std::string_view caption, core::MessageIcon icon,
+              std::string_view details) override;
     core::Answer ask(std::string_view text, std::string_view caption, core::MessageIcon icon,
                      core::MessageButtons buttons, core::Answer defaultAnswer) override;
 

@@ -103,11 +103,14 @@ TEST(CliSync, AnErrorThatStopsTheSyncIsPrintedWithTheFailuresBeforeItAndExitsOne
 {
     TempDir tmp;
     writeFile(tmp / "one/x/f.txt", "f", 1600000000);
+    writeFile(tmp / "one/y.txt", "y", 1600000000);
     writeFile(tmp / "two/x", "a file", 1600000000);
     std::string out, err;
     ASSERT_EQ(runCliSplit("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "two"), out, err), 1);
     const std::string exists = tessarin::platform::systemErrorText(EEXIST);
-    EXPECT_EQ(err, "tessarin-cli: 无法创建目录“" + tmp / "two/x" + "”：" + exists + "\n");
+    // x/f.txt, where it stopped, and y.txt did not run.
+    EXPECT_EQ(err, "tessarin-cli: 无法创建目录“" + tmp / "two/x" + "”：" + exists +
+                       "\ntessarin-cli: 同步已中止，有2个操作没有执行（包括出错的这一个）。\n");
     // The directory pass met the file first: that failure is not lost.
     EXPECT_EQ(out, "失败\t目录\t" + tmp / "two/x" + "\t" + exists + "\n");
 }

@@ -326,24 +326,29 @@ TEST_F(Executor, FailedRowsAreCountedListedAndWarnedOf)
     FaultyFileSystem faulty;
     fs = &faulty;
     writeFile(one + "/good.txt", "g", 1600000000);
-    for (int i = 0; i < 23; ++i)
+    for (int i = 0; i < 25; ++i)
         writeFile(one + "/bad" + std::to_string(100 + i) + ".txt", "b", 1600000000);
     compare();
     const SyncReport report = executor().SyncOneToTwo(options);
-    EXPECT_EQ(report.rowsRun, 24u);
-    ASSERT_EQ(report.failures.size(), 23u);
+    EXPECT_EQ(report.rowsRun, 26u);
+    ASSERT_EQ(report.failures.size(), 25u);
     EXPECT_EQ(report.failures[0].fileName, "bad100.txt");
     EXPECT_EQ(report.failures[0].reason, "injected copy failure");
     EXPECT_TRUE(exists(two + "/good.txt"));
     ASSERT_EQ(prompt.shown.size(), 1u);
     const std::string& text = prompt.shown[0].text;
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
-    EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有23个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0),
+    EXPECT_EQ(text.rfind("目录一同步到目录二完成！\n\n有25个操作失败：\n→ 新建 bad100.txt：injected copy failure\n", 0),
               0u)
         << text;
     EXPECT_NE(text.find("bad119.txt"), std::string::npos);
     EXPECT_EQ(text.find("bad120.txt"), std::string::npos);
-    EXPECT_NE(text.find("另有3个失败未列出。"), std::string::npos);
+    EXPECT_NE(text.find("另有5个失败未列出。"), std::string::npos);
+    // None is hidden: the box's details list every one of them.
+    std::string all;
+    for (int i = 0; i < 25; ++i)
+        all += (i ? "\n" : "") + std::string("→ 新建 bad") + std::to_string(100 + i) + ".txt：injected copy failure";
+    EXPECT_EQ(prompt.shown[0].details, all);
 
     // Checked rows with a failure never claim success.
     writeFile(two + "/bad.del", "x", 1600000000);
@@ -542,9 +547,10 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
     writeFile(one + "/a/bad-slow.txt", "new", 1600000100);
     writeFile(two + "/a/bad-slow.txt", "old", 1600000000);
     writeFile(one + "/x/f.txt", "f", 1600000000);
+    writeFile(one + "/y.txt", "y", 1600000000);
     writeFile(two + "/x", "a file", 1600000000);
     compare();
-    ASSERT_EQ(rows(1), (Strings{"新建 a/bad-new.txt", "更新 a/bad-slow.txt", "新建 x/f.txt", "删除 x"}));
+    ASSERT_EQ(rows(1), (Strings{"新建 a/bad-new.txt", "更新 a/bad-slow.txt", "新建 x/f.txt", "新建 y.txt", "删除 x"}));
     try {
         executor().SyncOneToTwo(options);
         FAIL() << "not stopped";
@@ -556,6 +562,9 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
         EXPECT_EQ(listed,
                   (Strings{"目录 " + two + "/x " + platform::systemErrorText(EEXIST),
                            "新建 a/bad-new.txt injected copy failure", "更新 a/bad-slow.txt injected copy failure"}));
+        // x/f.txt, which stopped it, and y.txt were not run.
+        EXPECT_EQ(stopped.notRun(), 2u);
+        EXPECT_FALSE(exists(two + "/y.txt"));
     }
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_FALSE(session->busy());

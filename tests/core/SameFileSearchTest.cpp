@@ -412,6 +412,25 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     EXPECT_NE(prompt.shown[1].text.find(tmp / "gone"), std::string::npos);
 }
 
+TEST_F(Deleting, ManyFailuresAreCountedBeyondTwentyAndAllAreInTheDetails)
+{
+    std::string all;
+    for (int i = 10; i < 35; ++i) {
+        addRow("f" + std::to_string(i), true);
+        remover.failing.insert(tmp / ("f" + std::to_string(i)));
+        all += (i > 10 ? "\n" : "") + tmp / ("f" + std::to_string(i)) + "：Permission denied";
+    }
+    prompt.answers = {tessarin::core::Answer::Yes};
+    EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
+    ASSERT_EQ(prompt.shown.size(), 2u);
+    const std::string& text = prompt.shown[1].text;
+    EXPECT_EQ(text.rfind("下列文件未能删除：\n" + tmp / "f10" + "：Permission denied\n", 0), 0u) << text;
+    EXPECT_NE(text.find(tmp / "f29"), std::string::npos);
+    EXPECT_EQ(text.find(tmp / "f30"), std::string::npos);
+    EXPECT_NE(text.find("\n……另有5个失败未列出。"), std::string::npos) << text;
+    EXPECT_EQ(prompt.shown[1].details, all);
+}
+
 TEST_F(Search, AFileReachedByManyPathsIsListedOnceAndDeletedWithoutFalseFailures)
 {
     // As on a system where /lib links to usr/lib and /etc/os-release to the

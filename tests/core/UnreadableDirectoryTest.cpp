@@ -103,6 +103,11 @@ TEST_F(UnreadableDirectory, TheNoticeNamesEachDirectoryAndCountsBeyondTwenty)
     EXPECT_NE(text.find(one + "/d19/"), std::string::npos);
     EXPECT_EQ(text.find(one + "/d20/"), std::string::npos);
     EXPECT_NE(text.find("……另有2个目录未列出。"), std::string::npos);
+    // The notice's details name all 22.
+    std::string all;
+    for (int k = 0; k < 22; ++k)
+        all += (k ? "\n" : "") + one + "/d" + (k < 10 ? "0" : "") + std::to_string(k) + "/";
+    EXPECT_EQ(UnreadableDetailsText(*session), all);
 
     refusing.refused.clear();
     compare();

@@ -16,6 +16,7 @@
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
 #include "platform/PosixFileSystem.h"
+#include "support/MessageBoxCatcher.h"
 #include "support/TempDir.h"
 #include "widgets/MessageBoxes.h"
 
@@ -28,11 +29,13 @@ namespace {
 class ListWatchingPrompt : public ScriptedPrompt {
 public:
     explicit ListWatchingPrompt(tessarin::app::TForm1& form) : form_(form) {}
-    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon) override
+    using ScriptedPrompt::tell;
+    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
+              std::string_view details) override
     {
         rowsShown.push_back(form_.operationListModel(1)->rowCount() + form_.operationListModel(2)->rowCount());
         barShown.push_back(form_.stProgress->isVisibleTo(&form_));
-        ScriptedPrompt::tell(text, caption, icon);
+        ScriptedPrompt::tell(text, caption, icon, details);
     }
     std::vector<int> rowsShown;
     std::vector<bool> barShown;
@@ -225,17 +228,49 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     ASSERT_EQ(prompt.shown.size(), 1u); // the error, no completion message
     EXPECT_EQ(prompt.shown[0].caption, "Tessarin");
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Error);
-    // The error with the full stop of the standard box, then what failed
-    // before it: the directory pass met the same file first.
+    // The error with the full stop of the standard box, how many rows did
+    // not run (sub/b.txt, a.txt, c.txt), then what failed before it: the
+    // directory pass met the same file first.
     const std::string reason = tessarin::platform::systemErrorText(EEXIST);
     EXPECT_EQ(prompt.shown[0].text,
-              "无法创建目录“" + dir2 + "/sub”：" + reason + ".\n\n有1个操作失败：\n→ 目录 " + dir2 + "/sub：" + reason);
+              "无法创建目录“" + dir2 + "/sub”：" + reason +
+                  ".\n\n同步已中止，有3个操作没有执行（包括出错的这一个）。\n\n有1个操作失败：\n→ 目录 " + dir2 +
+                  "/sub：" + reason);
+    EXPECT_EQ(prompt.shown[0].details, "→ 目录 " + dir2 + "/sub：" + reason);
     EXPECT_FALSE(exists(dir2 + "/a.txt")); // later rows not run
     EXPECT_FALSE(form.commandRunning());
+    // Nothing runs any more, and the status bar says so.
+    EXPECT_EQ(form.statusText(), "同步已中止。");
+    EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
     EXPECT_EQ(shownRows(*form.operationListModel(1)).size(), 5); // no refresh: the rows stay
 
     form.ToolButton1->click(); // the window goes on
     EXPECT_EQ(form.statusText(), "准备就绪。");
+}
+
+TEST_F(SynchronisationCommands, TheWindowsFailureBoxHoldsEveryFailureInItsDetails)
+{
+    // 25 directories stand where files are to be copied: 25 failed rows.
+    dir1 = temp / "many-one";
+    dir2 = temp / "many-two";
+    for (int i = 10; i < 35; ++i) {
+        writeFile(dir1 + "/f" + std::to_string(i), "f", 1000000000);
+        writeFile(dir2 + "/f" + std::to_string(i) + "/inner.txt", "i", 1000000000);
+    }
+    form.edDir1->setCurrentText(QString::fromStdString(dir1));
+    form.edDir2->setCurrentText(QString::fromStdString(dir2));
+    form.ToolButton1->click();
+    form.setPrompt(nullptr); // the window's own boxes
+    testsupport::MessageBoxCatcher catcher;
+    form.BitBtn2->click();
+    ASSERT_EQ(catcher.boxes.size(), 1u);
+    EXPECT_TRUE(catcher.boxes[0].text.endsWith(QStringLiteral("……另有5个失败未列出。")))
+        << catcher.boxes[0].text.toStdString();
+    const QStringList details = catcher.boxes[0].details.split(QLatin1Char('\n'));
+    ASSERT_EQ(details.size(), 25);
+    const QString reason = QString::fromStdString(tessarin::platform::systemErrorText(EISDIR));
+    for (int i = 10; i < 35; ++i)
+        EXPECT_EQ(details[i - 10], QStringLiteral("→ 新建 f%1：").arg(i) + reason);
 }
 
 TEST_F(SynchronisationCommands, AfterACommandTheFieldsShowTheRootsItRanAgainst)

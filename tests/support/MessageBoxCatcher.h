@@ -13,6 +13,7 @@ public:
         QString caption;
         QString text;
         QMessageBox::Icon icon;
+        QString details;
     };
 
     MessageBoxCatcher()
@@ -20,7 +21,7 @@ public:
         timer_.setInterval(5);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                boxes.push_back({box->windowTitle(), box->text(), box->icon()});
+                boxes.push_back({box->windowTitle(), box->text(), box->icon(), box->detailedText()});
                 box->done(QMessageBox::Ok);
             }
         });

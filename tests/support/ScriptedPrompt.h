@@ -16,18 +16,21 @@ public:
         std::string caption;
         tessarin::core::MessageIcon icon;
         bool question;
+        std::string details;
     };
 
-    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon) override
+    using tessarin::core::Prompt::tell;
+    void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
+              std::string_view details) override
     {
-        shown.push_back({std::string(text), std::string(caption), icon, false});
+        shown.push_back({std::string(text), std::string(caption), icon, false, std::string(details)});
         if (onShow)
             onShow(shown.back());
     }
     tessarin::core::Answer ask(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
                                tessarin::core::MessageButtons, tessarin::core::Answer defaultAnswer) override
     {
-        shown.push_back({std::string(text), std::string(caption), icon, true});
+        shown.push_back({std::string(text), std::string(caption), icon, true, {}});
         if (onShow)
             onShow(shown.back());
         if (answers.empty())
