@@ -7,6 +7,7 @@
 #include "platform/PosixFileSystem.h"
 #include "sync/CompletionText.h"
 #include "sync/Executor.h"
+#include "sync/RootCheck.h"
 #include "sync/SyncSession.h"
 
 namespace tessarin::cli {
@@ -83,6 +84,14 @@ int runSync(const Arguments& args)
     PrintingPrompt prompt;
     session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
     const bool leftOut = reportUnreadable(session);
+    // A one-way sync from a root that is no directory (a file, a mistyped
+    // path) is refused with a word, even when it has no row to run.
+    const sync::SyncSide source = direction == "one-to-two" ? 1 : direction == "two-to-one" ? 2 : 0;
+    const bool walkedInto[2] = {session.holdsOtherRoot(1), session.holdsOtherRoot(2)};
+    if (const auto notice = sync::RootsRefusal(fs, session.rootText(1), session.rootText(2), source, walkedInto)) {
+        prompt.tell(*notice, "提示", core::MessageIcon::Warning);
+        return 1;
+    }
 
     sync::SyncExecutor executor(session, progress, prompt);
     // Nothing shows the lists afterwards: no second walk of both trees.

@@ -293,9 +293,9 @@ private:
 
     // The word an attribute row applies: its permission bits only where both
     // volumes keep them (a volume without them shows every file as 0777).
-    std::uint32_t appliedAttributes(std::uint32_t word) const
+    std::uint32_t appliedAttributes(std::uint32_t word, const std::string& name) const
     {
-        if (session_.comparedAttributes() & platform::kPermissionMask)
+        if (session_.comparedAttributes(name) & platform::kPermissionMask)
             return word;
         return word & ~platform::kPermissionMask;
     }
@@ -370,7 +370,8 @@ private:
             word == Operation::Update || word == Operation::Attributes ? session_.pairedName(target, name) : name;
         const platform::TreePath place{session_.rootText(target), targetName};
         rowNames_.resize(std::max(rowNames_.size(), k + 1));
-        rowNames_[k] = name;
+        rowNames_[k] = {target, name};
+        auto& claimed = claimed_[target - 1];
 
         platform::FsResult result;
         switch (word) {
@@ -378,7 +379,7 @@ private:
             // Replacing a file waits for the disk: such copies overlap.
             if (auto refused = makeTargetDirectories(targetName, side))
                 return refused;
-            if (auto clash = claim(place, name, copies))
+            if (auto clash = claim(target, place, name, copies))
                 return clash;
             clearStaleTemporaries(target, targetName);
             copies.submit(k, base_[side - 1] + name, place, listedState(target, targetName));
@@ -393,7 +394,7 @@ private:
             // that appeared since, nor one the volume takes for this name.
             result = fs_.copyFile(base_[side - 1] + name, place, {platform::TargetExpectation::Kind::Nothing});
             if (result.ok())
-                claimed_.emplace(result.written, name);
+                claimed.emplace(result.written, name);
             else if (result.refusal == platform::FsResult::Refusal::TargetExists)
                 // The file there is this row's as far as the volume goes: no
                 // later row of this command deletes or changes it.
@@ -406,7 +407,7 @@ private:
             const platform::EntryState state = fs_.entryState(place);
             if (state.kind == platform::EntryKind::Missing)
                 return std::nullopt; // gone already (with an extra directory the pass removed)
-            if (const auto mine = claimed_.find(state.id); mine != claimed_.end())
+            if (const auto mine = claimed.find(state.id); mine != claimed.end())
                 return "这个文件与本次同步的“" + mine->second + "”是同一个文件（名称只有大小写不同），没有删除";
             if (state.regularFile && changedSinceListed(target, targetName, state))
                 return std::string("目标文件在比较之后被改动过，没有删除");
@@ -417,11 +418,11 @@ private:
             break;
         }
         case Operation::Attributes:
-            if (auto clash = claim(place, name, copies))
+            if (auto clash = claim(target, place, name, copies))
                 return clash;
             // The word captured when the source was listed.
             if (const auto position = session_.table(side).firstPosition(name))
-                result = fs_.setAttributes(place, appliedAttributes(session_.table(side).attributes(*position)));
+                result = fs_.setAttributes(place, appliedAttributes(session_.table(side).attributes(*position), name));
             else
                 result.error = "源目录的文件列表中没有这个文件";
             break;
@@ -435,7 +436,8 @@ private:
     // change must not be one this command wrote or matched under another
     // name: the first row of such names is carried out, every further one
     // fails naming the first. Byte-for-byte matching needs no look.
-    std::optional<std::string> claim(const platform::TreePath& place, const std::string& name, CopyPipeline& copies)
+    std::optional<std::string> claim(SyncSide target, const platform::TreePath& place, const std::string& name,
+                                     CopyPipeline& copies)
     {
         if (!session_.mayJoinNames())
             return std::nullopt;
@@ -443,10 +445,11 @@ private:
         const platform::EntryState state = fs_.entryState(place);
         if (state.kind == platform::EntryKind::Missing)
             return std::nullopt;
-        const auto [held, fresh] = claimed_.emplace(state.id, name);
+        const auto [held, fresh] = claimed_[target - 1].emplace(state.id, name);
         if (fresh || held->second == name)
             return std::nullopt;
-        return "与“" + held->second + "”是同一个文件（所在的卷不区分名称的大小写），没有执行";
+        return "与“" + held->second + "”在" + sideName(target) +
+               "中是同一个文件（所在的卷不区分名称的大小写），没有执行";
     }
 
     // The reason a new file could not be put where the compare saw none.
@@ -454,16 +457,26 @@ private:
                                CopyPipeline& copies)
     {
         collectWritten(copies);
-        const auto [mine, fresh] = claimed_.emplace(refused.found, name);
+        auto& claimed = claimed_[target - 1];
+        const auto [mine, fresh] = claimed.emplace(refused.found, name);
         if (!fresh && mine->second != name)
-            return "与本次同步写入的“" + mine->second + "”是同一个文件（" + sideName(target) +
-                   "所在的卷不区分名称的大小写），没有复制";
-        if (session_.mayJoinNames())
-            if (const auto listed = session_.table(target).firstFoldedPosition(session_.matchKey(name)))
-                return "与" + std::string(sideName(target)) + "中的“" +
-                       std::string(session_.table(target).name(*listed)) +
-                       "”是同一个文件（所在的卷不区分名称的大小写），没有复制";
+            return sameFileText(target, mine->second);
+        if (!session_.mayJoinNames())
+            return refused.error;
+        // A FUSE driver may number one file anew under each spelling: the
+        // names, folded as the compare folds them, tell then.
+        const std::string key = session_.matchKey(name);
+        for (const auto& [file, holder] : claimed)
+            if (holder != name && session_.matchKey(holder) == key)
+                return sameFileText(target, holder);
+        if (const auto listed = session_.table(target).firstFoldedPosition(key))
+            return sameFileText(target, std::string(session_.table(target).name(*listed)));
         return refused.error;
+    }
+
+    static std::string sameFileText(SyncSide target, const std::string& other)
+    {
+        return "与“" + other + "”在" + sideName(target) + "中是同一个文件（所在的卷不区分名称的大小写），没有复制";
     }
 
     // What the compare listed at a target name, for the copy to check just
@@ -490,7 +503,7 @@ private:
     void collectWritten(CopyPipeline& copies)
     {
         for (const CopyPipeline::Written& w : copies.takeWritten())
-            claimed_.insert_or_assign(w.file, rowNames_[w.row]);
+            claimed_[rowNames_[w.row].first - 1].insert_or_assign(w.file, rowNames_[w.row].second);
     }
 
     // The directories a copy needs. One that would lie outside the root (its
@@ -553,9 +566,9 @@ private:
     // row that did: no other row writes to, sets or deletes one of them (on
     // a volume that matches names without regard to case, two names may be
     // one file).
-    std::map<platform::FileId, std::string> claimed_;
+    std::map<platform::FileId, std::string> claimed_[2]; // by target side
     // The source name of each row run so far, by its number.
-    std::vector<std::string> rowNames_;
+    std::vector<std::pair<SyncSide, std::string>> rowNames_; // target side and source name
     // When the command started: older temporary files are stale.
     const platform::FileTime started_ = platform::changeClockNow();
     // Per target side, the directories cleared of stale temporary files.

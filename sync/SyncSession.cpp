@@ -71,22 +71,56 @@ bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText
     return true;
 }
 
-void SyncSession::decideMatching()
+namespace {
+
+// The attribute bits two volumes both keep: a side that keeps only the
+// read-only state shows every other permission bit as the volume's fixed
+// value, and one that keeps none shows even that fixed.
+std::uint32_t keptByBoth(const platform::VolumeTraits& a, const platform::VolumeTraits& b)
 {
     using Permissions = platform::VolumeTraits::Permissions;
+    std::uint32_t mask = ~std::uint32_t{0};
+    if (a.permissions != Permissions::All || b.permissions != Permissions::All)
+        mask &= ~platform::kPermissionMask;
+    if (a.permissions == Permissions::None || b.permissions == Permissions::None)
+        mask &= ~platform::kAttrReadOnly;
+    return mask;
+}
+
+} // namespace
+
+void SyncSession::decideMatching()
+{
     for (int side = 1; side <= 2; ++side)
         traits_[side - 1] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
-    const auto either = [this](auto&& test) { return test(traits_[0]) || test(traits_[1]); };
-    foldCase_ = either([](const platform::VolumeTraits& t) { return t.caseInsensitive; });
+    foldCase_ = traits_[0].caseInsensitive || traits_[1].caseInsensitive;
     timeResolution_ = std::max({1, traits_[0].timeResolutionSeconds, traits_[1].timeResolutionSeconds});
-    // Only what both volumes keep is compared: a side that keeps only the
-    // read-only state shows every other permission bit as the volume's
-    // fixed value, and one that keeps none shows even that fixed.
-    attributeMask_ = ~std::uint32_t{0};
-    if (either([](const platform::VolumeTraits& t) { return t.permissions != Permissions::All; }))
-        attributeMask_ &= ~platform::kPermissionMask;
-    if (either([](const platform::VolumeTraits& t) { return t.permissions == Permissions::None; }))
-        attributeMask_ &= ~platform::kAttrReadOnly;
+    // Only what both volumes keep is compared.
+    attributeMask_ = keptByBoth(traits_[0], traits_[1]);
+}
+
+const platform::VolumeTraits& SyncSession::volumeTraitsAt(SyncSide side, std::string_view name) const
+{
+    const auto& below = volumesBelow_[side - 1];
+    const platform::VolumeTraits* found = &traits_[side - 1];
+    if (below.empty())
+        return *found;
+    // The innermost volume on the way counts.
+    const std::size_t lead = !name.empty() && name[0] == '/' ? 1 : 0;
+    std::string prefix;
+    for (std::size_t p = name.find('/', lead); p != std::string_view::npos; p = name.find('/', p + 1)) {
+        prefix.assign(name.substr(lead, p - lead));
+        if (const auto it = below.find(prefix); it != below.end())
+            found = &it->second;
+    }
+    return *found;
+}
+
+std::uint32_t SyncSession::comparedAttributes(std::string_view name) const
+{
+    if (volumesBelow_[0].empty() && volumesBelow_[1].empty())
+        return attributeMask_;
+    return keptByBoth(volumeTraitsAt(1, name), volumeTraitsAt(2, name));
 }
 
 void SyncSession::appendMatchKey(std::string_view name, std::string& out) const
@@ -122,8 +156,10 @@ std::string SyncSession::matchKey(std::string_view name) const
 
 void SyncSession::prepareFoldedMatching()
 {
-    for (const std::string& directory : foldingDirectories_)
-        foldingSet_.insert(std::string_view(directory).substr(1));
+    for (const auto& below : volumesBelow_)
+        for (const auto& [directory, traits] : below)
+            if (traits.caseInsensitive)
+                foldingSet_.insert(directory);
     foldSome_ = foldCase_ || !foldingSet_.empty();
     if (!foldSome_)
         return;
@@ -187,7 +223,8 @@ void SyncSession::emptyAll()
     unreadableSet_.clear();
     notEnteredSet_.clear();
     foldingSet_.clear();
-    foldingDirectories_.clear();
+    for (auto& below : volumesBelow_)
+        below = {};
     foldSome_ = false;
     for (auto& partners : partners_)
         std::vector<std::uint32_t>().swap(partners);
@@ -201,8 +238,8 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
     table(side).swap(listing.table);
     unreadable_[side - 1] = std::move(listing.unreadable);
     notEntered_[side - 1] = std::move(listing.notEntered);
-    for (std::string& directory : listing.caseFolding)
-        foldingDirectories_.push_back(std::move(directory));
+    for (auto& [directory, traits] : listing.volumes)
+        volumesBelow_[side - 1].emplace(directory.substr(1), traits);
     holdsOtherRoot_[side - 1] = listing.holdsOtherRoot;
     observer_->sideListed(side, FileCountText(table(side).fileCount()));
 }
@@ -313,6 +350,7 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
         core::Throttle throttle(progressIntervalMs_);
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
         std::string slashName;
+        const bool volumesInside = !volumesBelow_[0].empty() || !volumesBelow_[1].empty();
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {
                 progress.setStatus(phaseText(format, i + 1, count));
@@ -333,11 +371,14 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
             }
             const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name);
             if (j) {
-                // Newer as both volumes can hold the times (sync/TimeRules.h).
-                if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), traits_[side - 1],
-                                  traits_[other - 1]))
+                // Newer as both volumes can hold the times (sync/TimeRules.h);
+                // below a volume mounted inside a root, that volume's rules.
+                const bool inner = volumesInside;
+                const platform::VolumeTraits& from = inner ? volumeTraitsAt(side, name) : traits_[side - 1];
+                const platform::VolumeTraits& to = inner ? volumeTraitsAt(other, target.name(*j)) : traits_[other - 1];
+                if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), from, to))
                     AddOperation(lists[side - 1], Operation::Update, name);
-                if ((source.attributes(i) ^ target.attributes(*j)) & attributeMask_)
+                if ((source.attributes(i) ^ target.attributes(*j)) & (inner ? keptByBoth(from, to) : attributeMask_))
                     AddOperation(lists[side - 1], Operation::Attributes, name);
             } else {
                 AddOperation(lists[side - 1], Operation::New, name);

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -90,6 +91,12 @@ public:
     const platform::VolumeTraits& volumeTraits(SyncSide side) const { return traits_[side - 1]; }
     bool namesFoldCase() const { return foldCase_; }
     std::uint32_t comparedAttributes() const { return attributeMask_; }
+    // The same for one file (a name of side's, or the other side's partner
+    // of it): below a directory where another volume is mounted inside a
+    // root, what that volume keeps counts.
+    std::uint32_t comparedAttributes(std::string_view name) const;
+    // What the volume holding side's file of this name keeps.
+    const platform::VolumeTraits& volumeTraitsAt(SyncSide side, std::string_view name) const;
     int timeResolutionSeconds() const { return timeResolution_; }
 
     // Whether the last compare matched any names without regard to case:
@@ -160,8 +167,11 @@ private:
     platform::VolumeTraits traits_[2];
     bool foldCase_ = false;
     bool foldSome_ = false;
-    // Directories (relative, no leading "/") below which names fold.
-    std::vector<std::string> foldingDirectories_;
+    // Per side, the directories (relative, no leading "/") where a volume of
+    // other traits begins below the root, and what it keeps.
+    std::unordered_map<std::string, platform::VolumeTraits> volumesBelow_[2];
+    // The directories below which names fold: those of both sides whose
+    // volume ignores case (views of volumesBelow_'s keys).
     std::unordered_set<std::string_view> foldingSet_;
     // Where names fold: the other side's position of each file's partner,
     // or kNoPartner. Names are unique on each side, so exact twins pair

@@ -35,7 +35,7 @@ public:
                 out_.unreadable.push_back("");
             } else {
                 entered_.insert(*rootId);
-                ListDirectoryTree(start, *rootId, settings_.foldCase);
+                ListDirectoryTree(start, *rootId, fs_.volumeTraits(start));
             }
         }
         if (!out_.stopped) {
@@ -47,9 +47,8 @@ public:
     }
 
 private:
-    // directory is a full path ending in "/"; folds: names in it are
-    // matched without regard to case.
-    void ListDirectoryTree(const std::string& directory, platform::FileId id, bool folds)
+    // directory is a full path ending in "/"; traits: what its volume keeps.
+    void ListDirectoryTree(const std::string& directory, platform::FileId id, const platform::VolumeTraits& traits)
     {
         if (out_.stopped || (out_.stopped = stopSource_.stopRequested()))
             return;
@@ -79,13 +78,11 @@ private:
             }
             out_.table.Directories.push_back(path.substr(root_.size()));
             path += '/';
-            // Another volume: names there follow its rules, not the root's.
-            bool subFolds = folds;
-            if (sub.id.device != id.device && !folds && fs_.volumeTraits(path).caseInsensitive) {
-                subFolds = true;
-                out_.caseFolding.push_back(out_.table.Directories.back());
-            }
-            ListDirectoryTree(path, sub.id, subFolds);
+            // Another volume: what lies there follows its rules, not the root's.
+            platform::VolumeTraits inner = traits;
+            if (sub.id.device != id.device && !((inner = fs_.volumeTraits(path)) == traits))
+                out_.volumes.emplace_back(out_.table.Directories.back(), inner);
+            ListDirectoryTree(path, sub.id, inner);
             if (out_.stopped)
                 return;
         }

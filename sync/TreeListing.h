@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Progress.h"
@@ -26,10 +27,11 @@ struct TreeListing {
     // Directories not entered (reached a second time, or on a pseudo file
     // system), relative as in Directories: nothing at or under them was seen.
     std::vector<std::string> notEntered;
-    // Directories where a volume that ignores letter case begins below a
-    // root whose volume keeps it (a stick mounted inside the tree), relative
-    // as in Directories: names below them are matched without regard to case.
-    std::vector<std::string> caseFolding;
+    // Directories where a volume of other traits begins below the root (a
+    // stick mounted inside the tree), relative as in Directories, with what
+    // that volume keeps: names, times and attributes below them are compared
+    // by its rules.
+    std::vector<std::pair<std::string, platform::VolumeTraits>> volumes;
     // The walk entered the other side's root: one root lies inside the other
     // (a bind mount or a link counts, as it is the same directory).
     bool holdsOtherRoot = false;

@@ -1,4 +1,5 @@
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 
@@ -54,6 +55,22 @@ TEST(CliSync, RefusalsExitOneAndUsageErrorsTwo)
         runCli("sync one-to-two " + quoted(tmp / "none") + " " + quoted(tmp / "two") + " --delete-old-files", out), 1);
     EXPECT_NE(out.find("不存在或不是目录，同步没有执行。"), std::string::npos) << out;
     EXPECT_TRUE(testsupport::exists(tmp / "two/keep.txt"));
+    // A file as the source, with nothing to run: refused all the same.
+    writeFile(tmp / "file", "f", 1600000000);
+    testsupport::makeDir(tmp / "empty");
+    EXPECT_EQ(runCli("sync one-to-two " + quoted(tmp / "file") + " " + quoted(tmp / "empty"), out), 1);
+    EXPECT_NE(out.find("不存在或不是目录，同步没有执行。"), std::string::npos) << out;
+    // A bind mount of a folder inside the source is nested, though no path says so.
+    writeFile(tmp / "a/b/inner.txt", "i", 1600000000);
+    testsupport::makeDir(tmp / "bm");
+    if (std::system(("mount --bind " + quoted(tmp / "a/b") + " " + quoted(tmp / "bm") + " 2>/dev/null").c_str()) == 0) {
+        const int status =
+            runCli("sync two-to-one " + quoted(tmp / "a") + " " + quoted(tmp / "bm") + " --delete-old-files", out);
+        std::system(("umount " + quoted(tmp / "bm")).c_str());
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(out.find("目录二位于目录一之内，同步没有执行。"), std::string::npos) << out;
+        EXPECT_TRUE(testsupport::exists(tmp / "a/b/inner.txt"));
+    }
     EXPECT_EQ(runCli("sync sideways a b", out), 2);
     EXPECT_EQ(runCli("sync both a", out), 2);
     EXPECT_EQ(runCli("sync both a b --delete", out), 2);

@@ -120,6 +120,42 @@ TEST_F(ConfinedChanges, RowsUnderALinkOutOfAnExtraDirectoryChangeNothingOutside)
     EXPECT_EQ(readFile(tmp / "outside/x.txt"), "x");
 }
 
+// What the compare listed is what a row may replace or delete: an edit made
+// since, a file that appeared since, or a link to a directory stays.
+TEST_F(ConfinedChanges, ARowLeavesATargetThatIsNotWhatTheCompareListed)
+{
+    writeFile(one + "/f.txt", "older source", 1600000100);
+    writeFile(two + "/f.txt", "target", 1600000000);
+    writeFile(one + "/new.txt", "source", 1600000000);
+    writeFile(two + "/gone.txt", "extra", 1600000000);
+    writeFile(one + "/a", "a file", 1600000000);
+    testsupport::makeDir(two + "/real");
+    ASSERT_EQ(::symlink("real", (two + "/a").c_str()), 0);
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"新建 a", "更新 f.txt", "新建 new.txt", "删除 gone.txt"}));
+    writeFile(two + "/f.txt", "edited after the compare", 1600000200);
+    writeFile(two + "/new.txt", "made after the compare", 1600000000);
+
+    // Without deletion; the checked "删除" row then.
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_EQ(reasonsOf(report),
+              (Strings{"a：目标位置是一个指向目录的链接，没有替换", "f.txt：目标文件在比较之后被改动过，没有覆盖",
+                       "new.txt：目标位置已有同名的文件，没有覆盖"}));
+    check(1, "gone.txt");
+    writeFile(two + "/gone.txt", "edited too", 1600000300);
+    EXPECT_EQ(reasonsOf(executor().RunCheckedRows(1, options)),
+              (Strings{"gone.txt：目标文件在比较之后被改动过，没有删除"}));
+    EXPECT_EQ(readFile(two + "/f.txt"), "edited after the compare");
+    EXPECT_EQ(readFile(two + "/new.txt"), "made after the compare");
+    EXPECT_EQ(readFile(two + "/gone.txt"), "edited too");
+    EXPECT_TRUE(isDir(two + "/a"));
+    // Two-way, which never deletes, leaves the link as well (and cannot
+    // make directory one's file a directory).
+    EXPECT_EQ(reasonsOf(executor().SyncBothWays(options)),
+              (Strings{"a：目标位置是一个指向目录的链接，没有替换", one + "/a：" + platform::systemErrorText(EEXIST)}));
+    EXPECT_TRUE(isDir(two + "/a"));
+}
+
 TEST_F(ConfinedChanges, ADirectorySwappedForALinkDuringTheRemovalIsRemovedAsALink)
 {
     SwappingFileSystem swapping;

@@ -401,6 +401,10 @@ TEST_F(Executor, AMissingSourceRootRefusesAOneWayCommand)
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "目录一“" + one + "”不存在或不是目录，同步没有执行。");
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
+    // Checked rows obey the same guard: a mistyped directory one, 全选, 执行.
+    check(1, "precious.txt");
+    EXPECT_TRUE(executor().RunCheckedRows(1, options).refused);
+    EXPECT_TRUE(exists(two + "/precious.txt"));
     // The other way round the missing root is the target: it is created.
     EXPECT_TRUE(executor().SyncTwoToOne(options).ran);
     EXPECT_EQ(readFile(one + "/precious.txt"), "p");

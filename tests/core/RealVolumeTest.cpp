@@ -1,5 +1,6 @@
 // Synchronisation onto the volumes people carry: FAT, exFAT and NTFS images
 // mounted with their FUSE drivers, and a sparse copy onto a small file system.
+#include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -213,15 +214,63 @@ TEST_P(CaseInsensitiveVolume, BothWaysKeepsTheNewerFileOnBothSides)
     const std::string one = tmp / "one";
     writeFile(one + "/Readme.txt", "older text", 1600000000);
     writeFile(volume / "README.TXT", "newer text, only on the volume", 1700000000);
+    // Final sigma folds as sigma there (fusefat holds no such name at all).
+    writeFile(volume / "λόγοσ.txt", "newer", 1700000000);
+    const bool sigmaFolds = exists(volume / "λόγος.txt");
+    if (sigmaFolds)
+        writeFile(one + "/λόγος.txt", "older", 1600000000);
 
     std::string out;
     EXPECT_EQ(runCli("sync both " + pairArgs(one, volume.path()), out), 0) << out;
+    if (sigmaFolds) {
+        EXPECT_EQ(readFile(volume / "λόγοσ.txt"), "newer");
+        EXPECT_EQ(readFile(one + "/λόγος.txt"), "newer");
+    }
     const auto onVolume = namesLike(volume.path(), "readme.txt");
     ASSERT_EQ(onVolume.size(), 1u);
     EXPECT_EQ(readFile(volume / onVolume[0]), "newer text, only on the volume");
     const auto inOne = namesLike(one, "readme.txt");
     ASSERT_EQ(inOne.size(), 1u) << "the pair was not matched as one file";
     EXPECT_EQ(readFile(one + "/" + inOne[0]), "newer text, only on the volume");
+}
+
+// Two names of directory one that the volume takes for one file: the first
+// is carried out, the other is a failed row naming it, every time; and a
+// volume mounted inside an ext4 root matches the names below it as it does.
+TEST_P(CaseInsensitiveVolume, NamesThatAreOneFileThereAreMatchedAsTheVolumeMatchesThem)
+{
+    VolumeImage volume(GetParam());
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/A.txt", "upper", 1600000000);
+    writeFile(one + "/a.txt", "lower", 1600000000);
+    std::string out;
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(runCli("sync one-to-two " + pairArgs(one, volume.path()), out), 1) << out;
+        EXPECT_NE(out.find("失败\t新建\ta.txt\t与"), std::string::npos) << out;
+        EXPECT_NE(out.find("与“A.txt”在目录二中是同一个文件"), std::string::npos) << out;
+        EXPECT_EQ(namesLike(volume.path(), "a.txt"), std::vector<std::string>{"A.txt"});
+        EXPECT_EQ(readFile(volume / "A.txt"), "upper");
+    }
+    EXPECT_EQ(runCli("compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_NE(out.find("→\t新建\ta.txt\n"), std::string::npos) << "the sides differ, yet: " << out;
+
+    const std::string three = tmp / "three", two = tmp / "two";
+    makeDir(two + "/usb");
+    if (std::system(("mount --bind " + quoted(volume.path()) + " " + quoted(two + "/usb")).c_str()) != 0)
+        GTEST_SKIP() << "no bind mount here";
+    writeFile(three + "/usb/Readme.txt", "new", 1700000000);
+    writeFile(volume / "README.TXT", "old", 1600000000);
+    const int code = runCli("sync one-to-two " + pairArgs(three, two) + " --delete-old-files", out);
+    const std::string listed = out;
+    EXPECT_EQ(runCli("compare " + pairArgs(three, two), out), 0);
+    std::system(("umount " + quoted(two + "/usb")).c_str());
+    EXPECT_EQ(code, 0) << listed;
+    EXPECT_EQ(out, "");
+    const auto names = namesLike(volume.path(), "readme.txt");
+    ASSERT_EQ(names.size(), 1u);
+    EXPECT_EQ(readFile(volume / names[0]), "new");
 }
 
 // ntfs-3g keeps names case-sensitive by default, so only FAT and exFAT here.
