@@ -75,19 +75,15 @@ TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
 
 int TemporaryFile::commit(const std::string& target)
 {
-    if (!created() || committed_) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (file_.valid() && file_.close() != 0)
-        return -1;
-    if (::renameat(directory_.get(), name_.c_str(), directory_.get(), target.c_str()) != 0)
-        return -1;
-    committed_ = true;
-    return 0;
+    return rename(target, false);
 }
 
 int TemporaryFile::commitNew(const std::string& target)
+{
+    return rename(target, true);
+}
+
+int TemporaryFile::rename(const std::string& target, bool onlyNew)
 {
     if (!created() || committed_) {
         errno = EINVAL;
@@ -95,16 +91,20 @@ int TemporaryFile::commitNew(const std::string& target)
     }
     if (file_.valid() && file_.close() != 0)
         return -1;
-    if (::renameat2(directory_.get(), name_.c_str(), directory_.get(), target.c_str(), RENAME_NOREPLACE) != 0) {
+    const int dir = directory_.get();
+    if (!onlyNew) {
+        if (::renameat(dir, name_.c_str(), dir, target.c_str()) != 0)
+            return -1;
+    } else if (::renameat2(dir, name_.c_str(), dir, target.c_str(), RENAME_NOREPLACE) != 0) {
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
             return -1;
         // Some FUSE drivers take no flags: a look first, then the plain rename.
         struct stat st;
-        if (::fstatat(directory_.get(), target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (::fstatat(dir, target.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
             errno = EEXIST;
             return -1;
         }
-        if (errno != ENOENT || ::renameat(directory_.get(), name_.c_str(), directory_.get(), target.c_str()) != 0)
+        if (errno != ENOENT || ::renameat(dir, name_.c_str(), dir, target.c_str()) != 0)
             return -1;
     }
     committed_ = true;

@@ -56,6 +56,7 @@ public:
 
 private:
     TemporaryFile(Fd directory, Fd file, std::string name);
+    int rename(const std::string& target, bool onlyNew);
 
     Fd directory_;
     Fd file_;
