@@ -1,34 +1,17 @@
 #include "cli/Interrupt.h"
 
-#include <atomic>
-#include <csignal>
+#include "platform/Interrupt.h"
 
 namespace tessarin::cli {
 
-namespace {
-
-std::atomic<bool> interrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
-
-extern "C" void onInterrupt(int)
-{
-    interrupted.store(true, std::memory_order_relaxed);
-}
-
-} // namespace
-
 InterruptibleProgress::InterruptibleProgress()
 {
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART; // the walk's system calls go on; the flag stops it
-    ::sigaction(SIGINT, &action, nullptr);
+    platform::catchInterrupt();
 }
 
 bool InterruptibleProgress::stopRequested() const
 {
-    return interrupted.load(std::memory_order_relaxed);
+    return platform::interruptCaught();
 }
 
 } // namespace tessarin::cli

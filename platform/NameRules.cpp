@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/Utf8.h"
+
 namespace tessarin::platform {
 
 namespace {
@@ -46,36 +48,6 @@ std::string shownByte(unsigned char c)
     return text;
 }
 
-// The length of the UTF-8 sequence at name[at], 0 where it is not a valid
-// one (overlong forms and UTF-16 surrogates included).
-std::size_t sequenceLength(std::string_view name, std::size_t at)
-{
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(name[at + k]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80, high = 0xbf; // the range of the second byte
-    if (lead < 0x80)
-        return 1;
-    if (lead >= 0xc2 && lead <= 0xdf)
-        length = 2;
-    else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3;
-        low = lead == 0xe0 ? 0xa0 : 0x80;
-        high = lead == 0xed ? 0x9f : 0xbf;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4;
-        low = lead == 0xf0 ? 0x90 : 0x80;
-        high = lead == 0xf4 ? 0x8f : 0xbf;
-    } else
-        return 0;
-    if (at + length > name.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t k = 2; k < length; ++k)
-        if (byte(k) < 0x80 || byte(k) > 0xbf)
-            return 0;
-    return length;
-}
-
 // CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case, alone or
 // before the first dot.
 bool isReservedDeviceName(std::string_view name)
@@ -100,7 +72,8 @@ std::optional<std::string> nameRefusal(std::string_view name, VolumeTraits::Fami
     std::size_t units = 0;
     for (std::size_t at = 0; at < name.size();) {
         const auto c = static_cast<unsigned char>(name[at]);
-        const std::size_t length = sequenceLength(name, at);
+        char32_t code;
+        const std::size_t length = decodeUtf8(name, at, code);
         if (length == 0)
             return "名称中含有无效的UTF-8字节“" + shownByte(c) + "”" + cannot;
         if (c < 0x20 || std::string_view("\"*/:<>?\\|").find(static_cast<char>(c)) != std::string_view::npos)

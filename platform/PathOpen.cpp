@@ -34,6 +34,32 @@ std::size_t pieceEnd(std::string_view path, std::size_t from)
     return slash + 1;
 }
 
+// Opens path from the directory at in pieces of at most kPiece bytes: each
+// piece but the last as a directory (O_PATH), the last with flags. openPiece
+// opens one piece as openat(2) does.
+template <typename OpenPiece>
+Fd openByPieces(int at, std::string_view path, int flags, mode_t mode, OpenPiece openPiece)
+{
+    Fd held;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t end = pieceEnd(path, from);
+        if (end == std::string_view::npos) {
+            errno = ENAMETOOLONG;
+            return Fd();
+        }
+        const std::string piece(path.substr(from, end - from));
+        if (end == path.size())
+            return openPiece(at, piece, flags, mode);
+        Fd next = openPiece(at, piece, O_PATH | O_DIRECTORY, 0);
+        if (!next.valid())
+            return next;
+        held = std::move(next);
+        at = held.get();
+        from = end;
+    }
+}
+
 bool hasDotDot(std::string_view relative)
 {
     std::size_t start = 0;
@@ -213,26 +239,9 @@ Fd openPath(const std::string& path, int flags, mode_t mode)
 {
     if (path.size() < PATH_MAX)
         return Fd(::open(path.c_str(), flags | O_CLOEXEC, mode));
-    const std::string_view whole(path);
-    Fd held;
-    int at = AT_FDCWD;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t end = pieceEnd(whole, from);
-        if (end == std::string_view::npos) {
-            errno = ENAMETOOLONG;
-            return Fd();
-        }
-        const std::string piece(whole.substr(from, end - from));
-        if (end == whole.size())
-            return Fd(::openat(at, piece.c_str(), flags | O_CLOEXEC, mode));
-        Fd next(::openat(at, piece.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
-        if (!next.valid())
-            return next;
-        held = std::move(next);
-        at = held.get();
-        from = end;
-    }
+    return openByPieces(AT_FDCWD, path, flags, mode, [](int at, const std::string& piece, int how, mode_t made) {
+        return Fd(::openat(at, piece.c_str(), how | O_CLOEXEC, made));
+    });
 }
 
 int statPath(const std::string& path, struct stat& st, bool followLastLink)
@@ -276,25 +285,9 @@ Fd openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode
     }
     if (relative.empty())
         return openPieceBeneath(rootFd, ".", flags, mode, links);
-    Fd held;
-    int at = rootFd;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t end = pieceEnd(relative, from);
-        if (end == std::string_view::npos) {
-            errno = ENAMETOOLONG;
-            return Fd();
-        }
-        const std::string piece(relative.substr(from, end - from));
-        if (end == relative.size())
-            return openPieceBeneath(at, piece, flags, mode, links);
-        Fd next = openPieceBeneath(at, piece, O_PATH | O_DIRECTORY, 0, links);
-        if (!next.valid())
-            return next;
-        held = std::move(next);
-        at = held.get();
-        from = end;
-    }
+    return openByPieces(rootFd, relative, flags, mode, [links](int at, const std::string& piece, int how, mode_t made) {
+        return openPieceBeneath(at, piece, how, made, links);
+    });
 }
 
 } // namespace

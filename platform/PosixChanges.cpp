@@ -264,7 +264,7 @@ FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, c
         mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
     // The directory is ours: a refusal can only be a volume that keeps no
     // permission bits (one mounted below the root whose traits were asked).
-    if (::fchmod(made.get(), mode) != 0 && errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM && errno != EINVAL)
+    if (::fchmod(made.get(), mode) != 0 && !isRefusedByVolume(errno))
         return {systemErrorText(errno)};
     return {};
 }

@@ -16,7 +16,9 @@
 #include <linux/fs.h>
 #endif
 
+#include "platform/FileIo.h"
 #include "platform/PosixFileSystem.h"
+#include "platform/PosixVolumes.h"
 #include "platform/TemporaryFile.h"
 
 namespace tessarin::platform {
@@ -86,16 +88,8 @@ Step copyByReadWrite(int in, int out, off_t& offset)
                 continue;
             return Step::Failed;
         }
-        for (ssize_t written = 0; written < n;) {
-            const ssize_t w =
-                ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written), offset + written);
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return Step::Failed;
-            }
-            written += w;
-        }
+        if (!writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)), offset))
+            return Step::Failed;
         offset += n;
     }
 }
@@ -127,28 +121,13 @@ Step copyDataRanges(int in, int out, off_t size)
                 return Step::Failed;
             if (n == 0) // shrunk meanwhile: the end is here
                 return ::ftruncate(out, at) == 0 ? Step::Done : Step::Failed;
-            for (ssize_t written = 0; written < n;) {
-                const ssize_t w =
-                    ::pwrite(out, buffer.data() + written, static_cast<std::size_t>(n - written), at + written);
-                if (w < 0) {
-                    if (errno == EINTR)
-                        continue;
-                    return Step::Failed;
-                }
-                written += w;
-            }
+            if (!writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)), at))
+                return Step::Failed;
             at += n;
         }
         offset = hole;
     }
     return ::ftruncate(out, size) == 0 ? Step::Done : Step::Failed;
-}
-
-// A refusal by a volume that keeps no permission bits or owners, as opposed
-// to a failure of the copy.
-bool isRefusedByVolume(int error)
-{
-    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
 }
 
 // Gives the copy the source's owner where it may, and never the setuid or
@@ -275,10 +254,9 @@ bool PosixFileSystem::mayRestampTimes(dev_t device, int dirFd)
     std::lock_guard lock(restampMutex_);
     if (const auto known = restampingDevices_.find(device); known != restampingDevices_.end())
         return known->second;
-    constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
     struct statfs fs;
     // Unknown counts as FUSE: checking once too often costs one stat.
-    const bool fuse = ::fstatfs(dirFd, &fs) != 0 || fs.f_type == kFuseMagic;
+    const bool fuse = ::fstatfs(dirFd, &fs) != 0 || static_cast<unsigned long>(fs.f_type) == kMagicFuse;
     restampingDevices_.emplace(device, fuse);
     return fuse;
 }

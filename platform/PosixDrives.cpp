@@ -15,23 +15,6 @@ namespace tessarin::platform {
 
 namespace {
 
-std::string decodeField(std::string_view field)
-{
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const std::string_view digits = field.substr(i + 1, 3);
-            if (digits.find_first_not_of("01234567") == std::string_view::npos) {
-                out += static_cast<char>(std::stoi(std::string(digits), nullptr, 8));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
 std::string readText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -47,35 +30,18 @@ bool startsWith(std::string_view text, std::string_view prefix)
 
 } // namespace
 
-std::vector<MountEntry> parseMountTable(std::string_view text)
-{
-    std::vector<MountEntry> mounts;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        const std::size_t a = line.find(' ');
-        if (a == std::string_view::npos)
-            continue;
-        const std::size_t b = line.find(' ', a + 1);
-        mounts.push_back({decodeField(line.substr(0, a)),
-                          decodeField(line.substr(a + 1, b == std::string_view::npos ? b : b - a - 1))});
-    }
-    return mounts;
-}
-
 PosixDrives::PosixDrives(std::string mountTable, std::string sysRoot)
     : mountTable_(std::move(mountTable)), sysRoot_(std::move(sysRoot))
 {}
 
-bool PosixDrives::isFixedBlockDevice(const MountEntry& mount) const
+bool PosixDrives::isFixedBlockDevice(const MountRecord& mount) const
 {
-    if (!startsWith(mount.device, "/"))
+    if (!startsWith(mount.source, "/"))
         return false; // proc, tmpfs, a network share...
     // The kernel's name of the device: /dev/disk/by-uuid/... and
     // /dev/mapper/... are links to the node that carries it.
-    std::string name(Path(mount.device).fileName());
-    if (char* real = ::realpath(mount.device.c_str(), nullptr)) {
+    std::string name(Path(mount.source).fileName());
+    if (char* real = ::realpath(mount.source.c_str(), nullptr)) {
         name = Path(real).fileName();
         std::free(real);
     }
@@ -101,13 +67,13 @@ std::vector<std::string> PosixDrives::fixedDriveRoots()
 {
     std::vector<std::string> roots;
     std::set<std::pair<std::string, dev_t>> seen;
-    for (const MountEntry& mount : parseMountTable(readText(mountTable_))) {
+    for (const MountRecord& mount : readMountInfo(mountTable_)) {
         struct stat st;
         if (::stat(mount.mountPoint.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
             continue;
         if (!isFixedBlockDevice(mount))
             continue;
-        if (!seen.insert({mount.device, st.st_dev}).second)
+        if (!seen.insert({mount.source, st.st_dev}).second)
             continue;
         std::string root = mount.mountPoint;
         if (root.empty() || root.back() != '/')

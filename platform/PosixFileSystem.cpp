@@ -7,13 +7,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
 #include "platform/DirectoryStream.h"
+#include "platform/MountInfo.h"
 #include "platform/PathOpen.h"
 
 namespace tessarin::platform {
@@ -131,24 +131,13 @@ std::optional<FileId> PosixFileSystem::directoryId(const std::string& path)
     return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
-// Whether the device is a devtmpfs mount, from /proc/self/mountinfo
-// ("id parent major:minor root point options ... - type source ...").
+// Whether the device is a devtmpfs mount.
 static bool isDevtmpfs(dev_t device)
 {
-    std::ifstream mounts("/proc/self/mountinfo");
-    const std::string wanted = std::to_string(major(device)) + ":" + std::to_string(minor(device));
-    std::string line;
-    while (std::getline(mounts, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, numbers;
-        fields >> id >> parent >> numbers;
-        if (numbers != wanted)
-            continue;
-        const std::size_t dash = line.find(" - ");
-        if (dash != std::string::npos && line.compare(dash + 3, 9, "devtmpfs ") == 0)
-            return true;
-    }
-    return false;
+    const std::vector<MountRecord> mounts = readMountInfo();
+    return std::any_of(mounts.begin(), mounts.end(), [&](const MountRecord& mount) {
+        return mount.major == major(device) && mount.minor == minor(device) && mount.type == "devtmpfs";
+    });
 }
 
 static bool isPseudoFileSystemType(long type)

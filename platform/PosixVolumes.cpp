@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
@@ -13,6 +11,7 @@
 #include <vector>
 
 #include "platform/DirectoryStream.h"
+#include "platform/MountInfo.h"
 #include "platform/NameRules.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
@@ -70,24 +69,6 @@ std::string flipAsciiCase(const char* name)
     return flipped;
 }
 
-// mountinfo writes space, tab, newline and backslash as three octal digits.
-std::string unescapeMountField(const std::string& field)
-{
-    std::string out;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const std::string digits = field.substr(i + 1, 3);
-            if (digits.find_first_not_of("01234567") == std::string::npos) {
-                out += static_cast<char>(std::stoi(digits, nullptr, 8));
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
 } // namespace
 
 bool stampsWithKernelClock(unsigned long magic)
@@ -98,6 +79,11 @@ bool stampsWithKernelClock(unsigned long magic)
         if (magic == own)
             return false;
     return true;
+}
+
+bool isRefusedByVolume(int error)
+{
+    return error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP || error == EINVAL;
 }
 
 bool needsCaseProbe(unsigned long magic, std::string_view mountType)
@@ -160,31 +146,6 @@ VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType,
         traits.caseInsensitive = probe == CaseProbe::Insensitive || probe == CaseProbe::NoEntry;
     }
     return traits;
-}
-
-std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, unsigned minor)
-{
-    // "id parent major:minor root point options [optional...] - type source super"
-    const std::string wanted = std::to_string(major) + ":" + std::to_string(minor);
-    std::optional<MountRecord> found;
-    std::string line;
-    while (std::getline(mountinfo, line)) {
-        std::istringstream fields(line);
-        std::string id, parent, numbers, root, point;
-        if (!(fields >> id >> parent >> numbers >> root >> point) || numbers != wanted)
-            continue;
-        const std::size_t dash = line.find(" - ");
-        if (dash == std::string::npos)
-            continue;
-        std::istringstream tail(line.substr(dash + 3));
-        MountRecord record;
-        if (!(tail >> record.type >> record.source))
-            continue;
-        record.source = unescapeMountField(record.source);
-        record.mountPoint = unescapeMountField(point);
-        found = std::move(record);
-    }
-    return found;
 }
 
 std::optional<VolumeTraits::Family> readBootFamily(const std::string& device)
@@ -252,8 +213,7 @@ std::optional<VolumeTraits> traitsOfVolume(int dirFd, const struct stat& st, boo
     const unsigned long magic = static_cast<unsigned long>(fs.f_type);
     std::optional<MountRecord> mount;
     if (magic == kMagicFuse) {
-        std::ifstream mountinfo("/proc/self/mountinfo");
-        mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
+        mount = findMount(readMountInfo(), major(st.st_dev), minor(st.st_dev));
     }
     const std::string type = mount ? mount->type : std::string();
     CaseProbe probe = CaseProbe::NotMade;
@@ -261,8 +221,7 @@ std::optional<VolumeTraits> traitsOfVolume(int dirFd, const struct stat& st, boo
         probe = probeLetterCase(dirFd);
         if (probe == CaseProbe::NoEntry) {
             if (!mount) {
-                std::ifstream mountinfo("/proc/self/mountinfo");
-                mount = findMount(mountinfo, major(st.st_dev), minor(st.st_dev));
+                mount = findMount(readMountInfo(), major(st.st_dev), minor(st.st_dev));
             }
             // The mount point lies on the same volume: its entries tell as well.
             const Fd top = mount ? openPath(mount->mountPoint, O_RDONLY | O_DIRECTORY | O_CLOEXEC) : Fd();
@@ -340,8 +299,7 @@ VolumeTraits PosixFileSystem::deviceTraits(dev_t device, int fd)
     const unsigned long magic = static_cast<unsigned long>(fs.f_type);
     std::optional<MountRecord> mount;
     if (magic == kMagicFuse) {
-        std::ifstream mountinfo("/proc/self/mountinfo");
-        mount = findMount(mountinfo, major(device), minor(device));
+        mount = findMount(readMountInfo(), major(device), minor(device));
     }
     const std::string type = mount ? mount->type : std::string();
     VolumeTraits::Family blockFamily = VolumeTraits::Family::Exfat;

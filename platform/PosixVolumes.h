@@ -2,7 +2,6 @@
 // How the POSIX file-system service tells what a volume keeps: from the
 // file system's magic number, the FUSE driver named in /proc/self/mountinfo,
 // and, where neither settles letter case, a read-only look at one entry.
-#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +20,10 @@ inline constexpr unsigned long kMagicFuse = 0x65735546;
 // Whether the kernel stamps a file's times on a volume of this magic number,
 // from the clock changeClockNow reads: not FUSE, FAT, exFAT, NTFS, NFS or SMB.
 bool stampsWithKernelClock(unsigned long magic);
+
+// Whether an error of chmod or chown is a volume that keeps no permission
+// bits or owners refusing them, as opposed to a failure.
+bool isRefusedByVolume(int error);
 
 // What a look at a directory's entry with its letters' case flipped found.
 enum class CaseProbe {
@@ -44,17 +47,6 @@ VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType,
 // nothing where the device cannot be read (only root and the disk group may)
 // or names neither.
 std::optional<VolumeTraits::Family> readBootFamily(const std::string& device);
-
-// One mount as /proc/self/mountinfo describes it.
-struct MountRecord {
-    std::string type;
-    std::string source;     // the device or image, as mounted
-    std::string mountPoint; // escapes (\040 and the like) undone
-};
-
-// The mount of the device major:minor in a mountinfo text; the last one
-// listed wins, as it is the one on top.
-std::optional<MountRecord> findMount(std::istream& mountinfo, unsigned major, unsigned minor);
 
 // Looks at one entry of the open directory whose name holds an ASCII letter.
 CaseProbe probeLetterCase(int directoryFd);

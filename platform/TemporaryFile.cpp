@@ -73,6 +73,17 @@ TemporaryFile& TemporaryFile::operator=(TemporaryFile&& other) noexcept
     return *this;
 }
 
+void TemporaryFile::keepModeAndOwnerOf(const std::string& target)
+{
+    struct stat old {};
+    if (::fstatat(directory_.get(), target.c_str(), &old, 0) != 0)
+        return;
+    ::fchmod(file_.get(), old.st_mode & 07777);
+    if (::fchown(file_.get(), old.st_uid, old.st_gid) != 0) {
+        // Only a privileged process may give a file away; the new file is then ours.
+    }
+}
+
 int TemporaryFile::commit(const std::string& target)
 {
     return rename(target, false);

@@ -37,6 +37,10 @@ public:
     // The file's temporary name in that directory.
     const std::string& name() const { return name_; }
 
+    // Gives the file the permission bits and, where the process may, the owner
+    // of the entry target (followed if a link) in its directory, if any.
+    void keepModeAndOwnerOf(const std::string& target);
+
     // Closes the file's descriptor, done with writing; returns close's
     // status, which may report a late write error. The file stays, to be
     // committed or removed.

@@ -1,10 +1,9 @@
 #include "settings/SettingsPath.h"
 
 #include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/ExecutablePath.h"
+#include "platform/FileIo.h"
 
 namespace tessarin::settings {
 
@@ -40,14 +39,13 @@ std::string settingsFilePath()
         return chosenPath();
     const std::string executable = platform::executablePath();
     const std::string folder = platform::besideExecutable(executable, "");
-    const bool besideWritable = ::access(folder.empty() ? "." : folder.c_str(), W_OK) == 0;
+    const bool besideWritable = platform::mayWriteIn(folder.empty() ? "." : folder);
     const std::string path =
         settingsFileFor(executable, besideWritable, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
     if (!besideWritable) {
         // Creates the folders of a per-user file; one that exists already is fine,
         // and a failure shows later as the save's own error.
-        for (std::size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-            ::mkdir(path.substr(0, slash).c_str(), 0700);
+        platform::makeDirectoriesAbove(path, 0700);
     }
     return path;
 }

@@ -9,15 +9,26 @@ using testsupport::makeDir;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
+namespace {
+
+// A line of /proc/self/mountinfo for a mount of device at point.
+std::string mountLine(const std::string& device, const std::string& point, const std::string& type)
+{
+    return "30 1 8:1 / " + point + " rw,relatime shared:1 - " + type + " " + device + " rw\n";
+}
+
+} // namespace
+
 TEST(Drives, MountTableFieldsAreDecoded)
 {
-    const auto mounts = parseMountTable("proc /proc proc rw 0 0\n"
-                                        "/dev/sda2 /media/my\\040disk ext4 rw 0 0\n"
-                                        "/dev/sdb1 /tab\\011x\\134y vfat rw 0 0");
+    const auto mounts = parseMountInfo("22 1 0:21 / /proc rw - proc proc rw\n"
+                                       "23 1 8:2 / /media/my\\040disk rw shared:2 - ext4 /dev/sda2 rw\n"
+                                       "24 1 8:17 / /tab\\011x\\134y rw - vfat /dev/sdb1 rw");
     ASSERT_EQ(mounts.size(), 3u);
-    EXPECT_EQ(mounts[0].device, "proc");
-    EXPECT_EQ(mounts[1].device, "/dev/sda2");
+    EXPECT_EQ(mounts[0].source, "proc");
+    EXPECT_EQ(mounts[1].source, "/dev/sda2");
     EXPECT_EQ(mounts[1].mountPoint, "/media/my disk");
+    EXPECT_EQ((std::pair{mounts[2].major, mounts[2].minor}), (std::pair{8u, 17u}));
     EXPECT_EQ(mounts[2].mountPoint, "/tab\tx\\y");
 }
 
@@ -41,13 +52,12 @@ TEST(Drives, FixedDrivesAreMountedNonRemovableBlockDevicesListedOnce)
 
     for (const char* m : {"m1", "m2", "m3", "m4", "bind", "with space"})
         makeDir(tmp / m);
-    writeFile(tmp / "mounts", "proc /proc proc rw 0 0\n"
-                              "/dev/sda1 " +
-                                  tmp / "m1" + " ext4 rw 0 0\n" + "/dev/sdb " + tmp / "m2" + " vfat rw 0 0\n" +
-                                  "/dev/loop0 " + tmp / "m3" + " squashfs ro 0 0\n" + "tmpfs " + tmp / "m4" +
-                                  " tmpfs rw 0 0\n" + "/dev/sda1 " + tmp / "bind" + " ext4 rw 0 0\n" + "/dev/sdc2 " +
-                                  tmp / "with\\040space" + " ext4 rw 0 0\n" + "/dev/sdc2 " + tmp / "gone" +
-                                  " ext4 rw 0 0\n");
+    writeFile(tmp / "mounts",
+              mountLine("proc", "/proc", "proc") + mountLine("/dev/sda1", tmp / "m1", "ext4") +
+                  mountLine("/dev/sdb", tmp / "m2", "vfat") + mountLine("/dev/loop0", tmp / "m3", "squashfs") +
+                  mountLine("tmpfs", tmp / "m4", "tmpfs") + mountLine("/dev/sda1", tmp / "bind", "ext4") +
+                  mountLine("/dev/sdc2", tmp / "with\\040space", "ext4") +
+                  mountLine("/dev/sdc2", tmp / "gone", "ext4"));
     PosixDrives drives(tmp / "mounts", sys);
     EXPECT_EQ(drives.fixedDriveRoots(), (std::vector<std::string>{tmp / "m1/", tmp / "with space/"}));
 }
@@ -56,6 +66,6 @@ TEST(Drives, TheRootFileSystemRootIsASingleSlash)
 {
     TempDir tmp;
     writeFile(tmp / "sys/class/block/vdz/removable", "0\n");
-    writeFile(tmp / "mounts", "/dev/vdz / ext4 rw 0 0\n");
+    writeFile(tmp / "mounts", mountLine("/dev/vdz", "/", "ext4"));
     EXPECT_EQ(PosixDrives(tmp / "mounts", tmp / "sys").fixedDriveRoots(), (std::vector<std::string>{"/"}));
 }

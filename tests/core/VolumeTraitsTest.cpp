@@ -1,8 +1,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <unistd.h>
 
+#include "platform/MountInfo.h"
 #include "platform/NameRules.h"
 #include "platform/PathOpen.h"
 #include "platform/PosixFileSystem.h"
@@ -73,25 +73,21 @@ TEST(VolumeTraits, FuseDriversAreToldApartByTheirMountType)
 
 TEST(VolumeTraits, MountinfoGivesTheTopmostMountOfTheDeviceWithItsEscapedPoint)
 {
-    std::istringstream mountinfo(
-        "22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
-        "40 22 7:3 / /mnt/usb\\040stick rw,relatime shared:5 - fuseblk /dev/loop3 rw,user_id=0\n"
-        "41 22 0:50 / /media/fat rw - fuse.fusefat fusefat rw\n"
-        "42 40 7:3 / /mnt/again rw - fuseblk /dev/loop3 rw\n");
-    const auto usb = findMount(mountinfo, 7, 3);
+    const auto mounts =
+        parseMountInfo("22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+                       "40 22 7:3 / /mnt/usb\\040stick rw,relatime shared:5 - fuseblk /dev/loop3 rw,user_id=0\n"
+                       "41 22 0:50 / /media/fat rw - fuse.fusefat fusefat rw\n"
+                       "42 40 7:3 / /mnt/again rw - fuseblk /dev/loop3 rw\n");
+    const auto usb = findMount(mounts, 7, 3);
     ASSERT_TRUE(usb);
     EXPECT_EQ(usb->type, "fuseblk");
     EXPECT_EQ(usb->mountPoint, "/mnt/again");
-    mountinfo.clear();
-    mountinfo.seekg(0);
-    const auto fat = findMount(mountinfo, 0, 50);
+    const auto fat = findMount(mounts, 0, 50);
     ASSERT_TRUE(fat);
     EXPECT_EQ(fat->type, "fuse.fusefat");
-    mountinfo.clear();
-    mountinfo.seekg(0);
-    EXPECT_FALSE(findMount(mountinfo, 0, 5));
+    EXPECT_FALSE(findMount(mounts, 0, 5));
 
-    std::istringstream spaced("40 22 7:4 / /mnt/usb\\040stick rw - fuseblk /dev/loop4 rw\n");
+    const auto spaced = parseMountInfo("40 22 7:4 / /mnt/usb\\040stick rw - fuseblk /dev/loop4 rw\n");
     EXPECT_EQ(findMount(spaced, 7, 4)->mountPoint, "/mnt/usb stick");
 }
 

@@ -7,12 +7,12 @@
 // test can skip with that reason.
 #include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
+#include "platform/MountInfo.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 
@@ -98,10 +98,8 @@ private:
     bool appeared() const
     {
         for (int i = 0; i < 100; ++i) {
-            std::ifstream info("/proc/self/mountinfo");
-            std::string line;
-            while (std::getline(info, line))
-                if (line.find(" " + mountPoint_ + " ") != std::string::npos)
+            for (const auto& mount : tessarin::platform::readMountInfo())
+                if (mount.mountPoint == mountPoint_)
                     return true;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
