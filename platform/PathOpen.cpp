@@ -112,10 +112,25 @@ Fd walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
         const std::string name(
             relative.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
         if (slash == std::string_view::npos) {
-            Fd fd(::openat(at, name.empty() ? "." : name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
-            if (!fd.valid() && errno == ELOOP && !(flags & O_NOFOLLOW))
-                errno = kOutsideRoot;
-            return fd;
+            const char* last = name.empty() ? "." : name.c_str();
+            Fd fd(::openat(at, last, flags | O_NOFOLLOW | O_CLOEXEC, mode));
+            const int error = errno;
+            if (flags & O_NOFOLLOW)
+                return fd;
+            // A last link the caller would follow: O_NOFOLLOW fails on it with
+            // ELOOP, with ENOTDIR under O_DIRECTORY, and under O_PATH opens the
+            // link itself. Each is one to resolve, not a result.
+            struct stat st;
+            const bool link = fd.valid() ? (flags & O_PATH) && ::fstat(fd.get(), &st) == 0 && S_ISLNK(st.st_mode)
+                                         : error == ELOOP || (error == ENOTDIR &&
+                                                              ::fstatat(at, last, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                                                              S_ISLNK(st.st_mode));
+            if (!link) {
+                errno = error;
+                return fd;
+            }
+            errno = kOutsideRoot;
+            return Fd();
         }
         if (!name.empty()) {
             Fd next(::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
@@ -304,6 +319,13 @@ Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastNam
     }
     const std::string_view parent = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
     return openBeneath(rootFd, parent, O_PATH | O_DIRECTORY, 0, links);
+}
+
+void openBeneathByWalkForTesting()
+{
+#ifdef RESOLVE_BENEATH
+    noOpenat2 = true;
+#endif
 }
 
 } // namespace tessarin::platform

@@ -46,4 +46,9 @@ Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0
 // below the root (not "").
 Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links = Links::StayInside);
 
+// For the tests alone (no program calls it): from now on this process opens
+// beneath a root by its walk of directory descriptors, as on a kernel
+// without openat2, so that the tests run both ways.
+void openBeneathByWalkForTesting();
+
 } // namespace tessarin::platform
