@@ -108,6 +108,7 @@ struct FsResult {
     enum class Refusal {
         None,
         NameRefused,   // the volume cannot hold the name (platform/NameRules.h): nothing was tried
+        OutsideRoot,   // the path leads out of its root through a link: nothing was changed
         TargetExists,  // a copy found an entry where it expected none (found names it)
         TargetChanged, // a copy found the target changed since the compare listed it
     };

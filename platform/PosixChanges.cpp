@@ -35,7 +35,7 @@ FsResult changeResult(int status)
 {
     if (status == 0)
         return {};
-    return {changeErrorText(errno)};
+    return changeFailure(errno);
 }
 
 EntryKind kindOfMode(mode_t mode)
@@ -124,6 +124,13 @@ std::string changeErrorText(int errorNumber)
     return errorNumber == kOutsideRoot ? outsideRootText() : systemErrorText(errorNumber);
 }
 
+FsResult changeFailure(int errorNumber)
+{
+    if (errorNumber == kOutsideRoot)
+        return {FsResult::Refusal::OutsideRoot, outsideRootText()};
+    return {systemErrorText(errorNumber)};
+}
+
 Fd openRoot(const TreePath& path)
 {
     return openPath(path.root.empty() ? std::string("/") : path.root, O_PATH | O_DIRECTORY);
@@ -174,7 +181,7 @@ FsResult PosixFileSystem::deleteFile(const TreePath& path)
 {
     ParentDir parent = openParent(path);
     if (!parent.dir.valid())
-        return {changeErrorText(parent.error)};
+        return changeFailure(parent.error);
     // unlinkat never follows a link, and refuses a directory.
     const FsResult result = changeResult(::unlinkat(parent.dir.get(), parent.name.c_str(), 0));
     if (result.ok())
@@ -191,7 +198,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
     // opens any file, whatever its permissions, and never blocks.
     Fd target(openBeneath(root.get(), path.relative, O_PATH));
     if (!target.valid())
-        return {changeErrorText(errno)};
+        return changeFailure(errno);
     struct stat st;
     if (::fstat(target.get(), &st) != 0)
         return {systemErrorText(errno)};
@@ -243,7 +250,7 @@ FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, c
     if (auto refused = refuseName(parentFd, name))
         return std::move(*refused);
     if (::mkdirat(parentFd, name.c_str(), like ? 0700 : 0777) != 0)
-        return {changeErrorText(errno)};
+        return changeFailure(errno);
     noteWritten(parentFd);
     if (!like)
         return {};
@@ -282,7 +289,7 @@ FsResult PosixFileSystem::createDirectory(const TreePath& path, const std::optio
     }
     ParentDir parent = openParent(path);
     if (!parent.dir.valid())
-        return {changeErrorText(parent.error)};
+        return changeFailure(parent.error);
     return makeDirectory(parent.dir.get(), parent.name, like);
 }
 
@@ -290,7 +297,7 @@ FsResult PosixFileSystem::removeDirectory(const TreePath& path)
 {
     ParentDir parent = openParent(path);
     if (!parent.dir.valid())
-        return {changeErrorText(parent.error)};
+        return changeFailure(parent.error);
     // A link in the directory's place is refused (ENOTDIR), never followed.
     const FsResult result = changeResult(::unlinkat(parent.dir.get(), parent.name.c_str(), AT_REMOVEDIR));
     if (result.ok())

@@ -293,7 +293,7 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     std::string name;
     Fd parent = openParentBeneath(root.get(), target.relative, name);
     if (!parent.valid())
-        return {changeErrorText(errno)};
+        return changeFailure(errno);
     if (auto refused = refuseName(parent.get(), name))
         return std::move(*refused);
     // Until the commit, every way out removes the temporary file.

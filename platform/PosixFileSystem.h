@@ -110,6 +110,8 @@ std::string systemErrorText(int errorNumber);
 // The reason for a failed change whose path was resolved beneath a root:
 // kOutsideRoot there means the path leads out through a link.
 std::string changeErrorText(int errorNumber);
+// The failure of such a change, as a result: OutsideRoot for kOutsideRoot.
+FsResult changeFailure(int errorNumber);
 
 // The root of a tree place, open as a path (the root itself may be a link:
 // the user chose it). An invalid Fd with errno set on failure.

@@ -10,7 +10,6 @@
 #include "core/Error.h"
 #include "core/Throttle.h"
 #include "platform/Path.h"
-#include "platform/PathOpen.h"
 #include "sync/CompletionText.h"
 #include "sync/CopyPipeline.h"
 #include "sync/FolderError.h"
@@ -517,7 +516,7 @@ private:
         } catch (const FolderError& e) {
             if (e.nameRefused())
                 return std::string(e.what());
-            if (e.reason() != platform::outsideRootText())
+            if (e.refusal() != platform::FsResult::Refusal::OutsideRoot)
                 throw;
             return e.reason();
         }

@@ -58,8 +58,7 @@ void FolderPass::MakePathDirs(const std::string& relative, SyncSide side)
         const platform::FsResult made = fs_.createDirectory(directory, sourceOwnership(side, directory.relative));
         if (made.ok())
             return;
-        FolderError error("无法创建目录", directory.full(), made.error,
-                          made.refusal == platform::FsResult::Refusal::NameRefused);
+        FolderError error("无法创建目录", directory.full(), made.error, made.refusal);
         if (error.nameRefused())
             refused_.push_back({targetSide, directory.relative, error});
         throw error;
