@@ -322,11 +322,10 @@ bool SyncSession::insideUnreadable(std::string_view path) const
 
 std::string SyncSession::RelativeFileName(SyncSide side, std::string_view fullPath) const
 {
-    const std::string& root = rootText(side);
-    const std::size_t p = fullPath.find(root);
-    if (p == std::string_view::npos || p + root.size() + 1 > fullPath.size())
-        return std::string(fullPath);
-    return std::string(fullPath.substr(p + root.size() + 1));
+    const platform::Path path{std::string(fullPath)};
+    if (const auto relative = path.relativeTo(platform::rootDirectory(rootText(side))))
+        return std::string(*relative);
+    return std::string(fullPath);
 }
 
 void SyncSession::AddOperation(OperationList& list, Operation operation, std::string_view fileName)

@@ -78,7 +78,8 @@ public:
     // system) counts so too, and so does its own path.
     bool insideUnreadable(std::string_view path) const;
 
-    // Name of a file found at fullPath, relative to the root of a side.
+    // Name of a file found at fullPath, relative to the root of a side; a
+    // path that does not lie beneath that root is returned whole.
     std::string RelativeFileName(SyncSide side, std::string_view fullPath) const;
 
     // Whether the last compare was stopped before its end (Esc, closing the

@@ -250,4 +250,6 @@ TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
     ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(session.RelativeFileName(1, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
     EXPECT_EQ(session.RelativeFileName(2, two + "/a.txt"), "a.txt");
+    // The root's text further along is no prefix.
+    EXPECT_EQ(session.RelativeFileName(1, "/copy" + one + "/a.txt"), "/copy" + one + "/a.txt");
 }
