@@ -89,11 +89,20 @@ public:
             }
             flushWrites(report);
         }
+        // The stop was meant for the rows: the refresh still lists what is
+        // left to do, unless the request stops everything (the window closes).
+        if (progress_.stopRequested())
+            progress_.stopHeeded();
+        if (report.stopped)
+            progress_.setStatus("同步已停止。");
         if (refreshAfterwards_)
             refresh();
         const bool checked = command_ == Command::CheckedRows;
-        prompt_.tell(CompletionText(successText(), checked, report.failures, report.notes), checked ? "提示" : "信息",
-                     report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning,
+        const std::string text = report.stopped ? StoppedText(report.notRun, report.failures, report.notes)
+                                                : CompletionText(successText(), checked, report.failures, report.notes);
+        prompt_.tell(text, checked ? "提示" : "信息",
+                     report.failures.empty() && !report.stopped ? core::MessageIcon::Information
+                                                                : core::MessageIcon::Warning,
                      FailureDetailsText(report.failures, report.notes));
         return report;
     }
@@ -217,6 +226,14 @@ private:
         core::Throttle throttle(session_.progressInterval());
         try {
             for (std::size_t k = 0; k < rows.size(); ++k) {
+                // Asked to stop (Esc, closing the window, an interrupt): the
+                // row under way has ended, and no later row begins. Copies
+                // handed over finish below; none is left half-written.
+                if (progress_.stopRequested()) {
+                    report.stopped = true;
+                    report.notRun = rows.size() - k;
+                    break;
+                }
                 if (throttle.due() || k + 1 == rows.size()) {
                     progress_.setStatus(rowProgressText(k + 1, rows.size()));
                     progress_.setFraction(k + 1, rows.size());

@@ -89,3 +89,16 @@ TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
     EXPECT_EQ(err, "");
 }
+
+TEST(CliFindCopies, CtrlCStopsTheSearchWithExit130)
+{
+    // Every empty file is a copy of an empty one: a search of "/" prints
+    // its first soon and goes on for seconds.
+    TempDir tmp;
+    writeFile(tmp / "chosen", "");
+    const int code = testsupport::interruptCli({"find-copies", tmp / "chosen", "/"}, tmp / "out", [&] {
+        struct stat st;
+        return ::stat((tmp / "out").c_str(), &st) == 0 && st.st_size > 0;
+    });
+    EXPECT_EQ(code, 130);
+}
