@@ -135,7 +135,7 @@ TEST(CliSync, AnErrorThatStopsTheSyncIsPrintedWithTheFailuresBeforeItAndExitsOne
 TEST(CliSync, CtrlCStopsAfterTheRowUnderWayPrintsWhatDidNotRunAndExits130)
 {
     TempDir tmp;
-    constexpr int kFiles = 4000;
+    constexpr int kFiles = 2000;
     const std::string content(200, 'x');
     for (int i = 0; i < kFiles; ++i)
         writeFile(tmp / "one/f" + std::to_string(i), content, 1600000000);
