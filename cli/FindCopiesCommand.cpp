@@ -47,6 +47,8 @@ public:
     {
         out_.write(search_->results().back().path());
         out_.write("\n");
+        // Copies are few and a search is long: each is shown at once.
+        out_.flush();
     }
 
 private:
