@@ -226,18 +226,19 @@ private:
         core::Throttle throttle(session_.progressInterval());
         try {
             for (std::size_t k = 0; k < rows.size(); ++k) {
-                // Asked to stop (Esc, closing the window, an interrupt): the
-                // row under way has ended, and no later row begins. Copies
-                // handed over finish below; none is left half-written.
-                if (progress_.stopRequested()) {
-                    report.stopped = true;
-                    report.notRun = rows.size() - k;
-                    break;
-                }
                 if (throttle.due() || k + 1 == rows.size()) {
                     progress_.setStatus(rowProgressText(k + 1, rows.size()));
                     progress_.setFraction(k + 1, rows.size());
                     progress_.processEvents();
+                }
+                // Asked to stop (Esc, closing the window, an interrupt), also
+                // in the events just processed: the row before has ended, and
+                // no later row begins. Copies handed over finish below; none
+                // is left half-written.
+                if (progress_.stopRequested()) {
+                    report.stopped = true;
+                    report.notRun = rows.size() - k;
+                    break;
                 }
                 const PlannedRow& row = rows[k];
                 const Operation word = session_.list(row.side)[row.index].operation;

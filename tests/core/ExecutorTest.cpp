@@ -579,7 +579,7 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
 namespace {
 
 // Fails the copies of names holding "bad"; holds the copies of names
-// holding "slow" until the stop is heard, so that one is under way then.
+// holding "slow" until the stop is asked for, so that one is under way then.
 class HeldCopyFileSystem : public platform::PosixFileSystem {
 public:
     void open()
@@ -602,24 +602,21 @@ private:
     std::shared_future<void> released_ = release_.get_future().share();
 };
 
-// Asks to stop during the event pass of row number stopAt (1-based), as Esc
-// would; a stop heeded is cleared, as the window's Esc is.
+// Asks to stop during the event pass before row number stopAt (1-based), as
+// Esc would; a stop heeded is cleared, as the window's Esc is.
 class StoppingProgress : public testsupport::RecordingProgress {
 public:
     StoppingProgress(int stopAt, HeldCopyFileSystem& fs) : stopAt_(stopAt), fs_(fs) {}
     void processEvents() override
     {
-        if (++eventPasses == stopAt_)
+        // The held copy goes on from the moment of the stop: it is under
+        // way while the stop is heard.
+        if (++eventPasses == stopAt_) {
             stop_ = true;
-        else if (eventPasses > stopAt_)
-            fs_.open(); // a row ran after the stop: the copy must not hang
-    }
-    bool stopRequested() const override
-    {
-        if (stop_)
             fs_.open();
-        return stop_;
+        }
     }
+    bool stopRequested() const override { return stop_; }
     void stopHeeded() override
     {
         stop_ = false;
@@ -646,7 +643,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
     writeFile(one + "/d.txt", "d", 1600000000);
     compare();
     ASSERT_EQ(rows(1), (Strings{"新建 a-bad.txt", "更新 b-slow.txt", "新建 c.txt", "新建 d.txt"}));
-    StoppingProgress stopping(2, held);
+    StoppingProgress stopping(3, held);
     SyncExecutor ex(*session, stopping, prompt);
     const SyncReport report = ex.SyncOneToTwo(options);
     EXPECT_TRUE(report.stopped);
@@ -670,7 +667,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
 
     // Without the refresh the status rests on the stop.
     prompt.shown.clear();
-    StoppingProgress early(1, held);
+    StoppingProgress early(2, held);
     SyncExecutor quiet(*session, early, prompt);
     quiet.setRefreshAfterCommand(false);
     const SyncReport second = quiet.SyncOneToTwo(options);
