@@ -16,15 +16,31 @@ public:
     void processEvents() override;
     void setFraction(std::uint64_t done, std::uint64_t total) override;
 
-    // A stop asked by the window (Esc, closing it) for the compare under
-    // way; both listing threads read it, hence atomic.
+    // A stop asked by the window for the compare or synchronisation under
+    // way; both listing threads read it, hence atomic. Esc stops the rows of
+    // a synchronisation and lets its refresh run; closing the window
+    // (lasting) stops the refresh too.
     bool stopRequested() const override { return stop_.load(std::memory_order_relaxed); }
-    void requestStop() { stop_.store(true, std::memory_order_relaxed); }
-    void clearStop() { stop_.store(false, std::memory_order_relaxed); }
+    void stopHeeded() override
+    {
+        if (!lasting_)
+            clearStop();
+    }
+    void requestStop(bool lasting = false)
+    {
+        lasting_ = lasting_ || lasting;
+        stop_.store(true, std::memory_order_relaxed);
+    }
+    void clearStop()
+    {
+        lasting_ = false;
+        stop_.store(false, std::memory_order_relaxed);
+    }
 
 private:
     TForm1& form_;
     std::atomic<bool> stop_{false};
+    bool lasting_ = false; // GUI thread only
 };
 
 } // namespace tessarin::app

@@ -202,6 +202,8 @@ private:
     // text, and details (every failure) are the box's detailed text.
     void reportError(const QString& text, const QString& detail = QString(), const std::string& details = {});
 
+    // Esc (lasting false) or closing the window (true) during a command.
+    void requestStop(bool lasting);
     void beforeMessageBox();
     void setStatusText(const QString& text);
     void setFraction(std::uint64_t done, std::uint64_t total);

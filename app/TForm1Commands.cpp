@@ -366,24 +366,34 @@ bool TForm1::FormCloseQuery()
 
 void TForm1::keyPressEvent(QKeyEvent* event)
 {
-    // Esc stops a compare under way; otherwise it means nothing here.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && session_.comparing()) {
-        progress_->requestStop();
+    // Esc stops a compare or the rows of a synchronisation under way;
+    // otherwise it means nothing here.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        (session_.comparing() || session_.busy())) {
+        requestStop(false);
         event->accept();
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
+void TForm1::requestStop(bool lasting)
+{
+    // Heard at once, though the row under way or a copy may take a while.
+    if (!session_.comparing() && !progress_->stopRequested())
+        progress_->setStatus("正在停止同步...");
+    progress_->requestStop(lasting);
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
     if (running_) {
-        // A running loop reads the tables this window owns: the close waits.
-        // A compare is stopped (its result is not wanted any more);
-        // synchronisation rows run to their end, and the compare that
-        // refreshes the lists after them stops at once.
+        // A running loop reads the tables this window owns: the close waits
+        // until it returns. A compare stops, and so does a synchronisation
+        // after the row under way (the copies handed over finish), with the
+        // compare that would refresh the lists after it.
         closePending_ = true;
-        progress_->requestStop();
+        requestStop(true);
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/Output.h"
 #include "dupfind/SameFileSearch.h"
 #include "platform/Path.h"
@@ -46,6 +47,8 @@ public:
     {
         out_.write(search_->results().back().path());
         out_.write("\n");
+        // Copies are few and a search is long: each is shown at once.
+        out_.flush();
     }
 
 private:
@@ -69,6 +72,21 @@ std::optional<std::string> rootProblem(platform::FileSystem& fs, const std::stri
         return std::string("cannot be read");
     return std::nullopt;
 }
+
+// Ctrl+C ends the search as its stop button does: heard each time the
+// search keeps its window alive.
+class SearchInterrupt : public InterruptibleProgress {
+public:
+    void watch(dupfind::SameFileSearch& search) { search_ = &search; }
+    void processEvents() override
+    {
+        if (search_ && stopRequested())
+            search_->RequestStop();
+    }
+
+private:
+    dupfind::SameFileSearch* search_ = nullptr;
+};
 
 } // namespace
 
@@ -101,12 +119,17 @@ int runFindCopies(const Arguments& args)
         }
     }
     platform::PosixFileReader reader;
-    core::SilentProgress progress;
+    SearchInterrupt progress;
     ErrorStreamPrompt prompt;
     PrintingView view(sameExtension);
     dupfind::SameFileSearch search(fs, reader, progress, prompt, view);
     view.watch(search);
-    return search.Search(operands[0], roots) ? 0 : 1;
+    progress.watch(search);
+    const bool searched = search.Search(operands[0], roots);
+    // Stopped by Ctrl+C: the copies printed so far are only some of them.
+    if (progress.stopRequested())
+        return kInterruptedExit;
+    return searched ? 0 : 1;
 }
 
 int runDrives(const Arguments& args)

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "cli/Output.h"
 #include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
@@ -80,9 +81,12 @@ int runSync(const Arguments& args)
 
     platform::PosixFileSystem fs;
     sync::SyncSession session(fs);
-    core::SilentProgress progress;
+    InterruptibleProgress progress;
     PrintingPrompt prompt;
     session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
+    // Ctrl+C during the compare: nothing was changed yet, and nothing is.
+    if (session.lastCompareStopped())
+        return kInterruptedExit;
     const bool leftOut = reportUnreadable(session);
     // A one-way sync from a root that is no directory (a file, a mistyped
     // path) is refused with a word, even when it has no row to run.
@@ -114,6 +118,9 @@ int runSync(const Arguments& args)
     }
     std::fflush(stdout);
     printFailures(report.failures);
+    // Ctrl+C: the message said how many rows did not run.
+    if (report.stopped)
+        return kInterruptedExit;
     return report.refused || !report.failures.empty() || leftOut ? 1 : 0;
 }
 

@@ -15,10 +15,14 @@ public:
     virtual void processEvents() = 0;
     // How far a long run has come; total 0 hides the indicator.
     virtual void setFraction(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
-    // The user asked the running compare to stop (Esc, closing the window,
-    // an interrupt). Asked from the listing threads too, so it must be cheap
-    // and safe to call from any thread.
+    // The user asked the running compare or synchronisation to stop (Esc,
+    // closing the window, an interrupt). Asked from the listing threads too,
+    // so it must be cheap and safe to call from any thread.
     virtual bool stopRequested() const { return false; }
+    // The stop request has been heeded (a synchronisation's rows stopped): a
+    // request meant only for that is cleared, so that the compare refreshing
+    // the lists runs; one that stops everything (closing the window) stays.
+    virtual void stopHeeded() {}
 };
 
 // A Progress that shows nothing: for callers with no window.

@@ -43,6 +43,16 @@ std::string CompletionText(std::string_view successText, bool checkedRows, const
     return text;
 }
 
+std::string StoppedText(std::size_t notRun, const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+{
+    std::string text = "同步已停止，有" + std::to_string(notRun) + "个操作没有执行。";
+    if (!failures.empty())
+        text += "\n\n" + FailureListText(failures);
+    if (!notes.empty())
+        text += "\n\n" + NotesText(notes);
+    return text;
+}
+
 std::string NotesText(const std::vector<RowNote>& notes)
 {
     if (notes.empty())

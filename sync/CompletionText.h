@@ -19,6 +19,11 @@ using core::kListedFailures;
 std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
                            const std::vector<RowNote>& notes = {});
 
+// The message of a command the user stopped: how many rows did not run,
+// then the failures and notes as CompletionText lists them.
+std::string StoppedText(std::size_t notRun, const std::vector<RowFailure>& failures,
+                        const std::vector<RowNote>& notes = {});
+
 // The notes of a command: the files whose time the target volume could not
 // hold, each with its time and the time written. Empty when there is none.
 std::string NotesText(const std::vector<RowNote>& notes);

@@ -88,11 +88,20 @@ public:
             }
             flushWrites(report);
         }
+        // The stop was meant for the rows: the refresh still lists what is
+        // left to do, unless the request stops everything (the window closes).
+        if (progress_.stopRequested())
+            progress_.stopHeeded();
+        if (report.stopped)
+            progress_.setStatus("同步已停止。");
         if (refreshAfterwards_)
             refresh();
         const bool checked = command_ == Command::CheckedRows;
-        prompt_.tell(CompletionText(successText(), checked, report.failures, report.notes), checked ? "提示" : "信息",
-                     report.failures.empty() ? core::MessageIcon::Information : core::MessageIcon::Warning,
+        const std::string text = report.stopped ? StoppedText(report.notRun, report.failures, report.notes)
+                                                : CompletionText(successText(), checked, report.failures, report.notes);
+        prompt_.tell(text, checked ? "提示" : "信息",
+                     report.failures.empty() && !report.stopped ? core::MessageIcon::Information
+                                                                : core::MessageIcon::Warning,
                      FailureDetailsText(report.failures, report.notes));
         return report;
     }
@@ -220,6 +229,15 @@ private:
                     progress_.setStatus(rowProgressText(k + 1, rows.size()));
                     progress_.setFraction(k + 1, rows.size());
                     progress_.processEvents();
+                }
+                // Asked to stop (Esc, closing the window, an interrupt), also
+                // in the events just processed: the row before has ended, and
+                // no later row begins. Copies handed over finish below; none
+                // is left half-written.
+                if (progress_.stopRequested()) {
+                    report.stopped = true;
+                    report.notRun = rows.size() - k;
+                    break;
                 }
                 const PlannedRow& row = rows[k];
                 const Operation word = session_.list(row.side)[row.index].operation;

@@ -70,6 +70,10 @@ struct SyncReport {
     // nested or identical roots); nothing was changed.
     bool refused = false;
     std::size_t rowsRun = 0;
+    // True when the user stopped the command (Esc, closing the window, an
+    // interrupt) before its last row; notRun rows did not begin.
+    bool stopped = false;
+    std::size_t notRun = 0;
     std::vector<RowFailure> failures;
     // Shown after the failures, in the order of the rows.
     std::vector<RowNote> notes;
@@ -87,7 +91,11 @@ public:
     // completion message, and the status says "同步已中止。"; only one outside
     // the root or whose name the volume cannot hold fails its rows alone. A
     // directory the directory pass could not create or remove is a failure
-    // of kind Folder, reported once per command.
+    // of kind Folder, reported once per command. A stop request
+    // (progress.stopRequested()) is heard before each row: the rows run so
+    // far stay done, the copies under way finish, what was written is
+    // flushed, the lists are refreshed and the message says how many rows
+    // did not run (StoppedText).
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);

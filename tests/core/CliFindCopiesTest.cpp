@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -88,4 +89,30 @@ TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit
     // The same root, readable: the copy is found.
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
     EXPECT_EQ(err, "");
+}
+
+TEST(CliFindCopies, CtrlCStopsTheSearchWithExit130)
+{
+    // Large sparse files of one size: each takes a while to digest. The
+    // subdirectory's copy is found first and printed at once; the files of
+    // the root, differing only in their last byte, come after it.
+    TempDir tmp;
+    constexpr off_t kSize = 64 << 20;
+    auto sparse = [&](const std::string& path, bool lastByte) {
+        writeFile(path, "");
+        ASSERT_EQ(::truncate(path.c_str(), kSize), 0);
+        if (lastByte) {
+            const int fd = ::open(path.c_str(), O_WRONLY);
+            ASSERT_EQ(::pwrite(fd, "x", 1, kSize - 1), 1);
+            ::close(fd);
+        }
+    };
+    sparse(tmp / "chosen", false);
+    sparse(tmp / "r/sub/copy", false);
+    for (int i = 0; i < 8; ++i)
+        sparse(tmp / "r/other" + std::to_string(i), true);
+    const int code = testsupport::interruptCli({"find-copies", tmp / "chosen", tmp / "r"}, tmp / "out",
+                                               [&] { return !testsupport::readFile(tmp / "out").empty(); });
+    EXPECT_EQ(code, 130);
+    EXPECT_EQ(testsupport::readFile(tmp / "out"), tmp / "r/sub/copy" + "\n");
 }

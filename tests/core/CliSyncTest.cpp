@@ -131,3 +131,28 @@ TEST(CliSync, AnErrorThatStopsTheSyncIsPrintedWithTheFailuresBeforeItAndExitsOne
     // The directory pass met the file first: that failure is not lost.
     EXPECT_EQ(out, "失败\t目录\t" + tmp / "two/x" + "\t" + exists + "\n");
 }
+
+TEST(CliSync, CtrlCStopsAfterTheRowUnderWayPrintsWhatDidNotRunAndExits130)
+{
+    TempDir tmp;
+    constexpr int kFiles = 2000;
+    const std::string content(200, 'x');
+    for (int i = 0; i < kFiles; ++i)
+        writeFile(tmp / "one/f" + std::to_string(i), content, 1600000000);
+    testsupport::makeDir(tmp / "two");
+    // Interrupted once the first copy has reached the target.
+    const int code = testsupport::interruptCli({"sync", "one-to-two", tmp / "one", tmp / "two"}, tmp / "out",
+                                               [&] { return !testsupport::namesIn(tmp / "two").empty(); });
+    ASSERT_EQ(code, 130);
+    const std::string out = testsupport::readFile(tmp / "out");
+    const std::string prefix = "同步已停止，有";
+    ASSERT_EQ(out.rfind(prefix, 0), 0u) << out;
+    const std::size_t notRun = std::stoul(out.substr(prefix.size()));
+    EXPECT_EQ(out, prefix + std::to_string(notRun) + "个操作没有执行。\n");
+    // Every row ran whole or not at all: no temporary file, no short copy.
+    const std::vector<std::string> copied = testsupport::namesIn(tmp / "two");
+    EXPECT_GT(notRun, 0u);
+    EXPECT_EQ(copied.size() + notRun, static_cast<std::size_t>(kFiles));
+    for (const std::string& name : copied)
+        ASSERT_EQ(testsupport::readFile(tmp / "two/" + name), content) << name;
+}

@@ -2,6 +2,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <future>
+#include <mutex>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -572,4 +574,105 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
     }
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_FALSE(session->busy());
+}
+
+namespace {
+
+// Fails the copies of names holding "bad"; holds the copies of names
+// holding "slow" until the stop is asked for, so that one is under way then.
+class HeldCopyFileSystem : public platform::PosixFileSystem {
+public:
+    void open()
+    {
+        std::call_once(opened_, [this] { release_.set_value(); });
+    }
+    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+                                const platform::TargetExpectation& expected) override
+    {
+        if (target.relative.find("slow") != std::string::npos)
+            released_.wait();
+        if (target.relative.find("bad") != std::string::npos)
+            return {"injected copy failure"};
+        return PosixFileSystem::copyFile(source, target, expected);
+    }
+
+private:
+    std::once_flag opened_;
+    std::promise<void> release_;
+    std::shared_future<void> released_ = release_.get_future().share();
+};
+
+// Asks to stop during the event pass before row number stopAt (1-based), as
+// Esc would; a stop heeded is cleared, as the window's Esc is.
+class StoppingProgress : public testsupport::RecordingProgress {
+public:
+    StoppingProgress(int stopAt, HeldCopyFileSystem& fs) : stopAt_(stopAt), fs_(fs) {}
+    void processEvents() override
+    {
+        // The held copy goes on from the moment of the stop: it is under
+        // way while the stop is heard.
+        if (++eventPasses == stopAt_) {
+            stop_ = true;
+            fs_.open();
+        }
+    }
+    bool stopRequested() const override { return stop_; }
+    void stopHeeded() override
+    {
+        stop_ = false;
+        ++heeded;
+    }
+    int heeded = 0;
+
+private:
+    int stopAt_;
+    HeldCopyFileSystem& fs_;
+    bool stop_ = false;
+};
+
+} // namespace
+
+TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
+{
+    HeldCopyFileSystem held;
+    fs = &held;
+    writeFile(one + "/a-bad.txt", "a", 1600000000);
+    writeFile(one + "/b-slow.txt", "new", 1600000100);
+    writeFile(two + "/b-slow.txt", "old", 1600000000);
+    writeFile(one + "/c.txt", "c", 1600000000);
+    writeFile(one + "/d.txt", "d", 1600000000);
+    compare();
+    ASSERT_EQ(rows(1), (Strings{"新建 a-bad.txt", "更新 b-slow.txt", "新建 c.txt", "新建 d.txt"}));
+    StoppingProgress stopping(3, held);
+    SyncExecutor ex(*session, stopping, prompt);
+    const SyncReport report = ex.SyncOneToTwo(options);
+    EXPECT_TRUE(report.stopped);
+    EXPECT_EQ(report.rowsRun, 2u);
+    EXPECT_EQ(report.notRun, 2u);
+    // The update under way when the stop was heard was finished, no later row ran.
+    EXPECT_EQ(readFile(two + "/b-slow.txt"), "new");
+    EXPECT_FALSE(exists(two + "/c.txt"));
+    EXPECT_FALSE(exists(two + "/d.txt"));
+    ASSERT_EQ(report.failures.size(), 1u);
+    EXPECT_EQ(stopping.heeded, 1);
+    // The refresh ran and lists what is left.
+    EXPECT_EQ(rows(1), (Strings{"新建 a-bad.txt", "新建 c.txt", "新建 d.txt"}));
+    EXPECT_EQ(stopping.statuses.back(), "准备就绪。");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text,
+              "同步已停止，有2个操作没有执行。\n\n有1个操作失败：\n→ 新建 a-bad.txt：injected copy failure");
+    EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
+    EXPECT_EQ(prompt.shown[0].details, "→ 新建 a-bad.txt：injected copy failure");
+    EXPECT_FALSE(session->busy());
+
+    // Without the refresh the status rests on the stop.
+    prompt.shown.clear();
+    StoppingProgress early(2, held);
+    SyncExecutor quiet(*session, early, prompt);
+    quiet.setRefreshAfterCommand(false);
+    const SyncReport second = quiet.SyncOneToTwo(options);
+    EXPECT_TRUE(second.stopped);
+    EXPECT_EQ(second.notRun, 2u);
+    EXPECT_FALSE(exists(two + "/c.txt"));
+    EXPECT_EQ(early.statuses.back(), "同步已停止。");
 }

@@ -1,4 +1,5 @@
-// A compare under way in the main window stops on Esc and on closing.
+// A compare or synchronisation under way in the main window stops on Esc and
+// on closing.
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -31,6 +32,17 @@ public:
         if (directory == actAt && action)
             std::exchange(action, nullptr)();
         return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+    }
+    // Run on the first copy of a synchronisation, on the GUI thread for a new file.
+    std::function<void()> copyAction;
+    int copies = 0;
+    tessarin::platform::FsResult copyFile(const std::string& source, const tessarin::platform::TreePath& target,
+                                          const tessarin::platform::TargetExpectation& expected) override
+    {
+        ++copies;
+        if (copyAction)
+            std::exchange(copyAction, nullptr)();
+        return PosixFileSystem::copyFile(source, target, expected);
     }
 };
 
@@ -96,5 +108,41 @@ TEST_F(CompareStop, ClosingTheWindowDuringACompareStopsItAndCloses)
     fs.action = [&] { form.close(); };
     form.ToolButton1->click();
     expectStoppedAndEmpty();
+    EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(CompareStop, EscDuringASynchronisationRunsNoLaterRowAndTheListsShowWhatIsLeft)
+{
+    form.ToolButton1->click();
+    ASSERT_EQ(form.operationListModel(1)->rowCount(), 4); // three new files, one old file kept
+    fs.copyAction = [&] {
+        QTest::keyClick(&form, Qt::Key_Escape);
+        EXPECT_EQ(form.statusText(), "正在停止同步...");
+        form.BitBtn2->click(); // a second command meanwhile is not begun
+    };
+    form.BitBtn2->click();
+    EXPECT_EQ(fs.copies, 1);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "同步已停止，有2个操作没有执行。");
+    // The refresh ran: the two rows not run are listed again.
+    EXPECT_EQ(form.statusText(), "准备就绪。");
+    EXPECT_EQ(form.operationListModel(1)->rowCount(), 3);
+    EXPECT_FALSE(form.commandRunning());
+}
+
+TEST_F(CompareStop, ClosingTheWindowDuringASynchronisationStopsItAndCloses)
+{
+    form.ToolButton1->click();
+    fs.copyAction = [&] {
+        form.close();
+        EXPECT_EQ(form.statusText(), "正在停止同步..."); // heard at once
+        EXPECT_TRUE(form.isVisible());                   // closed once the rows have stopped
+    };
+    form.BitBtn2->click();
+    EXPECT_EQ(fs.copies, 1);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0].text, "同步已停止，有2个操作没有执行。");
+    // The refresh stopped too: nothing is left to list in a closing window.
+    EXPECT_EQ(form.statusText(), "比较已停止。");
     EXPECT_FALSE(form.isVisible());
 }

@@ -1,9 +1,16 @@
 #pragma once
 // Runs tessarin-cli with a shell argument text; returns its exit code and
 // standard output.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <fcntl.h>
+#include <functional>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace testsupport {
 
@@ -43,6 +50,57 @@ inline std::string quoted(const std::string& text)
     for (const char c : text)
         q += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return q + "'";
+}
+
+// Runs tessarin-cli with the arguments, standard output into the file out,
+// sends SIGINT once ready() holds and returns its exit code: -1 when ready()
+// did not hold within 20 s, -2 when it ran on 10 s after the signal, -3 when
+// a signal ended it. elapsed is the time from the signal to its end.
+inline int interruptCli(const std::vector<std::string>& args, const std::string& out,
+                        const std::function<bool()>& ready, std::chrono::milliseconds* elapsed = nullptr)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int fd = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(fd, 1);
+        ::dup2(null, 2);
+        std::vector<char*> argv{const_cast<char*>(TESSARIN_CLI_PATH)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(TESSARIN_CLI_PATH, argv.data());
+        ::_exit(127);
+    }
+    using Clock = std::chrono::steady_clock;
+    auto waitFor = [child](Clock::duration limit, const std::function<bool()>& until) {
+        int status = 0;
+        const auto deadline = Clock::now() + limit;
+        while (!until()) {
+            if (Clock::now() > deadline || ::waitpid(child, &status, WNOHANG) == child)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // polling, bounded by the deadline
+        }
+        return true;
+    };
+    int status = 0;
+    if (!waitFor(std::chrono::seconds(20), ready)) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return -1;
+    }
+    ::kill(child, SIGINT);
+    const auto sent = Clock::now();
+    bool ended = false;
+    waitFor(std::chrono::seconds(10), [&] { return ended = ::waitpid(child, &status, WNOHANG) == child; });
+    if (elapsed)
+        *elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        return -2;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
 } // namespace testsupport
