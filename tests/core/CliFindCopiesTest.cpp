@@ -112,7 +112,7 @@ TEST(CliFindCopies, CtrlCStopsTheSearchWithExit130)
     for (int i = 0; i < 8; ++i)
         sparse(tmp / "r/other" + std::to_string(i), true);
     const int code = testsupport::interruptCli({"find-copies", tmp / "chosen", tmp / "r"}, tmp / "out",
-                                               [&] { return !testsupport::readFile(tmp / "out").empty(); });
+                                               [&](pid_t) { return !testsupport::readFile(tmp / "out").empty(); });
     EXPECT_EQ(code, 130);
     EXPECT_EQ(testsupport::readFile(tmp / "out"), tmp / "r/sub/copy" + "\n");
 }

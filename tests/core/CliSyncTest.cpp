@@ -142,7 +142,7 @@ TEST(CliSync, CtrlCStopsAfterTheRowUnderWayPrintsWhatDidNotRunAndExits130)
     testsupport::makeDir(tmp / "two");
     // Interrupted once the first copy has reached the target.
     const int code = testsupport::interruptCli({"sync", "one-to-two", tmp / "one", tmp / "two"}, tmp / "out",
-                                               [&] { return !testsupport::namesIn(tmp / "two").empty(); });
+                                               [&](pid_t) { return !testsupport::namesIn(tmp / "two").empty(); });
     ASSERT_EQ(code, 130);
     const std::string out = testsupport::readFile(tmp / "out");
     const std::string prefix = "同步已停止，有";

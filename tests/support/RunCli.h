@@ -7,10 +7,13 @@
 #include <fcntl.h>
 #include <functional>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+#include "support/TempDir.h"
 
 namespace testsupport {
 
@@ -53,11 +56,12 @@ inline std::string quoted(const std::string& text)
 }
 
 // Runs tessarin-cli with the arguments, standard output into the file out,
-// sends SIGINT once ready() holds and returns its exit code: -1 when ready()
-// did not hold within 20 s, -2 when it ran on 10 s after the signal, -3 when
-// a signal ended it. elapsed is the time from the signal to its end.
+// sends SIGINT once ready(child's pid) holds and returns its exit code: -1
+// when ready() did not hold within 20 s, -2 when it ran on 10 s after the
+// signal, -3 when a signal ended it. elapsed is the time from the signal to
+// its end.
 inline int interruptCli(const std::vector<std::string>& args, const std::string& out,
-                        const std::function<bool()>& ready, std::chrono::milliseconds* elapsed = nullptr)
+                        const std::function<bool(pid_t)>& ready, std::chrono::milliseconds* elapsed = nullptr)
 {
     const pid_t child = ::fork();
     if (child == 0) {
@@ -84,7 +88,7 @@ inline int interruptCli(const std::vector<std::string>& args, const std::string&
         return true;
     };
     int status = 0;
-    if (!waitFor(std::chrono::seconds(20), ready)) {
+    if (!waitFor(std::chrono::seconds(20), [&] { return ready(child); })) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
         return -1;
@@ -101,6 +105,24 @@ inline int interruptCli(const std::vector<std::string>& args, const std::string&
         return -2;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
+}
+
+// Whether the process has a directory below "/" open, other than skip: its
+// walk of "/" is under way, and has seconds to go.
+inline bool walksBelowRoot(pid_t pid, const std::string& skip)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    for (const std::string& fd : namesIn(fds)) {
+        char target[4096];
+        const ssize_t n = ::readlink((fds + "/" + fd).c_str(), target, sizeof target);
+        if (n <= 1 || target[0] != '/')
+            continue;
+        const std::string path(target, static_cast<std::size_t>(n));
+        struct stat st;
+        if (path != skip && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return true;
+    }
+    return false;
 }
 
 } // namespace testsupport
