@@ -560,7 +560,8 @@ private:
         const platform::FsResult flushed = fs_.flushWrites();
         if (!flushed.ok())
             report.failures.push_back(RowFailure{command_ == Command::TwoToOne ? SyncSide(2) : SyncSide(1),
-                                                 Operation::Update, "", "无法写入磁盘：" + flushed.error});
+                                                 Operation::Update, "", "无法写入磁盘：" + flushed.error,
+                                                 FailureKind::Flush});
     }
 
     // A new compare of the roots the rows were made for.

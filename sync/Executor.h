@@ -14,9 +14,9 @@
 
 namespace tessarin::sync {
 
-// What failed: a row, or a directory that the directory pass could not
-// create or remove.
-enum class FailureKind { Row, Folder };
+// What failed: a row, a directory that the directory pass could not create
+// or remove, or the flush that puts a command's writes onto the disk.
+enum class FailureKind { Row, Folder, Flush };
 
 // One row that was run and failed, or one directory of the directory pass
 // (fileName then holds the directory's path), with the system's reason.
@@ -28,10 +28,18 @@ struct RowFailure {
     FailureKind kind = FailureKind::Row;
 };
 
-// The word a failure is listed under: the row's operation word, or "目录".
+// The word a failure is listed under: the row's operation word, "目录" or "写入".
 inline std::string_view FailureWord(const RowFailure& failure)
 {
-    return failure.kind == FailureKind::Folder ? std::string_view("目录") : OperationWord(failure.operation);
+    switch (failure.kind) {
+    case FailureKind::Folder:
+        return "目录";
+    case FailureKind::Flush:
+        return "写入";
+    case FailureKind::Row:
+        break;
+    }
+    return OperationWord(failure.operation);
 }
 
 // Something a row did that its user should know, though it did not fail:
