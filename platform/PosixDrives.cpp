@@ -49,13 +49,10 @@ bool PosixDrives::isFixedBlockDevice(const MountRecord& mount) const
         return false; // disk images and RAM disks are not fixed drives
     std::string blockDir = sysRoot_ + "/class/block/" + name;
     struct stat st;
-    if (::stat(blockDir.c_str(), &st) != 0) {
+    if (::stat(blockDir.c_str(), &st) != 0)
         // A device named otherwise in the table ("/dev/root"): go by the
         // device number of the mounted file system.
-        if (::stat(mount.mountPoint.c_str(), &st) != 0)
-            return false;
-        blockDir = sysRoot_ + "/dev/block/" + std::to_string(major(st.st_dev)) + ":" + std::to_string(minor(st.st_dev));
-    }
+        blockDir = sysRoot_ + "/dev/block/" + std::to_string(mount.major) + ":" + std::to_string(mount.minor);
     // A partition has no attribute of its own: its disk, one level up, has.
     std::string removable = readText(blockDir + "/removable");
     if (removable.empty())
@@ -67,13 +64,13 @@ std::vector<std::string> PosixDrives::fixedDriveRoots()
 {
     std::vector<std::string> roots;
     std::set<std::pair<std::string, dev_t>> seen;
+    // Nothing here touches a mount point: one whose server or daemon has
+    // stopped answering would hold the caller (the window at start-up) for as
+    // long as it hangs. The table and sysfs tell all that is needed.
     for (const MountRecord& mount : readMountInfo(mountTable_)) {
-        struct stat st;
-        if (::stat(mount.mountPoint.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            continue;
         if (!isFixedBlockDevice(mount))
             continue;
-        if (!seen.insert({mount.source, st.st_dev}).second)
+        if (!seen.insert({mount.source, makedev(mount.major, mount.minor)}).second)
             continue;
         std::string root = mount.mountPoint;
         if (root.empty() || root.back() != '/')

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/PosixDrives.h"
+#include "support/AsUser.h"
 #include "support/TempDir.h"
 
 using namespace tessarin::platform;
@@ -12,9 +14,10 @@ using testsupport::writeFile;
 namespace {
 
 // A line of /proc/self/mountinfo for a mount of device at point.
-std::string mountLine(const std::string& device, const std::string& point, const std::string& type)
+std::string mountLine(const std::string& device, const std::string& point, const std::string& type,
+                      const std::string& numbers = "8:1")
 {
-    return "30 1 8:1 / " + point + " rw,relatime shared:1 - " + type + " " + device + " rw\n";
+    return "30 1 " + numbers + " / " + point + " rw,relatime shared:1 - " + type + " " + device + " rw\n";
 }
 
 } // namespace
@@ -60,6 +63,23 @@ TEST(Drives, FixedDrivesAreMountedNonRemovableBlockDevicesListedOnce)
                   mountLine("/dev/sdc2", tmp / "gone", "ext4"));
     PosixDrives drives(tmp / "mounts", sys);
     EXPECT_EQ(drives.fixedDriveRoots(), (std::vector<std::string>{tmp / "m1/", tmp / "with space/"}));
+
+    // The list never looks at a mount point (one that stopped answering
+    // would hang it): one the user cannot even look at is listed all the same.
+    makeDir(tmp / "closed/in");
+    ::chmod((tmp / "closed").c_str(), 0700);
+    ::chmod(tmp.path().c_str(), 0755);
+    writeFile(tmp / "closed-mounts", mountLine("/dev/sdc2", tmp / "closed/in", "ext4", "8:34"));
+    ::chmod((tmp / "closed-mounts").c_str(), 0644);
+    ::chmod(sys.c_str(), 0755);
+    const int listed = testsupport::runAsNobody([&] {
+        return PosixDrives(tmp / "closed-mounts", sys).fixedDriveRoots() == std::vector<std::string>{tmp / "closed/in/"}
+                   ? 0
+                   : 1;
+    });
+    if (listed != 126) {
+        EXPECT_EQ(listed, 0) << "as uid 65534";
+    }
 }
 
 TEST(Drives, TheRootFileSystemRootIsASingleSlash)
