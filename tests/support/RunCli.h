@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <poll.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -77,33 +78,35 @@ inline int interruptCli(const std::vector<std::string>& args, const std::string&
         ::_exit(127);
     }
     using Clock = std::chrono::steady_clock;
-    auto waitFor = [child](Clock::duration limit, const std::function<bool()>& until) {
-        int status = 0;
-        const auto deadline = Clock::now() + limit;
-        while (!until()) {
-            if (Clock::now() > deadline || ::waitpid(child, &status, WNOHANG) == child)
-                return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1)); // polling, bounded by the deadline
-        }
-        return true;
+    // The child's end is an event to wait on (a pidfd turns readable); the
+    // readiness has none, so it is looked at again each millisecond the
+    // child goes on, until the deadline fails the case.
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, child, 0));
+    const auto endsWithin = [pidfd](int ms) {
+        pollfd p{pidfd, POLLIN, 0};
+        return ::poll(&p, 1, ms) > 0;
     };
     int status = 0;
-    if (!waitFor(std::chrono::seconds(20), [&] { return ready(child); })) {
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
+    bool isReady = false;
+    while (!(isReady = ready(child)) && Clock::now() < deadline && !endsWithin(1)) {}
+    if (!isReady) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
+        ::close(pidfd);
         return -1;
     }
     ::kill(child, SIGINT);
     const auto sent = Clock::now();
-    bool ended = false;
-    waitFor(std::chrono::seconds(10), [&] { return ended = ::waitpid(child, &status, WNOHANG) == child; });
+    const bool ended = endsWithin(10000);
     if (elapsed)
         *elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - sent);
-    if (!ended) {
+    if (!ended)
         ::kill(child, SIGKILL);
-        ::waitpid(child, &status, 0);
+    ::waitpid(child, &status, 0);
+    ::close(pidfd);
+    if (!ended)
         return -2;
-    }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -3;
 }
 
