@@ -7,12 +7,13 @@
 
 namespace tessarin::app {
 
-FileListModel::FileListModel(const sync::FileTable& table, QObject* parent) : QAbstractTableModel(parent), table_(table)
+FileListModel::FileListModel(const sync::FileTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(&table)
 {}
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(table_.fileCount(), INT_MAX));
+    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(table_->fileCount(), INT_MAX));
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const
@@ -27,11 +28,11 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     const auto k = static_cast<std::size_t>(index.row());
     switch (index.column()) {
     case 0:
-        return widgets::displayName(table_.name(k));
+        return widgets::displayName(table_->name(k));
     case 1:
-        return widgets::displayText(table_.sizeText(k));
+        return widgets::displayText(table_->sizeText(k));
     case 2:
-        return widgets::displayText(table_.modifiedText(k));
+        return widgets::displayText(table_->modifiedText(k));
     }
     return {};
 }

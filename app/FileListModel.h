@@ -21,9 +21,11 @@ public:
     // Brackets a replacement of the table: the views read nothing between.
     void aboutToReplace() { beginResetModel(); }
     void replaced() { endResetModel(); }
+    // Shows another table (a fresh session's), between the two calls above.
+    void show(const sync::FileTable& table) { table_ = &table; }
 
 private:
-    const sync::FileTable& table_;
+    const sync::FileTable* table_;
 };
 
 } // namespace tessarin::app

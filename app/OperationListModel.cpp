@@ -23,12 +23,12 @@ QColor OperationColour(std::string_view word)
 }
 
 OperationListModel::OperationListModel(sync::OperationList& rows, sync::SyncSide side, QObject* parent)
-    : QAbstractTableModel(parent), rows_(rows), side_(side)
+    : QAbstractTableModel(parent), rows_(&rows), side_(side)
 {}
 
 int OperationListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(rows_.size(), INT_MAX));
+    return parent.isValid() ? 0 : static_cast<int>(std::min<std::size_t>(rows_->size(), INT_MAX));
 }
 
 int OperationListModel::columnCount(const QModelIndex& parent) const
@@ -40,7 +40,7 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const sync::SyncOperation& row = rows_[static_cast<std::size_t>(index.row())];
+    const sync::SyncOperation& row = (*rows_)[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
@@ -68,9 +68,10 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
 
 bool OperationListModel::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (locked_ || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 || index.row() >= rowCount())
+    if ((locked_ && locked_()) || role != Qt::CheckStateRole || !index.isValid() || index.column() != 0 ||
+        index.row() >= rowCount())
         return false;
-    rows_[static_cast<std::size_t>(index.row())].Checked = value.value<Qt::CheckState>() == Qt::Checked;
+    (*rows_)[static_cast<std::size_t>(index.row())].Checked = value.value<Qt::CheckState>() == Qt::Checked;
     emit dataChanged(index, index, {Qt::CheckStateRole});
     return true;
 }
@@ -101,14 +102,14 @@ QVariant OperationListModel::headerData(int section, Qt::Orientation orientation
 void OperationListModel::setAllChecked(bool checked)
 {
     for (int r = 0, shown = rowCount(); r < shown; ++r)
-        rows_[static_cast<std::size_t>(r)].Checked = checked;
+        (*rows_)[static_cast<std::size_t>(r)].Checked = checked;
     checksChanged();
 }
 
 void OperationListModel::invertChecked()
 {
     for (int r = 0, shown = rowCount(); r < shown; ++r) {
-        bool& mark = rows_[static_cast<std::size_t>(r)].Checked;
+        bool& mark = (*rows_)[static_cast<std::size_t>(r)].Checked;
         mark = !mark;
     }
     checksChanged();

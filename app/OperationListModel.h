@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QColor>
+#include <functional>
 #include <string_view>
 
 #include "sync/Operation.h"
@@ -31,8 +32,10 @@ public:
     void replaced() { endResetModel(); }
 
     // While a command runs the check marks are its input: clicks on the
-    // check boxes are refused.
-    void setLocked(bool locked) { locked_ = locked; }
+    // check boxes are refused while locked() says so.
+    void setLockedWhile(std::function<bool()> locked) { locked_ = std::move(locked); }
+    // Shows another list (a fresh session's), between the reset calls above.
+    void show(sync::OperationList& rows) { rows_ = &rows; }
 
     // The selection buttons: every shown row checked, unchecked or inverted.
     void setAllChecked(bool checked);
@@ -41,9 +44,9 @@ public:
 private:
     void checksChanged();
 
-    sync::OperationList& rows_;
+    sync::OperationList* rows_;
     sync::SyncSide side_;
-    bool locked_ = false;
+    std::function<bool()> locked_;
 };
 
 } // namespace tessarin::app

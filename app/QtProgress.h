@@ -1,46 +1,53 @@
 #pragma once
 #include <atomic>
+#include <memory>
 
+#include "app/WindowLink.h"
 #include "core/Progress.h"
 
 namespace tessarin::app {
 
-class TForm1;
-
 // The core's progress shown in the main window: the status bar's text and
-// progress bar, and the window kept alive by processing pending events.
+// progress bar. Called from a command's job thread, it hands the newest text
+// and fraction to the GUI thread, coalesced, so a fast loop never floods the
+// event queue; called on the GUI thread it shows them at once.
 class QtProgress : public core::Progress {
 public:
-    explicit QtProgress(TForm1& form) : form_(form) {}
+    explicit QtProgress(std::shared_ptr<WindowLink> link);
     void setStatus(std::string_view text) override;
+    // The window's events run on its own thread: nothing to do on a job's.
     void processEvents() override;
     void setFraction(std::uint64_t done, std::uint64_t total) override;
 
-    // A stop asked by the window for the compare or synchronisation under
-    // way; both listing threads read it, hence atomic. Esc stops the rows of
-    // a synchronisation and lets its refresh run; closing the window
-    // (lasting) stops the refresh too.
-    bool stopRequested() const override { return stop_.load(std::memory_order_relaxed); }
+    // A stop asked by the window for the command under way; every thread of
+    // the job reads it. Esc stops the rows of a synchronisation and lets its
+    // refresh run; closing the window (lasting) stops the refresh too.
+    bool stopRequested() const override;
     void stopHeeded() override
     {
-        if (!lasting_)
+        if (!lasting_.load())
             clearStop();
     }
     void requestStop(bool lasting = false)
     {
-        lasting_ = lasting_ || lasting;
-        stop_.store(true, std::memory_order_relaxed);
+        if (lasting)
+            lasting_.store(true);
+        stop_.store(true);
     }
     void clearStop()
     {
-        lasting_ = false;
-        stop_.store(false, std::memory_order_relaxed);
+        lasting_.store(false);
+        stop_.store(false);
     }
 
 private:
-    TForm1& form_;
+    struct Pending;
+    void deliverSoon();
+
+    std::shared_ptr<WindowLink> link_;
+    std::shared_ptr<Pending> pending_;
     std::atomic<bool> stop_{false};
-    bool lasting_ = false; // GUI thread only
+    std::atomic<bool> lasting_{false};
 };
 
 } // namespace tessarin::app

@@ -15,12 +15,14 @@
 #include <QToolButton>
 
 #include "app/BandBar.h"
+#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/ResizeRule.h"
 #include "app/WindowLists.h"
 #include "app/WindowPrompt.h"
+#include "app/Workspace.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Icons.h"
 #include "widgets/ListKeys.h"
@@ -124,9 +126,9 @@ TForm1::TForm1(QWidget* parent) : TForm1(posixFileSystem_, parent)
 {}
 
 TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
-    : QWidget(parent), session_(fileSystem), progress_(std::make_unique<QtProgress>(*this)),
+    : QWidget(parent), fileSystem_(fileSystem),
+      workspace_(std::make_shared<Workspace>(fileSystem, std::make_shared<WindowLink>(*this, nullptr))),
       prompt_(std::make_unique<WindowPrompt>(this, [this] { beforeMessageBox(); })),
-      executor_(std::make_unique<sync::SyncExecutor>(session_, *progress_, *prompt_)),
       desktopShell_(std::make_unique<widgets::DesktopShell>()), shell_(desktopShell_.get())
 {
     setWindowTitle(QStringLiteral("Tessarin 1.2"));
@@ -134,15 +136,16 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     setFont(widgets::windowFont());
 
     for (int side = 1; side <= 2; ++side) {
-        fileModels_[side - 1] = new FileListModel(session_.table(side), this);
-        operationModels_[side - 1] = new OperationListModel(session_.list(side), side, this);
+        fileModels_[side - 1] = new FileListModel(session().table(side), this);
+        operationModels_[side - 1] = new OperationListModel(session().list(side), side, this);
+        operationModels_[side - 1]->setLockedWhile([this] { return commandRunning(); });
     }
 
     createMenus();
     createBandBar();
     createControls();
     lists_ = std::make_unique<WindowLists>(fileModels_, operationModels_, Label3, Label4);
-    session_.setObserver(lists_.get());
+    workspace_->link->lists = lists_.get();
 
     const QSize client = kDesignOuterSize - kDesignFrame;
     setMinimumSize(minimumOuterSize() - kDesignFrame);
@@ -360,7 +363,7 @@ void TForm1::setStatusText(const QString& text)
 
 void TForm1::setFraction(std::uint64_t done, std::uint64_t total)
 {
-    if (running_)
+    if (commandRunning())
         stProgress->show();
     if (total == 0) {
         // Between phases of a run whose length is not known yet.
@@ -374,7 +377,29 @@ void TForm1::setFraction(std::uint64_t done, std::uint64_t total)
 
 TForm1::~TForm1()
 {
-    session_.setObserver(nullptr);
+    workspace_->link->cut = true;
+}
+
+sync::SyncSession& TForm1::session()
+{
+    return workspace_->session;
+}
+
+void TForm1::takeFreshWorkspace()
+{
+    workspace_->link->cut = true;
+    workspace_->progress.requestStop(true);
+    workspace_ = std::make_shared<Workspace>(fileSystem_, std::make_shared<WindowLink>(*this, lists_.get()));
+    lists_->listsAboutToBeRebuilt();
+    for (int side = 1; side <= 2; ++side) {
+        fileModels_[side - 1]->show(session().table(side));
+        operationModels_[side - 1]->show(session().list(side));
+    }
+    lists_->listsEmptied();
+    for (QLabel* label : {Label3, Label4}) {
+        label->setText(QStringLiteral("共0个文件"));
+        label->adjustSize();
+    }
 }
 
 FileListModel* TForm1::fileListModel(sync::SyncSide side) const

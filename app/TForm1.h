@@ -6,7 +6,6 @@
 #include "core/Prompt.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/Shell.h"
-#include "sync/Executor.h"
 #include "sync/SyncOptions.h"
 #include "sync/SyncSession.h"
 
@@ -28,18 +27,28 @@ class DesktopShell;
 
 namespace tessarin::app {
 
+struct RunningCommand;
 class FileListModel;
 class OperationListModel;
-class QtProgress;
 class WindowLists;
 class WindowPrompt;
 struct MainWindowLayout;
+struct WindowLink;
+struct Workspace;
+} // namespace tessarin::app
+
+namespace tessarin::sync {
+class SyncExecutor;
+}
+
+namespace tessarin::app {
 
 // The main window: two path fields, the file lists of both sides, the two
 // operation lists with their buttons, the menu row, the command bar and the
 // status bar. Its handlers are a few lines each over the SyncSession and the
-// executor. A command that processes events while it runs is not begun a
-// second time meanwhile; a close asked for then happens when it ends.
+// executor. A compare or synchronisation runs as a job off the GUI thread;
+// while it runs no other command or dialog is begun, and a close asked for
+// then happens when it ends.
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
@@ -109,7 +118,7 @@ public:
     // The text of the status bar's panel.
     QString statusText() const;
 
-    sync::SyncSession& session() { return session_; }
+    sync::SyncSession& session();
     FileListModel* fileListModel(sync::SyncSide side) const;
     OperationListModel* operationListModel(sync::SyncSide side) const;
 
@@ -127,12 +136,14 @@ public:
     void setShell(platform::Shell* replacement); // nullptr: the desktop's own
 
     // True while a compare or a synchronisation runs.
-    bool commandRunning() const { return running_; }
+    bool commandRunning() const { return command_ != nullptr; }
 
-    // Runs a handler's work as a command of this window: not begun while
-    // another runs; an exception leaving it is shown in the standard error
-    // box and the program goes on.
-    void runCommand(const std::function<void()>& work);
+    // Runs a handler's work as a command of this window, on a job thread
+    // with the window's events going on: not begun while another runs; an
+    // exception leaving it is shown in the standard error box and the
+    // program goes on. The work reaches the window only through the
+    // workspace it is given.
+    void runCommand(std::function<void(Workspace&)> work);
     // The same for a short handler that runs no long loop (dialogs, help):
     // only the standard error box.
     void runGuarded(const std::function<void()>& work);
@@ -194,8 +205,12 @@ private:
     void createControls();
     void applyLayout(const MainWindowLayout& layout);
 
-    void compare();
+    // The work of the compare command on the root texts of the fields.
+    std::function<void(Workspace&)> compareWork();
+    void runSync(std::function<void(sync::SyncExecutor&)> command);
     void showComparedRoots();
+    // A job let go takes its workspace with it; the window shows a fresh one.
+    void takeFreshWorkspace();
     void setAllChecked(sync::SyncSide side, bool checked);
     void invertChecked(sync::SyncSide side);
     // The standard error box; detail (a failure list) follows the error's
@@ -209,18 +224,17 @@ private:
     void setFraction(std::uint64_t done, std::uint64_t total);
 
     platform::PosixFileSystem posixFileSystem_; // the file system, unless the creator gave another
-    sync::SyncSession session_;
+    platform::FileSystem& fileSystem_;
     FileListModel* fileModels_[2];
     OperationListModel* operationModels_[2];
     QLabel* stPanel_;
     std::unique_ptr<WindowLists> lists_;
-    std::unique_ptr<QtProgress> progress_;
+    std::shared_ptr<Workspace> workspace_;
     std::unique_ptr<WindowPrompt> prompt_;
-    std::unique_ptr<sync::SyncExecutor> executor_;
     std::unique_ptr<widgets::DesktopShell> desktopShell_;
     platform::Shell* shell_;
-    bool running_ = false;
-    bool closePending_ = false;
+    // The one command state: the command under way, if any.
+    std::unique_ptr<RunningCommand> command_;
     bool shownOnce_ = false;
 };
 

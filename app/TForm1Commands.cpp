@@ -4,16 +4,19 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 
+#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
 #include "app/TForm1.h"
 #include "app/WindowPrompt.h"
+#include "app/Workspace.h"
 #include "dialogs/Help.h"
 #include "dialogs/TForm2.h"
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
 #include "finder/TForm5.h"
+#include "platform/IoSteps.h"
 #include "platform/Path.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
@@ -53,25 +56,29 @@ sync::SyncOptions TForm1::currentOptions() const
 
 // --- Commands ---------------------------------------------------------------
 
-void TForm1::runCommand(const std::function<void()>& work)
+void TForm1::runCommand(std::function<void(Workspace&)> work)
 {
-    if (running_)
+    if (command_)
         return;
-    running_ = true;
-    // A stop asked for an earlier compare is not this command's; a close
-    // still pending keeps its stop for the compare this command ends with.
-    if (!closePending_)
-        progress_->clearStop();
-    for (OperationListModel* model : operationModels_)
-        model->setLocked(true);
+    const std::shared_ptr<Workspace> workspace = workspace_;
+    const std::shared_ptr<WindowLink> link = workspace->link;
+    command_ = std::make_unique<RunningCommand>([link] {
+        // A question open in a box counts as life, and so does every piece a
+        // copy moves: a long copy makes no progress call till its row ends.
+        return link->activity.load() + link->asking.load() * 0x100000000ULL + platform::ioSteps();
+    });
+    workspace->progress.clearStop();
     stProgress->setRange(0, 0);
     stProgress->show();
+
+    const CommandJob::End end = command_->job.run([workspace, work = std::move(work)] { work(*workspace); });
 
     QString error;
     QString failures;
     std::string details;
     try {
-        work();
+        if (end == CommandJob::End::Finished && command_->job.error())
+            std::rethrow_exception(command_->job.error());
     } catch (const sync::CommandStopped& e) {
         // The box shows what stopped the command, how many rows did not run
         // and what had failed before; its details list every failure.
@@ -85,16 +92,23 @@ void TForm1::runCommand(const std::function<void()>& work)
         error = widgets::displayText(e.what());
     }
 
-    running_ = false;
-    for (OperationListModel* model : operationModels_)
-        model->setLocked(false);
+    const bool closeAsked = command_->closeAsked;
+    if (end == CommandJob::End::LetGo) {
+        // A volume holds the job inside the kernel: it ends on its own, and
+        // nothing it did or saw reaches the window any more.
+        const bool comparing = workspace->session.comparing();
+        takeFreshWorkspace();
+        setStatusText(comparing ? QStringLiteral("比较已停止。") : QStringLiteral("同步已停止。"));
+        if (!comparing && !closeAsked)
+            error = QStringLiteral("同步已停止：有一个卷没有回应。正在进行的操作将在它回应时结束，其后的操作不再执行。"
+                                   "列表已清空，请重新比较。");
+    }
+    command_.reset();
     stProgress->hide();
     if (!error.isNull())
         reportError(error, failures, details);
-    if (closePending_) {
-        closePending_ = false;
+    if (closeAsked)
         close();
-    }
 }
 
 void TForm1::runGuarded(const std::function<void()>& work)
@@ -121,21 +135,31 @@ void TForm1::beforeMessageBox()
     stProgress->hide();
 }
 
-void TForm1::compare()
+std::function<void(Workspace&)> TForm1::compareWork()
 {
     // A history entry keeps its own bytes, so a name that is not UTF-8 is found.
     std::optional<std::string> root1 = platform::rootTextOf(widgets::currentPath(*edDir1));
     std::optional<std::string> root2 = platform::rootTextOf(widgets::currentPath(*edDir2));
     if (!root1 || !root2)
-        return;
+        return nullptr;
     widgets::showRootText(*edDir1, *root1);
     widgets::showRootText(*edDir2, *root2);
-    if (!session_.CompareDirectories(std::move(*root1), std::move(*root2), currentOptions(), *progress_))
+    return [root1 = std::move(*root1), root2 = std::move(*root2), options = currentOptions()](Workspace& w) {
+        if (!w.session.CompareDirectories(root1, root2, options, w.progress))
+            return;
+        // What could not be read is left out: the user must know before synchronising.
+        const std::string leftOut = sync::UnreadableText(w.session);
+        if (!leftOut.empty())
+            w.prompt.tell(leftOut, "提示", core::MessageIcon::Warning, sync::UnreadableDetailsText(w.session));
+    };
+}
+
+void TForm1::runSync(std::function<void(sync::SyncExecutor&)> command)
+{
+    if (command_)
         return;
-    // What could not be read is left out: the user must know before synchronising.
-    const std::string leftOut = sync::UnreadableText(session_);
-    if (!leftOut.empty())
-        prompt().tell(leftOut, "提示", core::MessageIcon::Warning, sync::UnreadableDetailsText(session_));
+    showComparedRoots();
+    runCommand([command = std::move(command)](Workspace& w) { command(w.executor); });
 }
 
 void TForm1::showComparedRoots()
@@ -144,15 +168,18 @@ void TForm1::showComparedRoots()
     // and its refresh lists them again: the fields show those roots, so no
     // list stands under another directory's name. Before any compare there
     // are no rows, nothing runs, and the fields stay as they are.
-    if (session_.list(1).empty() && session_.list(2).empty())
+    if (session().list(1).empty() && session().list(2).empty())
         return;
-    widgets::showPath(*edDir1, platform::rootFieldText(session_.rootText(1)));
-    widgets::showPath(*edDir2, platform::rootFieldText(session_.rootText(2)));
+    widgets::showPath(*edDir1, platform::rootFieldText(session().rootText(1)));
+    widgets::showPath(*edDir2, platform::rootFieldText(session().rootText(2)));
 }
 
 void TForm1::ToolButton1Click()
 {
-    runCommand([this] { compare(); });
+    if (command_)
+        return;
+    if (auto work = compareWork())
+        runCommand(std::move(work));
 }
 
 void TForm1::C2Click()
@@ -162,10 +189,7 @@ void TForm1::C2Click()
 
 void TForm1::BitBtn2Click()
 {
-    runCommand([this] {
-        showComparedRoots();
-        executor_->SyncOneToTwo(currentOptions());
-    });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncOneToTwo(options); });
 }
 
 void TForm1::ToolButton2Click()
@@ -180,10 +204,7 @@ void TForm1::L1Click()
 
 void TForm1::BitBtn3Click()
 {
-    runCommand([this] {
-        showComparedRoots();
-        executor_->SyncTwoToOne(currentOptions());
-    });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncTwoToOne(options); });
 }
 
 void TForm1::ToolButton3Click()
@@ -198,10 +219,7 @@ void TForm1::R1Click()
 
 void TForm1::BitBtn4Click()
 {
-    runCommand([this] {
-        showComparedRoots();
-        executor_->SyncBothWays(currentOptions());
-    });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncBothWays(options); });
 }
 
 void TForm1::ToolButton4Click()
@@ -216,31 +234,25 @@ void TForm1::E1Click()
 
 void TForm1::BitBtn7Click()
 {
-    runCommand([this] {
-        showComparedRoots();
-        executor_->RunCheckedRows(1, currentOptions());
-    });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.RunCheckedRows(1, options); });
 }
 
 void TForm1::BitBtn11Click()
 {
-    runCommand([this] {
-        showComparedRoots();
-        executor_->RunCheckedRows(2, currentOptions());
-    });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.RunCheckedRows(2, options); });
 }
 
 // --- Selection --------------------------------------------------------------
 
 void TForm1::setAllChecked(sync::SyncSide side, bool checked)
 {
-    if (!running_)
+    if (!command_)
         operationModels_[side - 1]->setAllChecked(checked);
 }
 
 void TForm1::invertChecked(sync::SyncSide side)
 {
-    if (!running_)
+    if (!command_)
         operationModels_[side - 1]->invertChecked();
 }
 
@@ -281,20 +293,20 @@ void TForm1::BitBtn10Click()
 
 void TForm1::Button1Click()
 {
-    if (Form2)
+    if (Form2 && !command_)
         Form2->browse(1);
 }
 
 void TForm1::Button2Click()
 {
-    if (Form2)
+    if (Form2 && !command_)
         Form2->browse(2);
 }
 
 void TForm1::ToolButton8Click()
 {
     // Its result is not looked at: the check boxes are the options either way.
-    if (Form3)
+    if (Form3 && !command_)
         Form3->exec();
 }
 
@@ -306,7 +318,7 @@ void TForm1::C1Click()
 void TForm1::ToolButton13Click()
 {
     // The same-file finder, shown modally; its result is not looked at.
-    if (Form5)
+    if (Form5 && !command_)
         Form5->showFinder();
 }
 
@@ -322,7 +334,7 @@ void TForm1::H2Click()
 
 void TForm1::A1Click()
 {
-    if (Form4)
+    if (Form4 && !command_)
         Form4->showAbout();
 }
 
@@ -368,8 +380,7 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 {
     // Esc stops a compare or the rows of a synchronisation under way;
     // otherwise it means nothing here.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
-        (session_.comparing() || session_.busy())) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && command_) {
         requestStop(false);
         event->accept();
         return;
@@ -380,19 +391,23 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 void TForm1::requestStop(bool lasting)
 {
     // Heard at once, though the row under way or a copy may take a while.
-    if (!session_.comparing() && !progress_->stopRequested())
-        progress_->setStatus("正在停止同步...");
-    progress_->requestStop(lasting);
+    Workspace& w = *workspace_;
+    if (!w.session.comparing() && !w.progress.stopRequested())
+        w.progress.setStatus("正在停止同步...");
+    w.progress.requestStop(lasting);
+    if (command_)
+        command_->job.stopAsked();
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
-    if (running_) {
-        // A running loop reads the tables this window owns: the close waits
-        // until it returns. A compare stops, and so does a synchronisation
+    if (command_) {
+        // A running job reads the tables this window shows: the close waits
+        // until it ends. A compare stops, and so does a synchronisation
         // after the row under way (the copies handed over finish), with the
-        // compare that would refresh the lists after it.
-        closePending_ = true;
+        // compare that would refresh the lists after it. A job held by a
+        // volume that does not answer is let go within a second.
+        command_->closeAsked = true;
         requestStop(true);
         event->ignore();
         return;

@@ -1,6 +1,10 @@
 // Start-up: the application, its five windows created once in order, the
 // message loop; the program ends when the main window closes.
+#include <cstdio>
+#include <cstdlib>
+
 #include "app/Application.h"
+#include "app/CommandJob.h"
 #include "app/QtTranslation.h"
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
@@ -47,5 +51,11 @@ int main(int argc, char** argv)
     Form3 = nullptr;
     Form4 = nullptr;
     Form5 = nullptr;
+    // A job let go because a volume stopped answering may still wait inside
+    // the kernel; the program ends without it (its thread ends with the process).
+    if (CommandJob::letGoStillRunning() > 0) {
+        std::fflush(nullptr);
+        std::_Exit(result);
+    }
     return result;
 }

@@ -17,6 +17,7 @@
 #endif
 
 #include "platform/FileIo.h"
+#include "platform/IoSteps.h"
 #include "platform/PosixFileSystem.h"
 #include "platform/PosixVolumes.h"
 #include "platform/TemporaryFile.h"
@@ -35,14 +36,19 @@ bool isUnsupported(int error)
 
 enum class Step { Done, Unsupported, Failed };
 
+// The most one call of the kernel's copy moves: each piece counts as an I/O
+// step, so a long copy shows that it lives.
+constexpr std::size_t kPieceBytes = std::size_t{8} << 20;
+
 // copy_file_range from the offsets on until the end of the source, which is
 // its size when it was opened: a file growing meanwhile is copied as it was.
 Step copyByRange(int in, int out, off_t& offset, off_t size)
 {
     while (offset < size) {
         off_t inOffset = offset, outOffset = offset;
-        const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, 1 << 30, 0);
+        const ssize_t n = ::copy_file_range(in, &inOffset, out, &outOffset, kPieceBytes, 0);
         if (n > 0) {
+            countIoStep();
             offset += n;
             continue;
         }
@@ -63,8 +69,9 @@ Step copyBySendfile(int in, int out, off_t& offset)
         return Step::Failed;
     for (;;) {
         off_t inOffset = offset;
-        const ssize_t n = ::sendfile(out, in, &inOffset, 1 << 30);
+        const ssize_t n = ::sendfile(out, in, &inOffset, kPieceBytes);
         if (n > 0) {
+            countIoStep();
             offset += n;
             continue;
         }
@@ -90,6 +97,7 @@ Step copyByReadWrite(int in, int out, off_t& offset)
         }
         if (!writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)), offset))
             return Step::Failed;
+        countIoStep();
         offset += n;
     }
 }
@@ -123,6 +131,7 @@ Step copyDataRanges(int in, int out, off_t size)
                 return ::ftruncate(out, at) == 0 ? Step::Done : Step::Failed;
             if (!writeAll(out, std::string_view(buffer.data(), static_cast<std::size_t>(n)), at))
                 return Step::Failed;
+            countIoStep();
             at += n;
         }
         offset = hole;

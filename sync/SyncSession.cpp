@@ -44,7 +44,7 @@ bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText
     BusyScope busy(*this);
     comparing_ = true;
     struct ComparingEnd {
-        bool& flag;
+        std::atomic<bool>& flag;
         ~ComparingEnd() { flag = false; }
     } comparingEnd{comparing_};
 

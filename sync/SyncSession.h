@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -44,7 +45,7 @@ public:
 
     // True while a compare command runs (on its own, or as the refresh at the
     // end of a synchronisation): the time a stop request is heard.
-    bool comparing() const { return comparing_; }
+    bool comparing() const { return comparing_.load(); }
 
     // Marks the session busy for the life of one command, also when an error
     // passes through. Make one only when busy() is false.
@@ -186,7 +187,8 @@ private:
     int timeResolution_ = 1;
     bool stopped_ = false;
     bool busy_ = false;
-    bool comparing_ = false;
+    // Read by the window while a job thread compares.
+    std::atomic<bool> comparing_{false};
     std::int64_t progressIntervalMs_ = 50;
 };
 

@@ -1,50 +1,51 @@
 // A compare or synchronisation under way in the main window stops on Esc and
-// on closing.
+// on closing, also when a volume it reads stops answering.
 #include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <condition_variable>
+#include <csignal>
+#include <dirent.h>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <thread>
 
+#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
 #include "gui/MainWindowSupport.h"
-#include "platform/PosixFileSystem.h"
 #include "support/TempDir.h"
+#include "support/VolumeImage.h"
 
 using namespace testsupport;
 using tessarin::app::TForm1;
 
 namespace {
 
-// Runs an action on the GUI thread from inside the walk of directory one,
-// as a user's key press or click arrives while the compare processes events.
-class ActingFileSystem : public tessarin::platform::PosixFileSystem {
-public:
-    std::string actAt;
-    std::function<void()> action;
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       tessarin::platform::DirectoryContents& out) override
-    {
-        if (directory == actAt && action)
-            std::exchange(action, nullptr)();
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+// The FUSE daemon serving mountPoint, found by its command line; 0 if none.
+pid_t fuseDaemonOf(const std::string& mountPoint)
+{
+    DIR* proc = ::opendir("/proc");
+    pid_t found = 0;
+    while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
+        const pid_t pid = std::atoi(entry->d_name);
+        std::ifstream in("/proc/" + std::string(entry->d_name) + "/cmdline");
+        std::string arguments((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (pid > 0 && pid != ::getpid() && arguments.find(mountPoint + '\0') != std::string::npos)
+            found = pid;
     }
-    // Run on the first copy of a synchronisation, on the GUI thread for a new file.
-    std::function<void()> copyAction;
-    int copies = 0;
-    tessarin::platform::FsResult copyFile(const std::string& source, const tessarin::platform::TreePath& target,
-                                          const tessarin::platform::TargetExpectation& expected) override
-    {
-        ++copies;
-        if (copyAction)
-            std::exchange(copyAction, nullptr)();
-        return PosixFileSystem::copyFile(source, target, expected);
-    }
-};
+    if (proc)
+        ::closedir(proc);
+    return found;
+}
 
 class CompareStop : public ::testing::Test {
 protected:
@@ -145,4 +146,84 @@ TEST_F(CompareStop, ClosingTheWindowDuringASynchronisationStopsItAndCloses)
     // The refresh stopped too: nothing is left to list in a closing window.
     EXPECT_EQ(form.statusText(), "比较已停止。");
     EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
+{
+    testsupport::VolumeImage volume(testsupport::VolumeKind::Exfat);
+    REQUIRE_MOUNTED(volume);
+    writeFile(volume / "v.txt", "v");
+    const pid_t daemon = fuseDaemonOf(volume.path());
+    ASSERT_GT(daemon, 0);
+    // Whatever happens, the daemon goes on in the end and the jobs let go end
+    // before the file system they use goes.
+    struct Resume {
+        pid_t daemon;
+        ~Resume()
+        {
+            ::kill(daemon, SIGCONT);
+            const QDeadlineTimer limit(20000);
+            while (tessarin::app::CommandJob::letGoStillRunning() > 0 && !limit.hasExpired())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+            EXPECT_EQ(tessarin::app::CommandJob::letGoStillRunning(), 0);
+        }
+    } resume{daemon};
+    // A window that waited for the volume after all would wait for ever, on
+    // the GUI thread: a thread of the test wakes the daemon after a limit,
+    // and the test fails instead of hanging.
+    struct Limit {
+        std::mutex mutex;
+        std::condition_variable over;
+        bool done = false;
+        std::thread watch;
+        ~Limit()
+        {
+            {
+                std::lock_guard lock(mutex);
+                done = true;
+            }
+            over.notify_all();
+            watch.join();
+        }
+    } limit;
+    limit.watch = std::thread([&] {
+        std::unique_lock lock(limit.mutex);
+        if (!limit.over.wait_for(lock, std::chrono::seconds(30), [&] { return limit.done; })) {
+            ADD_FAILURE() << "the window waited for the volume";
+            ::kill(daemon, SIGCONT);
+        }
+    });
+
+    // The daemon stops while the compare reads the volume; Esc then.
+    form.edDir1->setCurrentText(QString::fromStdString(volume.path()));
+    fs.actAt = volume.path() + "/";
+    QElapsedTimer clock;
+    fs.action = [&] {
+        ::kill(daemon, SIGSTOP);
+        QTimer::singleShot(0, &form, [&] {
+            clock.start();
+            QTest::keyClick(&form, Qt::Key_Escape);
+        });
+    };
+    form.ToolButton1->click();
+    EXPECT_LT(clock.elapsed(), 5000);
+    expectStoppedAndEmpty();
+    EXPECT_FALSE(form.commandRunning());
+
+    // The window goes on with other folders.
+    form.edDir1->setCurrentText(QString::fromStdString(dir1));
+    form.ToolButton1->click();
+    EXPECT_EQ(form.fileListModel(1)->rowCount(), 3);
+
+    // A compare held from its start by the stopped volume; the close box.
+    form.edDir1->setCurrentText(QString::fromStdString(volume.path()));
+    QTimer::singleShot(0, &form, [&] {
+        clock.restart();
+        form.close();
+    });
+    form.ToolButton1->click();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(prompt.shown.empty());
+    EXPECT_EQ(tessarin::app::CommandJob::letGoStillRunning(), 2);
 }

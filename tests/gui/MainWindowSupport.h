@@ -4,8 +4,12 @@
 #include <QAbstractItemModel>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <utility>
 
+#include "app/GuiThread.h"
 #include "app/TForm1.h"
+#include "platform/PosixFileSystem.h"
 #include "support/ScriptedPrompt.h"
 
 namespace testsupport {
@@ -25,6 +29,33 @@ inline QStringList shownRows(const QAbstractItemModel& model)
     }
     return rows;
 }
+
+// A file system that runs an action on the GUI thread from inside a
+// command's job, as a user's key press or click arrives while it runs: when
+// the walk reads directory actAt, and on the first copy of a synchronisation.
+// The job waits until the action has run.
+class ActingFileSystem : public tessarin::platform::PosixFileSystem {
+public:
+    std::string actAt;
+    std::function<void()> action;
+    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
+                       tessarin::platform::DirectoryContents& out) override
+    {
+        if ((actAt.empty() || directory == actAt) && action)
+            tessarin::app::callOnGuiThread(std::exchange(action, nullptr));
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+    }
+    std::function<void()> copyAction;
+    int copies = 0;
+    tessarin::platform::FsResult copyFile(const std::string& source, const tessarin::platform::TreePath& target,
+                                          const tessarin::platform::TargetExpectation& expected) override
+    {
+        ++copies;
+        if (copyAction)
+            tessarin::app::callOnGuiThread(std::exchange(copyAction, nullptr));
+        return PosixFileSystem::copyFile(source, target, expected);
+    }
+};
 
 // Check marks of a model's rows: "x" checked, "-" not.
 inline QString checkMarks(const QAbstractItemModel& model)

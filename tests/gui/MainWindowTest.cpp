@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -62,7 +61,8 @@ protected:
     std::string dir1 = temp / "one";
     std::string dir2 = temp / "two";
     ScriptedPrompt prompt;
-    tessarin::app::TForm1 form;
+    ActingFileSystem fs;
+    tessarin::app::TForm1 form{fs};
 };
 
 } // namespace
@@ -205,7 +205,7 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
 
     bool ranInside = false;
     QStringList seenDuringCompare;
-    QTimer::singleShot(0, &form, [&] {
+    fs.action = [&] {
         ranInside = true;
         // The compare has emptied the tables: no list shows a row it would read.
         for (int side = 1; side <= 2; ++side)
@@ -215,7 +215,7 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
         EXPECT_TRUE(form.stProgress->isVisible());
         form.ToolButton1->click(); // a second compare
         form.BitBtn1->click();     // a selection
-    });
+    };
     form.ToolButton1->click();
 
     ASSERT_TRUE(ranInside);
@@ -227,7 +227,7 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
 
 TEST_F(MainWindow, AnExceptionLeavingAHandlerIsShownInTheStandardErrorBox)
 {
-    form.runCommand([] { throw tessarin::core::Error("无法创建目录 /x/y"); });
+    form.runCommand([](tessarin::app::Workspace&) { throw tessarin::core::Error("无法创建目录 /x/y"); });
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "无法创建目录 /x/y.");
     EXPECT_EQ(prompt.shown[0].caption, "Tessarin");

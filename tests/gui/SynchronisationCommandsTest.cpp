@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cerrno>
@@ -119,7 +118,8 @@ protected:
 
     TempDir temp;
     std::string dir1, dir2;
-    tessarin::app::TForm1 form;
+    ActingFileSystem fs;
+    tessarin::app::TForm1 form{fs};
     ListWatchingPrompt prompt{form};
 };
 
@@ -188,7 +188,7 @@ TEST_F(SynchronisationCommands, NothingIsBegunOnTopOfARunningCommand)
     int insideSync = 0;
     // During the sync's rows: the lists stay shown, the bar runs, a compare
     // and an execute are not begun.
-    QTimer::singleShot(0, &form, [&] {
+    fs.copyAction = [&] {
         ++insideSync;
         EXPECT_EQ(form.operationListModel(1)->rowCount(), 4);
         EXPECT_TRUE(form.stProgress->isVisibleTo(&form));
@@ -196,7 +196,7 @@ TEST_F(SynchronisationCommands, NothingIsBegunOnTopOfARunningCommand)
         form.ToolButton1->click();
         form.BitBtn7->click();
         form.BitBtn3->click();
-    });
+    };
     form.BitBtn2->click();
     EXPECT_EQ(insideSync, 1);
     ASSERT_EQ(prompt.shown.size(), 1u);
@@ -207,10 +207,10 @@ TEST_F(SynchronisationCommands, NothingIsBegunOnTopOfARunningCommand)
     // During a compare: no synchronisation begins.
     comparePair("second");
     prompt.shown.clear();
-    QTimer::singleShot(0, &form, [&] {
+    fs.action = [&] {
         form.BitBtn2->click();
         form.BitBtn4->click();
-    });
+    };
     form.ToolButton1->click();
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(filesUnder(dir2), std::vector<std::string>({"c.txt=old", "d.txt=ddd"}));
