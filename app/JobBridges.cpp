@@ -4,9 +4,9 @@
 #include <mutex>
 #include <string>
 
-#include "app/GuiThread.h"
 #include "app/TForm1.h"
 #include "app/WindowLists.h"
+#include "widgets/GuiThread.h"
 
 namespace tessarin::app {
 
@@ -21,7 +21,7 @@ struct JobObserver::Swap {
 
 void JobObserver::before(std::function<void(WindowLists&)> call)
 {
-    if (onGuiThread()) {
+    if (widgets::onGuiThread()) {
         if (!link_->cut)
             call(*link_->lists);
         return;
@@ -31,7 +31,7 @@ void JobObserver::before(std::function<void(WindowLists&)> call)
         return;
     auto swap = std::make_shared<Swap>();
     open_ = swap;
-    postToGuiThread([link = link_, swap, call = std::move(call)] {
+    widgets::postToGuiThread([link = link_, swap, call = std::move(call)] {
         std::unique_lock lock(swap->mutex);
         swap->shown = !link->cut;
         if (swap->shown)
@@ -52,7 +52,7 @@ void JobObserver::before(std::function<void(WindowLists&)> call)
 
 void JobObserver::after(std::function<void(WindowLists&)> call)
 {
-    if (onGuiThread()) {
+    if (widgets::onGuiThread()) {
         if (!link_->cut)
             call(*link_->lists);
         return;
@@ -104,7 +104,7 @@ void JobPrompt::onWindow(const std::function<void(core::Prompt&)>& show)
     if (link_->cut)
         return;
     ++link_->asking;
-    callOnGuiThread([&] {
+    widgets::callOnGuiThread([&] {
         if (!link_->cut)
             show(link_->form->prompt());
     });

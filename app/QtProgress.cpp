@@ -5,8 +5,8 @@
 #include <mutex>
 #include <string>
 
-#include "app/GuiThread.h"
 #include "app/TForm1.h"
+#include "widgets/GuiThread.h"
 #include "widgets/TextConversion.h"
 
 namespace tessarin::app {
@@ -27,7 +27,7 @@ QtProgress::QtProgress(std::shared_ptr<WindowLink> link) : link_(std::move(link)
 
 void QtProgress::setStatus(std::string_view text)
 {
-    if (onGuiThread()) {
+    if (widgets::onGuiThread()) {
         if (!link_->cut) {
             link_->form->setStatusText(widgets::displayText(text));
             link_->form->st->repaint();
@@ -45,7 +45,7 @@ void QtProgress::setStatus(std::string_view text)
 
 void QtProgress::processEvents()
 {
-    if (onGuiThread())
+    if (widgets::onGuiThread())
         QCoreApplication::processEvents();
     else
         ++link_->activity;
@@ -53,7 +53,7 @@ void QtProgress::processEvents()
 
 void QtProgress::setFraction(std::uint64_t done, std::uint64_t total)
 {
-    if (onGuiThread()) {
+    if (widgets::onGuiThread()) {
         if (!link_->cut)
             link_->form->setFraction(done, total);
         return;
@@ -82,7 +82,7 @@ void QtProgress::deliverSoon()
             return;
         pending_->queued = true;
     }
-    postToGuiThread([link = link_, pending = pending_] {
+    widgets::postToGuiThread([link = link_, pending = pending_] {
         std::unique_lock lock(pending->mutex);
         pending->queued = false;
         const bool statusDue = std::exchange(pending->statusDue, false);

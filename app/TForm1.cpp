@@ -15,7 +15,6 @@
 #include <QToolButton>
 
 #include "app/BandBar.h"
-#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
@@ -23,6 +22,7 @@
 #include "app/WindowLists.h"
 #include "app/WindowPrompt.h"
 #include "app/Workspace.h"
+#include "widgets/CommandJob.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/Icons.h"
 #include "widgets/ListKeys.h"

@@ -23,11 +23,11 @@ class QToolButton;
 
 namespace tessarin::widgets {
 class DesktopShell;
-}
+struct RunningCommand;
+} // namespace tessarin::widgets
 
 namespace tessarin::app {
 
-struct RunningCommand;
 class FileListModel;
 class OperationListModel;
 class WindowLists;
@@ -234,7 +234,7 @@ private:
     std::unique_ptr<widgets::DesktopShell> desktopShell_;
     platform::Shell* shell_;
     // The one command state: the command under way, if any.
-    std::unique_ptr<RunningCommand> command_;
+    std::unique_ptr<widgets::RunningCommand> command_;
     bool shownOnce_ = false;
 };
 

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 
-#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/QtProgress.h"
@@ -21,6 +20,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
 #include "sync/CompletionText.h"
+#include "widgets/CommandJob.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/DirectoryHistory.h"
 #include "widgets/MessageBoxes.h"
@@ -62,7 +62,7 @@ void TForm1::runCommand(std::function<void(Workspace&)> work)
         return;
     const std::shared_ptr<Workspace> workspace = workspace_;
     const std::shared_ptr<WindowLink> link = workspace->link;
-    command_ = std::make_unique<RunningCommand>([link] {
+    command_ = std::make_unique<widgets::RunningCommand>([link] {
         // A question open in a box counts as life, and so does every piece a
         // copy moves: a long copy makes no progress call till its row ends.
         return link->activity.load() + link->asking.load() * 0x100000000ULL + platform::ioSteps();
@@ -71,13 +71,13 @@ void TForm1::runCommand(std::function<void(Workspace&)> work)
     stProgress->setRange(0, 0);
     stProgress->show();
 
-    const CommandJob::End end = command_->job.run([workspace, work = std::move(work)] { work(*workspace); });
+    const widgets::CommandJob::End end = command_->job.run([workspace, work = std::move(work)] { work(*workspace); });
 
     QString error;
     QString failures;
     std::string details;
     try {
-        if (end == CommandJob::End::Finished && command_->job.error())
+        if (end == widgets::CommandJob::End::Finished && command_->job.error())
             std::rethrow_exception(command_->job.error());
     } catch (const sync::CommandStopped& e) {
         // The box shows what stopped the command, how many rows did not run
@@ -93,7 +93,7 @@ void TForm1::runCommand(std::function<void(Workspace&)> work)
     }
 
     const bool closeAsked = command_->closeAsked;
-    if (end == CommandJob::End::LetGo) {
+    if (end == widgets::CommandJob::End::LetGo) {
         // A volume holds the job inside the kernel: it ends on its own, and
         // nothing it did or saw reaches the window any more.
         const bool comparing = workspace->session.comparing();

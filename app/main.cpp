@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "app/Application.h"
-#include "app/CommandJob.h"
 #include "app/QtTranslation.h"
 #include "app/TForm1.h"
 #include "dialogs/TForm2.h"
@@ -13,6 +12,7 @@
 #include "finder/TForm5.h"
 #include "platform/PosixDrives.h"
 #include "platform/PosixFileSystem.h"
+#include "widgets/CommandJob.h"
 #include "widgets/Icons.h"
 #include "widgets/WindowFont.h"
 
@@ -53,7 +53,7 @@ int main(int argc, char** argv)
     Form5 = nullptr;
     // A job let go because a volume stopped answering may still wait inside
     // the kernel; the program ends without it (its thread ends with the process).
-    if (CommandJob::letGoStillRunning() > 0) {
+    if (widgets::CommandJob::letGoStillRunning() > 0) {
         std::fflush(nullptr);
         std::_Exit(result);
     }

@@ -13,6 +13,8 @@
 
 #include "dupfind/DeleteChecked.h"
 #include "finder/FoundFilesModel.h"
+#include "finder/SearchJob.h"
+#include "widgets/CommandJob.h"
 #include "widgets/ListKeys.h"
 #include "widgets/TextConversion.h"
 #include "widgets/WindowFont.h"
@@ -48,9 +50,11 @@ QPushButton* makePictureButton(const QString& text, QStyle::StandardPixmap pictu
 
 } // namespace
 
-TForm5::TForm5(platform::Drives& drives, QWidget* parent)
-    : QDialog(parent), drives_(drives), ownPrompt_(this), prompt_(&ownPrompt_),
-      search_(fileSystem_, reader_, *this, ownPrompt_, *this)
+TForm5::TForm5(platform::Drives& drives, QWidget* parent) : TForm5(drives, ownFileSystem_, parent)
+{}
+
+TForm5::TForm5(platform::Drives& drives, platform::FileSystem& fileSystem, QWidget* parent)
+    : QDialog(parent), drives_(drives), fileSystem_(fileSystem), ownPrompt_(this), prompt_(&ownPrompt_)
 {
     setWindowTitle(QStringLiteral("相同文件搜索器"));
     // A dialog frame that cannot be resized; the dialog font.
@@ -84,7 +88,7 @@ void TForm5::buildControls()
     Label4->setGeometry(56, 80, 573 - 56, Label3->height());
     Label5 = makeLabel(QStringLiteral("查找结果："), 16, 112, this);
 
-    model_ = new FoundFilesModel(search_.results(), this);
+    model_ = new FoundFilesModel(rows_, this);
     RList = new QTableView(this);
     RList->setGeometry(16, 136, 557, 257);
     RList->setModel(model_);
@@ -126,6 +130,11 @@ void TForm5::buildControls()
 
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    // The option is read anew for every directory searched, also by a search under way.
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) {
+        if (job_)
+            job_->setSameExtensionOnly(on);
+    });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
     connect(BitBtn5, &QPushButton::clicked, this, [this] { BitBtn5Click(); });
     connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
@@ -146,7 +155,6 @@ void TForm5::FormCreate()
 void TForm5::setPrompt(core::Prompt& prompt)
 {
     prompt_ = &prompt;
-    search_.setPrompt(prompt);
 }
 
 void TForm5::showFinder()
@@ -166,36 +174,64 @@ void TForm5::Button1Click()
 
 void TForm5::Button2Click()
 {
-    search_.Button2Click(widgets::pathBytes(Edit1->text()), dirList->currentIndex(), rangeEntries_);
+    // While a search runs the button stops it.
+    if (command_) {
+        stopSearch();
+        return;
+    }
+    auto job = std::make_shared<SearchJob>(*this, fileSystem_, CheckBox1->isChecked());
+    job_ = job;
+    command_ = std::make_unique<widgets::RunningCommand>([job] { return job->activity(); });
+    const auto end =
+        command_->job.run([job, chosen = widgets::pathBytes(Edit1->text()), selected = dirList->currentIndex(),
+                           entries = rangeEntries_] { job->run(chosen, selected, entries); });
+    if (end == widgets::CommandJob::End::LetGo) {
+        // A volume holds the search inside the kernel: it ends on its own,
+        // and the rows found so far stay.
+        job->cut();
+        showRunning(false);
+        showStatus("搜索已停止。");
+    }
+    command_.reset();
+    job_.reset();
+}
+
+void TForm5::stopSearch()
+{
+    // The caption changes at once; the search unwinds at its next test.
+    job_->requestStop();
+    showRunning(false);
+    command_->job.stopAsked();
 }
 
 void TForm5::BitBtn1Click()
 {
-    dupfind::CheckAll(search_.results());
+    dupfind::CheckAll(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn5Click()
 {
-    dupfind::UncheckAll(search_.results());
+    dupfind::UncheckAll(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn6Click()
 {
-    dupfind::InvertChecks(search_.results());
+    dupfind::InvertChecks(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn7Click()
 {
-    dupfind::DeleteCheckedFiles(search_.results(), fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
+    dupfind::DeleteCheckedFiles(rows_, fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
 }
 
 void TForm5::done(int result)
 {
     // The search unwinds at its next test; the window's loop ends after it.
-    search_.RequestStop();
+    if (command_)
+        stopSearch();
     QDialog::done(result);
 }
 
@@ -204,30 +240,21 @@ void TForm5::showRunning(bool running)
     Button2->setText(running ? QStringLiteral("停止搜索") : QStringLiteral("开始搜索"));
 }
 
-bool TForm5::sameExtensionOnly()
+void TForm5::clearRows()
 {
-    return CheckBox1->isChecked();
-}
-
-void TForm5::resultsCleared()
-{
+    rows_.clear();
     model_->rowsReplaced();
 }
 
-void TForm5::resultAdded()
+void TForm5::addRow(const dupfind::FoundFile& row)
 {
+    rows_.push_back(row);
     model_->rowsAppended();
 }
 
-void TForm5::setStatus(std::string_view text)
+void TForm5::showStatus(std::string_view text)
 {
     Label4->setText(widgets::displayText(text));
-    Label4->repaint();
-}
-
-void TForm5::processEvents()
-{
-    QApplication::processEvents();
 }
 
 } // namespace tessarin::finder

@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -17,13 +18,15 @@
 #include <mutex>
 #include <thread>
 
-#include "app/CommandJob.h"
 #include "app/FileListModel.h"
 #include "app/OperationListModel.h"
 #include "app/TForm1.h"
+#include "finder/TForm5.h"
 #include "gui/MainWindowSupport.h"
+#include "support/ListedDrives.h"
 #include "support/TempDir.h"
 #include "support/VolumeImage.h"
+#include "widgets/CommandJob.h"
 
 using namespace testsupport;
 using tessarin::app::TForm1;
@@ -163,9 +166,9 @@ TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
         {
             ::kill(daemon, SIGCONT);
             const QDeadlineTimer limit(20000);
-            while (tessarin::app::CommandJob::letGoStillRunning() > 0 && !limit.hasExpired())
+            while (tessarin::widgets::CommandJob::letGoStillRunning() > 0 && !limit.hasExpired())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
-            EXPECT_EQ(tessarin::app::CommandJob::letGoStillRunning(), 0);
+            EXPECT_EQ(tessarin::widgets::CommandJob::letGoStillRunning(), 0);
         }
     } resume{daemon};
     // A window that waited for the volume after all would wait for ever, on
@@ -215,6 +218,23 @@ TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
     form.ToolButton1->click();
     EXPECT_EQ(form.fileListModel(1)->rowCount(), 3);
 
+    // The finder's search of the volume: "停止搜索" acts at once, too.
+    testsupport::ListedDrives drives;
+    drives.roots = {volume.path() + "/"};
+    tessarin::finder::TForm5 finder(drives, fs);
+    finder.setPrompt(prompt);
+    writeFile(dir1 + "/chosen", "v");
+    finder.Edit1->setText(QString::fromStdString(dir1 + "/chosen"));
+    finder.dirList->setCurrentIndex(0); // "全部磁盘驱动器"
+    QTimer::singleShot(0, &finder, [&] {
+        clock.restart();
+        finder.Button2->click();
+    });
+    finder.Button2Click();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_FALSE(finder.searching());
+    EXPECT_EQ(finder.Button2->text(), "开始搜索");
+
     // A compare held from its start by the stopped volume; the close box.
     form.edDir1->setCurrentText(QString::fromStdString(volume.path()));
     QTimer::singleShot(0, &form, [&] {
@@ -225,5 +245,5 @@ TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(prompt.shown.empty());
-    EXPECT_EQ(tessarin::app::CommandJob::letGoStillRunning(), 2);
+    EXPECT_EQ(tessarin::widgets::CommandJob::letGoStillRunning(), 3);
 }

@@ -7,10 +7,10 @@
 #include <functional>
 #include <utility>
 
-#include "app/GuiThread.h"
 #include "app/TForm1.h"
 #include "platform/PosixFileSystem.h"
 #include "support/ScriptedPrompt.h"
+#include "widgets/GuiThread.h"
 
 namespace testsupport {
 
@@ -42,7 +42,7 @@ public:
                        tessarin::platform::DirectoryContents& out) override
     {
         if ((actAt.empty() || directory == actAt) && action)
-            tessarin::app::callOnGuiThread(std::exchange(action, nullptr));
+            tessarin::widgets::callOnGuiThread(std::exchange(action, nullptr));
         return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
     }
     std::function<void()> copyAction;
@@ -52,7 +52,7 @@ public:
     {
         ++copies;
         if (copyAction)
-            tessarin::app::callOnGuiThread(std::exchange(copyAction, nullptr));
+            tessarin::widgets::callOnGuiThread(std::exchange(copyAction, nullptr));
         return PosixFileSystem::copyFile(source, target, expected);
     }
 };

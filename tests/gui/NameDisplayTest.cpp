@@ -1,6 +1,7 @@
 // File names that are not UTF-8: shown as GB18030 or as \xNN, never as a
 // replacement mark, while their bytes stay as they are.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
@@ -136,10 +137,13 @@ TEST(NameDisplay, TheFinderShowsRawNamesByTheSameRule)
     writeFile(temp / "chosen", "same");
     writeFile(temp / ("d/" + kGbkHello + "/x\xFF"), "same");
     testsupport::ListedDrives drives;
+    drives.roots = {temp / "d/"};
     ScriptedPrompt prompt;
     tessarin::finder::TForm5 form(drives);
     form.setPrompt(prompt);
-    form.search().Search(temp / "chosen", {temp / "d/"});
+    form.Edit1->setText(QString::fromStdString(temp / "chosen"));
+    form.dirList->setCurrentIndex(1);
+    form.Button2Click();
     const QAbstractItemModel& rows = *form.RList->model();
     ASSERT_EQ(rows.rowCount(), 1);
     EXPECT_EQ(rows.index(0, 0).data().toString(), "x\\xFF");

@@ -13,6 +13,7 @@
 
 #include "finder/FoundFilesModel.h"
 #include "finder/TForm5.h"
+#include "gui/MainWindowSupport.h"
 #include "support/ListedDrives.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TempDir.h"
@@ -33,11 +34,12 @@ struct Finder : ::testing::Test {
     TempDir tmp;
     testsupport::ListedDrives drives;
     testsupport::ScriptedPrompt prompt;
+    testsupport::ActingFileSystem fs;
     std::unique_ptr<tessarin::finder::TForm5> form;
 
     void make()
     {
-        form = std::make_unique<tessarin::finder::TForm5>(drives);
+        form = std::make_unique<tessarin::finder::TForm5>(drives, fs);
         form->setPrompt(prompt);
     }
     QAbstractItemModel& rows() { return *form->RList->model(); }
@@ -140,7 +142,7 @@ TEST_F(Finder, SearchFillsTheCheckBoxListAndTheSelectButtonsSetTheChecks)
     EXPECT_FALSE(checked(0) || checked(1));
 
     rows().setData(rows().index(1, 0), Qt::Checked, Qt::CheckStateRole);
-    EXPECT_TRUE(form->search().results()[1].checked);
+    EXPECT_TRUE(form->foundRows()[1].checked);
     form->BitBtn6->click();
     EXPECT_TRUE(checked(0) && !checked(1));
     form->BitBtn1->click();
@@ -195,17 +197,18 @@ TEST_F(Finder, AStopClickEndsTheSearchAndKeepsTheRowsFound)
     drives.roots = {tmp / "d/"};
     make();
     QString captionDuringSearch;
-    // Arrives with the first event processing inside the search, after a/.
-    QTimer::singleShot(0, form.get(), [&] {
+    // Arrives while the search reads b/, after a/.
+    fs.actAt = tmp / "d/b/";
+    fs.action = [&] {
         captionDuringSearch = form->Button2->text();
         form->Button2->click();
         EXPECT_EQ(form->Button2->text(), QStringLiteral("开始搜索"));
-    });
+    };
     searchDrive(1, tmp / "chosen");
     EXPECT_EQ(captionDuringSearch, QStringLiteral("停止搜索"));
     EXPECT_EQ(rows().rowCount(), 1);
     EXPECT_EQ(form->Label4->text(), QStringLiteral("搜索完毕。"));
-    EXPECT_FALSE(form->search().running());
+    EXPECT_FALSE(form->searching());
 }
 
 TEST_F(Finder, ClosingDuringASearchStopsItAndTheWindowKeepsItsState)
@@ -215,13 +218,14 @@ TEST_F(Finder, ClosingDuringASearchStopsItAndTheWindowKeepsItsState)
     writeFile(tmp / "d/b/copy", "x");
     drives.roots = {tmp / "d/"};
     make();
-    // Inside the modal window: start a search; its first event processing
-    // brings the close click.
+    // Inside the modal window: start a search; the close click arrives while
+    // it reads b/, after a/.
+    fs.actAt = tmp / "d/b/";
+    fs.action = [&] { form->close(); };
     QTimer::singleShot(0, form.get(), [&] {
-        QTimer::singleShot(0, form.get(), [&] { form->close(); });
         form->CheckBox1->setChecked(true);
         searchDrive(1, tmp / "chosen");
-        EXPECT_FALSE(form->search().running());
+        EXPECT_FALSE(form->searching());
     });
     form->showFinder(); // returns once the search has unwound and the window closed
     EXPECT_FALSE(form->isVisible());

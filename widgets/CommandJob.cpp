@@ -1,4 +1,4 @@
-#include "app/CommandJob.h"
+#include "widgets/CommandJob.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -7,9 +7,9 @@
 #include <mutex>
 #include <thread>
 
-#include "app/GuiThread.h"
+#include "widgets/GuiThread.h"
 
-namespace tessarin::app {
+namespace tessarin::widgets {
 
 namespace {
 
@@ -116,4 +116,4 @@ int CommandJob::letGoStillRunning()
     return letGoRunning;
 }
 
-} // namespace tessarin::app
+} // namespace tessarin::widgets

@@ -1,9 +1,9 @@
-#include "app/GuiThread.h"
+#include "widgets/GuiThread.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
-namespace tessarin::app {
+namespace tessarin::widgets {
 
 bool onGuiThread()
 {
@@ -24,4 +24,4 @@ void postToGuiThread(std::function<void()> work)
     QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(work), Qt::QueuedConnection);
 }
 
-} // namespace tessarin::app
+} // namespace tessarin::widgets

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-namespace tessarin::app {
+namespace tessarin::widgets {
 
 // One command of a window run as a job: its work runs on a thread of its
 // own while the window's events go on, and run() returns when the work has
@@ -52,4 +52,4 @@ struct RunningCommand {
     bool closeAsked = false;
 };
 
-} // namespace tessarin::app
+} // namespace tessarin::widgets

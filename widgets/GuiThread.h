@@ -1,7 +1,7 @@
 #pragma once
 #include <functional>
 
-namespace tessarin::app {
+namespace tessarin::widgets {
 
 // Whether the caller runs on the thread of the windows.
 bool onGuiThread();
@@ -13,4 +13,4 @@ void callOnGuiThread(const std::function<void()>& work);
 // Queues work for the thread of the windows and returns.
 void postToGuiThread(std::function<void()> work);
 
-} // namespace tessarin::app
+} // namespace tessarin::widgets
