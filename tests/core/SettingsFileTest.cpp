@@ -310,6 +310,12 @@ TEST_F(Settings, OnlyTheUsersOwnLinkIsWrittenThrough)
     struct stat st {};
     ASSERT_EQ(::lstat(path.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // The user's own link to another user's file is refused as well.
+    ASSERT_EQ(::chown((tmp / "made/settings.ini").c_str(), testsupport::kNobody, testsupport::kNobody), 0);
+    const std::string before = readFile(tmp / "made/settings.ini");
+    EXPECT_EQ(errorOf([&] { real.saveOptions({.deleteOldFile = true}); }), "Unable to write to " + path);
+    EXPECT_EQ(readFile(tmp / "made/settings.ini"), before);
 }
 
 TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)
