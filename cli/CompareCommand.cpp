@@ -6,6 +6,7 @@
 #include "cli/Output.h"
 #include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
+#include "sync/CompletionText.h"
 #include "sync/SyncSession.h"
 
 namespace tessarin::cli {
@@ -37,6 +38,11 @@ bool reportUnreadable(const sync::SyncSession& session)
         for (const std::string& directory : session.unreadable(side)) {
             const std::string path = session.rootText(side) + directory + "/";
             std::fprintf(stderr, "tessarin-cli: %s: cannot be read; its contents are left out\n", path.c_str());
+            any = true;
+        }
+        for (const std::string& link : session.othersLinks(side)) {
+            const std::string path = session.rootText(side) + link;
+            std::fprintf(stderr, "tessarin-cli: %s: %s\n", path.c_str(), std::string(sync::kOthersLinkText).c_str());
             any = true;
         }
     }

@@ -157,8 +157,10 @@ bool SameFileSearch::mayEnter(const platform::DirEntry& sub)
     // Another file system is not entered (a directory root too keeps to its
     // own): pseudo file systems, mounts and links into them stay out. Each
     // directory is entered once: a link back up the tree, or a second path to
-    // a tree already searched, leads nowhere new.
-    return sub.id.device == rootDevice_ && entered_.insert(key(sub.id)).second;
+    // a tree already searched, leads nowhere new. Another user's link is not
+    // followed: run by root, the search would offer for deletion the files
+    // of whatever that user pointed it at.
+    return !sub.othersLink && sub.id.device == rootDevice_ && entered_.insert(key(sub.id)).second;
 }
 
 void SameFileSearch::searchTree(const std::string& directory)
@@ -205,8 +207,9 @@ void SameFileSearch::searchTree(const std::string& directory)
 
 bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEntry& file)
 {
-    // Only a file of the chosen size can hold the same bytes.
-    if (file.size != chosenSize_)
+    // Only a file of the chosen size can hold the same bytes; another user's
+    // link is not followed (mayEnter).
+    if (file.othersLink || file.size != chosenSize_)
         return false;
     // The chosen file itself, under whatever name (a hard link, a link to
     // it, another spelling of its path): deleting it would delete the file.

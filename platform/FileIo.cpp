@@ -63,15 +63,52 @@ Fd openRegularFile(const std::string& path, int access)
     return fd;
 }
 
-std::string followedLink(const std::string& path)
+namespace {
+
+// path made whole: realpath of what exists of it (its parent, where the last
+// name is missing).
+std::string resolved(const std::string& path)
 {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+    char whole[PATH_MAX];
+    if (::realpath(path.c_str(), whole))
+        return whole;
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos || !::realpath(slash == 0 ? "/" : path.substr(0, slash).c_str(), whole))
         return path;
-    char resolved[PATH_MAX];
-    if (!::realpath(path.c_str(), resolved))
-        return path;
-    return resolved;
+    const std::string parent = whole;
+    return (parent == "/" ? "" : parent) + path.substr(slash);
+}
+
+} // namespace
+
+std::optional<std::string> followedOwnLink(const std::string& path)
+{
+    const uid_t user = ::geteuid();
+    std::string current = path;
+    for (int links = 0;; ++links) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) // missing: a broken link's file is made
+            return links == 0 ? path : resolved(current);
+        if (!S_ISLNK(st.st_mode)) {
+            if (links == 0)
+                return path;
+            if (st.st_uid != user)
+                return std::nullopt;
+            return resolved(current);
+        }
+        if (st.st_uid != user || links == 40)
+            return std::nullopt;
+        std::string target(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), target.data(), target.size());
+        if (n <= 0 || n >= static_cast<ssize_t>(target.size()))
+            return std::nullopt;
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() != '/') {
+            const std::size_t slash = current.rfind('/');
+            target = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + target;
+        }
+        current = std::move(target);
+    }
 }
 
 bool syncFile(int fd)

@@ -1,6 +1,7 @@
 #pragma once
 // Plain reads and writes of whole files, for the copy and for the folders
 // above the platform, which make no system call of their own.
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -23,9 +24,13 @@ bool readAll(int fd, std::string& text);
 // anything but a regular file.
 Fd openRegularFile(const std::string& path, int access);
 
-// What path names once a last link is followed, so that a write through it
-// leaves the link a link; path itself where it is no link (or a broken one).
-std::string followedLink(const std::string& path);
+// Where a write of path goes once a last link is followed, so that a write
+// through it leaves the link a link: what the link leads to, through every
+// link of its chain, or the file a broken link names, which the write
+// creates; path itself where it is no link. Nothing where a link of the
+// chain, or the file it leads to, belongs to another user than the effective
+// one: a write through it would land where that user chose.
+std::optional<std::string> followedOwnLink(const std::string& path);
 
 // fsync and ftruncate; false with errno set.
 bool syncFile(int fd);

@@ -44,6 +44,9 @@ struct DirEntry {
     std::uint64_t size = 0;
     FileTime modified;
     FileId id;
+    // A link that another user than the effective one owns: a walk follows
+    // it only where it stays inside the walk's root (leadsOutThroughOthersLink).
+    bool othersLink = false;
 };
 
 // Everything one directory holds that a walk takes, each kind sorted by name
@@ -205,11 +208,18 @@ public:
     // Safe to call from two threads; cheap after the first call per volume.
     virtual VolumeTraits volumeTraits(const std::string& directory) = 0;
 
+    // Whether the path, resolved from its root, leaves the root through a
+    // link that another user than the effective one owns: such a link is not
+    // followed, so that nobody's link discloses a file outside the tree to a
+    // program run by another user. Safe to call from two threads.
+    virtual bool leadsOutThroughOthersLink(const TreePath& path) = 0;
+
     // Offset of local time from UTC in force now, in seconds (east positive).
     virtual std::int64_t zoneOffsetNow() = 0;
 
     // Copies a file's content, permission bits and modification time over the
-    // target. From a volume that keeps no permission bits the copy gets 0666
+    // target. The source is read beneath its root: a link of another user's
+    // that leads out of it is not read (leadsOutThroughOthersLink). From a volume that keeps no permission bits the copy gets 0666
     // less the umask (no write bits for a read-only source); onto FAT or
     // exFAT its time is clamped into the years they hold. Fail-safe: the
     // content goes to a temporary file in the target's directory that is
@@ -220,8 +230,13 @@ public:
     // written. Just before the rename the target is checked against
     // expected; a directory, or a link to one, is never replaced.
     // Called from several threads at once (copies of different files).
-    virtual FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) = 0;
-    FsResult copyFile(const std::string& source, const TreePath& target) { return copyFile(source, target, {}); }
+    virtual FsResult copyFile(const TreePath& source, const TreePath& target, const TargetExpectation& expected) = 0;
+    FsResult copyFile(const TreePath& source, const TreePath& target) { return copyFile(source, target, {}); }
+    // A source named by its whole path lies beneath "/", out of which nothing leads.
+    FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected = {})
+    {
+        return copyFile(TreePath{"", source}, target, expected);
+    }
 
     // Removes one file; a link is removed itself, never what it points to.
     virtual FsResult deleteFile(const TreePath& path) = 0;

@@ -243,11 +243,138 @@ std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view rel
     return joined(done);
 }
 
+// A resolution that may leave the root: where it stands, and whether that
+// place lies beneath the root.
+struct OwnLinksWalk {
+    std::pair<dev_t, ino_t> root;
+    uid_t user = 0;
+    Fd dir;             // the directory reached, O_PATH
+    bool inside = true; // dir lies beneath the root
+    int depth = 0;      // dir's depth below the root while inside
+    int links = 0;
+};
+
+using NodeId = std::pair<dev_t, ino_t>;
+
+NodeId idOf(const struct stat& st)
+{
+    return {st.st_dev, st.st_ino};
+}
+
+bool stepInto(OwnLinksWalk& walk, const std::string& name);
+bool lastOf(OwnLinksWalk& walk, const std::string& name, std::string& last);
+
+// Outside the root, a directory reached may be the root itself again (an
+// absolute link naming a place inside the tree).
+bool arrived(OwnLinksWalk& walk, Fd next)
+{
+    walk.dir = std::move(next);
+    if (walk.inside)
+        return true;
+    struct stat st;
+    if (::fstat(walk.dir.get(), &st) != 0)
+        return false;
+    if (idOf(st) == walk.root) {
+        walk.inside = true;
+        walk.depth = 0;
+    }
+    return true;
+}
+
+// Walks every name of path but the last from the directory reached (from
+// "/" where path is absolute); the last name goes to last, "." where path
+// names a directory reached.
+bool walkTo(OwnLinksWalk& walk, std::string_view path, std::string& last)
+{
+    if (!path.empty() && path.front() == '/') {
+        walk.inside = false;
+        if (!arrived(walk, Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC))))
+            return false;
+    }
+    std::vector<std::string> names = namesOf(path);
+    last = ".";
+    if (!names.empty() && names.back() != "..") {
+        last = std::move(names.back());
+        names.pop_back();
+    }
+    for (const std::string& name : names)
+        if (!stepInto(walk, name))
+            return false;
+    return true;
+}
+
+// Follows the link open at link (O_PATH | O_NOFOLLOW), of status st: into the
+// directory it names, or with last, to the directory that holds what it
+// names, and that name. Another user's link must not end outside the root.
+bool throughLink(OwnLinksWalk& walk, const Fd& link, const struct stat& st, std::string* last)
+{
+    if (++walk.links > 40) {
+        errno = ELOOP;
+        return false;
+    }
+    std::string target(PATH_MAX, '\0');
+    const ssize_t n = ::readlinkat(link.get(), "", target.data(), target.size());
+    if (n <= 0 || n >= static_cast<ssize_t>(target.size())) {
+        errno = n < 0 ? errno : ENAMETOOLONG;
+        return false;
+    }
+    target.resize(static_cast<std::size_t>(n));
+    std::string name;
+    if (!walkTo(walk, target, name) || !(last ? lastOf(walk, name, *last) : stepInto(walk, name)))
+        return false;
+    if (st.st_uid != walk.user && !walk.inside) {
+        errno = kOutsideRoot;
+        return false;
+    }
+    return true;
+}
+
+bool stepInto(OwnLinksWalk& walk, const std::string& name)
+{
+    if (name == "..") {
+        if (walk.inside && walk.depth-- == 0)
+            walk.inside = false;
+        Fd up(::openat(walk.dir.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        return up.valid() && arrived(walk, std::move(up));
+    }
+    Fd next(::openat(walk.dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!next.valid() || ::fstat(next.get(), &st) != 0)
+        return false;
+    if (S_ISLNK(st.st_mode))
+        return throughLink(walk, next, st, nullptr);
+    if (!S_ISDIR(st.st_mode)) {
+        errno = ENOTDIR;
+        return false;
+    }
+    if (walk.inside)
+        ++walk.depth;
+    return arrived(walk, std::move(next));
+}
+
+// The last name of a path: followed where it is a link.
+bool lastOf(OwnLinksWalk& walk, const std::string& name, std::string& last)
+{
+    last = name;
+    if (name == ".")
+        return true;
+    Fd entry(::openat(walk.dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!entry.valid() || ::fstat(entry.get(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return true; // what cannot be looked at fails, or is made, at the open
+    return throughLink(walk, entry, st, &last);
+}
+
 } // namespace
 
 std::string outsideRootText()
 {
     return "路径经由链接通向目录之外，没有做任何更改";
+}
+
+std::string othersLinkText()
+{
+    return "路径经由其他用户的链接通向根目录之外，没有读取";
 }
 
 Fd openPath(const std::string& path, int flags, mode_t mode)
@@ -319,6 +446,29 @@ Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastNam
     }
     const std::string_view parent = slash == std::string_view::npos ? std::string_view() : relative.substr(0, slash);
     return openBeneath(rootFd, parent, O_PATH | O_DIRECTORY, 0, links);
+}
+
+Fd openThroughOwnLinks(int rootFd, std::string_view relative, int flags, mode_t mode)
+{
+    Fd fd = openBeneath(rootFd, relative, flags, mode);
+    if (fd.valid() || errno != kOutsideRoot)
+        return fd;
+    // Out of the root: resolved again name by name, each link's owner and
+    // end looked at.
+    OwnLinksWalk walk;
+    struct stat st;
+    walk.dir = Fd(::openat(rootFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!walk.dir.valid() || ::fstat(walk.dir.get(), &st) != 0)
+        return Fd();
+    walk.root = idOf(st);
+    walk.user = ::geteuid();
+    while (!relative.empty() && relative.front() == '/')
+        relative.remove_prefix(1);
+    std::string last;
+    if (!walkTo(walk, relative, last) || (!(flags & O_NOFOLLOW) && !lastOf(walk, std::string(last), last)))
+        return Fd();
+    // O_NOFOLLOW: a link put in place of the last name since is not followed.
+    return Fd(::openat(walk.dir.get(), last.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
 }
 
 void openBeneathByWalkForTesting()

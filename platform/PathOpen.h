@@ -19,6 +19,10 @@ inline constexpr int kOutsideRoot = EXDEV;
 // The reason shown for such a refusal.
 std::string outsideRootText();
 
+// The reason shown for a read refused because another user's link leads out
+// of the root (openThroughOwnLinks).
+std::string othersLinkText();
+
 // Opens a path as open(2) does, links followed. A path longer than the
 // system's limit is opened piece by piece from directory descriptors.
 // An invalid Fd with errno set on failure.
@@ -45,6 +49,14 @@ Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode = 0
 // rootFd, and gives that component's name. relative must name something
 // below the root (not "").
 Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links = Links::StayInside);
+
+// Opens relative beneath the directory open at rootFd as openBeneath does,
+// except that the path may also leave the root through links, as long as
+// each link that leads out (its target, through every further link of its
+// chain, lies outside the root) belongs to the effective user: a link of
+// another user's never takes a read out of the tree it stands in. Flags as
+// for openBeneath. kOutsideRoot when another user's link leads out.
+Fd openThroughOwnLinks(int rootFd, std::string_view relative, int flags, mode_t mode = 0);
 
 // For the tests alone (no program calls it): from now on this process opens
 // beneath a root by its walk of directory descriptors, as on a kernel

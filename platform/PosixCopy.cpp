@@ -283,12 +283,17 @@ void PosixFileSystem::cloneRefused(DevicePair devices)
         noClonePairs_.push_back(devices);
 }
 
-FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected)
+FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& target, const TargetExpectation& expected)
 {
     // Non-blocking, so that a FIFO or device swapped in never hangs the copy.
-    Fd in(openPath(source, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    // Opened beneath the source's root as it stands now: a link of another
+    // user's put in since the compare does not take the read out of it.
+    Fd sourceRoot(openRoot(source));
+    Fd in = sourceRoot.valid()
+                ? openThroughOwnLinks(sourceRoot.get(), source.relative, O_RDONLY | O_NONBLOCK | O_NOCTTY)
+                : Fd();
     if (!in.valid())
-        return {systemErrorText(errno)};
+        return {errno == kOutsideRoot ? othersLinkText() : systemErrorText(errno)};
     struct stat st;
     if (::fstat(in.get(), &st) != 0)
         return {systemErrorText(errno)};

@@ -88,28 +88,35 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
         default:
             continue; // FIFOs, sockets, devices: never listed, never opened
         }
-        // Follows links: a link stands for what it points to; a broken one fails here.
-        if (::fstatat(dir.fd(), name, &st, 0) != 0) {
-            // Gone meanwhile, or a broken link: simply not listed. Otherwise
-            // the entry itself is looked at: a link whose target cannot be
-            // reached is not listed either, but an entry that cannot be looked
-            // at at all (a directory readable but not searchable) leaves the
-            // listing incomplete.
-            if (errno == ENOENT)
-                continue;
-            struct stat own;
-            if (::fstatat(dir.fd(), name, &own, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISLNK(own.st_mode))
+        // The entry itself first: one call for all but links.
+        if (::fstatat(dir.fd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            // Gone meanwhile: simply not listed. An entry that cannot be
+            // looked at at all (a directory readable but not searchable)
+            // leaves the listing incomplete.
+            if (errno != ENOENT)
                 unseen = true;
             continue;
         }
+        bool othersLink = false;
+        if (S_ISLNK(st.st_mode)) {
+            // A link stands for what it points to, and says whose it is. A
+            // broken one, or one whose target cannot be reached, is not listed.
+            othersLink = st.st_uid != ::geteuid();
+            if (::fstatat(dir.fd(), name, &st, 0) != 0)
+                continue;
+        }
         if (S_ISDIR(st.st_mode)) {
-            if (wantDirectories && !hidden)
+            if (wantDirectories && !hidden) {
                 out.directories.push_back(makeEntry(name, st));
+                out.directories.back().othersLink = othersLink;
+            }
         } else if (S_ISREG(st.st_mode) && !isTemporaryName(name)) {
             // A copy's temporary file (of a run under way, or of one killed)
             // is no file of the user's.
-            if (everyFile || matchesMask(name, fileMask))
+            if (everyFile || matchesMask(name, fileMask)) {
                 out.files.push_back(makeEntry(name, st));
+                out.files.back().othersLink = othersLink;
+            }
         }
     }
     // A listing cut short would pass for the whole directory.
@@ -182,6 +189,12 @@ bool PosixFileSystem::isPseudoFileSystem(const std::string& directory)
     // which holds the device nodes; devtmpfs reports tmpfs's magic number.
     struct stat st;
     return ::fstat(dir.get(), &st) == 0 && isDevtmpfs(st.st_dev);
+}
+
+bool PosixFileSystem::leadsOutThroughOthersLink(const TreePath& path)
+{
+    const Fd root(openRoot(path));
+    return root.valid() && !openThroughOwnLinks(root.get(), path.relative, O_PATH).valid() && errno == kOutsideRoot;
 }
 
 mode_t processUmask()

@@ -23,11 +23,12 @@ public:
                        DirectoryContents& out) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     bool isPseudoFileSystem(const std::string& directory) override;
+    bool leadsOutThroughOthersLink(const TreePath& path) override;
     VolumeTraits volumeTraits(const std::string& directory) override; // PosixVolumes.cpp
     std::int64_t zoneOffsetNow() override;
 
     using FileSystem::copyFile;
-    FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected) override;
+    FsResult copyFile(const TreePath& source, const TreePath& target, const TargetExpectation& expected) override;
     FsResult deleteFile(const TreePath& path) override;
     FsResult setAttributes(const TreePath& path, std::uint32_t word) override;
     std::optional<Ownership> ownershipOf(const std::string& path) override;

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <utility>
 
@@ -40,8 +41,12 @@ FileStore::ReadStatus FileStore::read(const std::string& path, std::string& text
 bool FileStore::replace(const std::string& path, std::string_view text)
 {
     // A settings file that is a link is written through to what it points
-    // to, so that the link stays a link.
-    const std::string target = platform::followedLink(path);
+    // to, so that the link stays a link; a broken one, to the file it names.
+    // Only the user's own links are written through, to the user's own file.
+    const std::optional<std::string> followed = platform::followedOwnLink(path);
+    if (!followed)
+        return false;
+    const std::string& target = *followed;
     if (isOtherThanFile(target))
         return false;
     bool directoryRefused = false;

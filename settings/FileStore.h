@@ -26,8 +26,9 @@ public:
 
     // Replaces the file's content with text, creating the file if needed.
     // False when the file could not be written, or something other than a
-    // regular file stands in its place; it is then as it was, except after a
-    // failed rewrite in place.
+    // regular file stands in its place, or path is a link that another user
+    // owns or that leads to another user's file (platform::followedOwnLink);
+    // it is then as it was, except after a failed rewrite in place.
     bool replace(const std::string& path, std::string_view text);
 
 protected:

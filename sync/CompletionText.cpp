@@ -29,6 +29,26 @@ std::vector<std::string> unreadablePaths(const SyncSession& session)
     return paths;
 }
 
+std::vector<std::string> othersLinkLines(const SyncSession& session)
+{
+    std::vector<std::string> lines;
+    for (int side = 1; side <= 2; ++side)
+        for (const std::string& link : session.othersLinks(side))
+            lines.push_back(session.rootText(side) + link + "：" + std::string(kOthersLinkText));
+    return lines;
+}
+
+// Up to kListedFailures lines below a heading, the rest counted.
+std::string listedText(std::string heading, const std::vector<std::string>& lines, std::string_view kind)
+{
+    const std::size_t listed = std::min(lines.size(), kListedFailures);
+    for (std::size_t k = 0; k < listed; ++k)
+        heading += "\n" + lines[k];
+    if (lines.size() > listed)
+        heading += "\n……另有" + std::to_string(lines.size() - listed) + "个" + std::string(kind) + "未列出。";
+    return heading;
+}
+
 } // namespace
 
 std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
@@ -112,14 +132,14 @@ std::string NotRunText(std::size_t notRun)
 std::string UnreadableText(const SyncSession& session)
 {
     const std::vector<std::string> paths = unreadablePaths(session);
-    if (paths.empty())
-        return {};
-    std::string text = "有" + std::to_string(paths.size()) + "个目录无法读取，其中的文件没有比较，也不会被同步：";
-    const std::size_t listed = std::min(paths.size(), kListedFailures);
-    for (std::size_t k = 0; k < listed; ++k)
-        text += "\n" + paths[k];
-    if (paths.size() > listed)
-        text += "\n……另有" + std::to_string(paths.size() - listed) + "个目录未列出。";
+    const std::vector<std::string> links = othersLinkLines(session);
+    std::string text;
+    if (!paths.empty())
+        text = listedText("有" + std::to_string(paths.size()) + "个目录无法读取，其中的文件没有比较，也不会被同步：",
+                          paths, "目录");
+    if (!links.empty())
+        text += (text.empty() ? "" : "\n\n") +
+                listedText("有" + std::to_string(links.size()) + "个链接没有比较，也不会被同步：", links, "链接");
     return text;
 }
 
@@ -128,6 +148,8 @@ std::string UnreadableDetailsText(const SyncSession& session)
     std::string text;
     for (const std::string& path : unreadablePaths(session))
         text += (text.empty() ? "" : "\n") + path;
+    for (const std::string& line : othersLinkLines(session))
+        text += (text.empty() ? "" : "\n") + line;
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/Prompt.h"
@@ -44,12 +45,17 @@ std::string FailureDetailsText(const std::vector<RowFailure>& failures, const st
 // the one that stopped it among them.
 std::string NotRunText(std::size_t notRun);
 
-// The notice after a compare that could not read some directories: what lies
-// inside them was neither compared nor will be synchronised. Empty when every
-// directory was read.
+// The reason a link of another user's that leads out of its root is named
+// for in the notice after a compare.
+inline constexpr std::string_view kOthersLinkText = "是其他用户的链接，指向根目录之外，没有比较";
+
+// The notice after a compare that could not read some directories, or did
+// not follow another user's links out of a root: what lies inside them was
+// neither compared nor will be synchronised. Empty when every directory was
+// read and every link followed.
 std::string UnreadableText(const SyncSession& session);
 
-// Every directory the notice names, one a line: its details.
+// Every directory and link the notice names, one a line: its details.
 std::string UnreadableDetailsText(const SyncSession& session);
 
 } // namespace tessarin::sync

@@ -33,7 +33,7 @@ CopyPipeline::~CopyPipeline()
         t.join();
 }
 
-void CopyPipeline::submit(std::size_t row, std::string source, platform::TreePath target,
+void CopyPipeline::submit(std::size_t row, platform::TreePath source, platform::TreePath target,
                           platform::TargetExpectation expected)
 {
     Job job{row, std::move(source), std::move(target), expected};

@@ -32,7 +32,8 @@ public:
     CopyPipeline& operator=(const CopyPipeline&) = delete;
 
     // Hands in one copy; blocks while many are waiting already.
-    void submit(std::size_t row, std::string source, platform::TreePath target, platform::TargetExpectation expected);
+    void submit(std::size_t row, platform::TreePath source, platform::TreePath target,
+                platform::TargetExpectation expected);
     // Returns once every copy handed in so far has finished.
     void drain();
     // The failed copies so far, in the order they finished.
@@ -43,7 +44,7 @@ public:
 private:
     struct Job {
         std::size_t row;
-        std::string source;
+        platform::TreePath source;
         platform::TreePath target;
         platform::TargetExpectation expected;
     };

@@ -399,7 +399,7 @@ private:
             if (auto clash = claim(target, place, name, copies))
                 return clash;
             clearStaleTemporaries(target, targetName);
-            copies.submit(k, base_[side - 1] + name, place, listedState(target, targetName));
+            copies.submit(k, platform::TreePath{base_[side - 1], name}, place, listedState(target, targetName));
             noteClampedTime(side, name, k);
             break;
         case Operation::New:
@@ -409,7 +409,8 @@ private:
             clearStaleTemporaries(target, targetName);
             // Where the compare found no file, none may be replaced: not one
             // that appeared since, nor one the volume takes for this name.
-            result = fs_.copyFile(base_[side - 1] + name, place, {platform::TargetExpectation::Kind::Nothing});
+            result = fs_.copyFile(platform::TreePath{base_[side - 1], name}, place,
+                                  {platform::TargetExpectation::Kind::Nothing});
             if (result.ok())
                 claimed.emplace(result.written, name);
             else if (result.refusal == platform::FsResult::Refusal::TargetExists)

@@ -219,6 +219,7 @@ void SyncSession::emptyAll()
         OperationList().swap(list(side));
         unreadable_[side - 1].clear();
         notEntered_[side - 1].clear();
+        othersLinks_[side - 1].clear();
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
@@ -238,6 +239,9 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
     table(side).swap(listing.table);
     unreadable_[side - 1] = std::move(listing.unreadable);
     notEntered_[side - 1] = std::move(listing.notEntered);
+    // Unseen as a directory not entered is: its counterpart stays.
+    notEntered_[side - 1].insert(notEntered_[side - 1].end(), listing.othersLinks.begin(), listing.othersLinks.end());
+    othersLinks_[side - 1] = std::move(listing.othersLinks);
     for (auto& [directory, traits] : listing.volumes)
         volumesBelow_[side - 1].emplace(directory.substr(1), traits);
     holdsOtherRoot_[side - 1] = listing.holdsOtherRoot;

@@ -70,6 +70,11 @@ public:
     // relative to the root of a side as in Directories; "" stands for the root.
     const std::vector<std::string>& unreadable(SyncSide side) const { return unreadable_[side - 1]; }
 
+    // Links of another user's that the last compare did not follow, since
+    // they lead out of a side's root; relative as unreadable(). Nothing at
+    // or under them was seen.
+    const std::vector<std::string>& othersLinks(SyncSide side) const { return othersLinks_[side - 1]; }
+
     // Whether a path lies inside a directory that could not be read on either
     // side. path is relative to the roots and begins with "/" ("/a/b" for a
     // directory, "/a/b.txt" for a file). Nothing there was seen on that side,
@@ -162,8 +167,10 @@ private:
     std::string roots_[2];
     std::vector<std::string> unreadable_[2];
     // Directories not entered (reached a second time, or on a pseudo file
-    // system), relative as in Directories: nothing at or under them was seen.
+    // system, or another user's link leading out), relative as in
+    // Directories: nothing at or under them was seen.
     std::vector<std::string> notEntered_[2];
+    std::vector<std::string> othersLinks_[2];
     std::unordered_set<std::string_view> unreadableSet_; // views of both sides' unreadable_
     std::unordered_set<std::string_view> notEnteredSet_; // views of both sides' notEntered_
     platform::VolumeTraits traits_[2];

@@ -65,6 +65,8 @@ private:
         // Subdirectory pass: each subdirectory's tree complete before the next.
         for (const platform::DirEntry& sub : contents.directories) {
             std::string path = directory + sub.name;
+            if (sub.othersLink && leadsOut(path))
+                continue;
             out_.holdsOtherRoot |= settings_.otherRoot == sub.id;
             // A directory reached again (a link leading back, or two links to one
             // place) would list the same files twice or for ever, and a pseudo
@@ -93,8 +95,22 @@ private:
         for (const platform::DirEntry& file : contents.files) {
             name.resize(prefixLength);
             name += file.name;
+            if (file.othersLink && leadsOut(directory + file.name))
+                continue;
             out_.table.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, settings_.zoneOffset));
         }
+    }
+
+    // Another user's link that leads out of the root is not followed: read
+    // by whoever runs the compare, what it leads to would be copied where
+    // that user reads it. Only links of others are asked, so an ordinary
+    // entry costs nothing more.
+    bool leadsOut(const std::string& path)
+    {
+        if (!fs_.leadsOutThroughOthersLink(platform::TreePath{root_, path.substr(root_.size())}))
+            return false;
+        out_.othersLinks.push_back(path.substr(root_.size()));
+        return true;
     }
 
     platform::FileSystem& fs_;

@@ -27,6 +27,10 @@ struct TreeListing {
     // Directories not entered (reached a second time, or on a pseudo file
     // system), relative as in Directories: nothing at or under them was seen.
     std::vector<std::string> notEntered;
+    // Links of another user's that lead out of the root, relative as in
+    // Directories: neither followed nor listed, and, as a directory not
+    // entered, nothing at or under them counts as seen.
+    std::vector<std::string> othersLinks;
     // Directories where a volume of other traits begins below the root (a
     // stick mounted inside the tree), relative as in Directories, with what
     // that volume keeps: names, times and attributes below them are compared

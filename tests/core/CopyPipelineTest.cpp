@@ -21,17 +21,17 @@ namespace {
 // "fail", throw where it says "throw", and count what ran.
 class GatedFileSystem : public tessarin::platform::PosixFileSystem {
 public:
-    FsResult copyFile(const std::string& source, const TreePath&, const tessarin::platform::TargetExpectation&) override
+    FsResult copyFile(const TreePath& source, const TreePath&, const tessarin::platform::TargetExpectation&) override
     {
         {
             std::unique_lock lock(mutex_);
             opened_.wait(lock, [this] { return open_; });
         }
         ++copied;
-        if (source.rfind("fail", 0) == 0)
-            return {"refused " + source};
-        if (source.rfind("throw", 0) == 0)
-            throw std::runtime_error("thrown by " + source);
+        if (source.relative.rfind("fail", 0) == 0)
+            return {"refused " + source.relative};
+        if (source.relative.rfind("throw", 0) == 0)
+            throw std::runtime_error("thrown by " + source.relative);
         return {};
     }
     void open()
@@ -61,8 +61,8 @@ TEST(CopyPipeline, HoldsBackSubmitsWhileManyWaitAndDrainsEveryCopy)
     CopyPipeline copies(fs, 2);
     // Two copies at the gate and a full queue behind them: the next hand-in waits.
     for (std::size_t row = 0; row < 66; ++row)
-        copies.submit(row, "ok", place(row), {});
-    auto blocked = std::async(std::launch::async, [&] { copies.submit(66, "ok", place(66), {}); });
+        copies.submit(row, {"", "ok"}, place(row), {});
+    auto blocked = std::async(std::launch::async, [&] { copies.submit(66, {"", "ok"}, place(66), {}); });
     EXPECT_EQ(blocked.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
     fs.open();
     blocked.get();
@@ -77,7 +77,7 @@ TEST(CopyPipeline, ReportsEveryFailedAndThrowingCopyAsItsRowsFailure)
     fs.open();
     CopyPipeline copies(fs, 3);
     for (std::size_t row = 0; row < 40; ++row)
-        copies.submit(row, row % 7 == 3 ? "fail" : row % 11 == 5 ? "throw" : "ok", place(row), {});
+        copies.submit(row, {"", row % 7 == 3 ? "fail" : row % 11 == 5 ? "throw" : "ok"}, place(row), {});
     copies.drain();
     auto failures = copies.takeFailures();
     std::sort(failures.begin(), failures.end(), [](const auto& a, const auto& b) { return a.row < b.row; });
@@ -98,7 +98,7 @@ TEST(CopyPipeline, LeftWithCopiesQueuedItStillRunsThemAll)
     {
         CopyPipeline copies(fs, 2);
         for (std::size_t row = 0; row < 20; ++row)
-            copies.submit(row, "ok", place(row), {});
+            copies.submit(row, {"", "ok"}, place(row), {});
         fs.open();
     }
     EXPECT_EQ(fs.copied.load(), 20);
@@ -109,8 +109,8 @@ TEST(CopyPipeline, WithoutThreadsCopiesAtOnceAndCatchesTheSameWay)
     GatedFileSystem fs;
     fs.open();
     CopyPipeline copies(fs, 0);
-    copies.submit(0, "throw", place(0), {});
-    copies.submit(1, "ok", place(1), {});
+    copies.submit(0, {"", "throw"}, place(0), {});
+    copies.submit(1, {"", "ok"}, place(1), {});
     EXPECT_EQ(fs.copied.load(), 2);
     const auto failures = copies.takeFailures();
     ASSERT_EQ(failures.size(), 1u);

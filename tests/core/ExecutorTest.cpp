@@ -28,7 +28,7 @@ using Executor = testsupport::ExecutorFixture;
 // Fails every copy and delete of names holding "bad", as a full or protected disk would.
 class FaultyFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+    platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
         if (target.relative.find("bad") != std::string::npos)
@@ -46,7 +46,7 @@ public:
 // Copies that take their time, so rows after them would overtake them.
 class SlowCopyFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+    platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
@@ -532,7 +532,7 @@ namespace {
 // stops the command.
 class LateFailureFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+    platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
         if (target.relative.find("slow") != std::string::npos)
@@ -586,7 +586,7 @@ public:
     {
         std::call_once(opened_, [this] { release_.set_value(); });
     }
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+    platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
         if (target.relative.find("slow") != std::string::npos)

@@ -1,13 +1,17 @@
 // Links in directory two that lead out of it: a sync reads through them at
 // most, never deletes, writes or changes anything outside the two roots,
-// and reports the rows it could not carry out.
+// and reports the rows it could not carry out. Links of another user's that
+// lead out of directory one are not even read.
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "support/AsUser.h"
 #include "support/RunCli.h"
 #include "support/TempDir.h"
 #include "support/TreeCheck.h"
+#include "support/VolumeImage.h"
 
 using namespace testsupport;
 
@@ -112,4 +116,47 @@ TEST_F(LinksOutside, AttributeRowNeverChangesAFileOutside)
         EXPECT_FALSE(isLink(two() + "/f1.txt")) << "success reported, yet nothing was changed: " << out;
     else
         EXPECT_EQ(code, 1) << out;
+}
+
+// Run by root, a sync of a tree that nobody owns onto an exFAT stick, which
+// keeps no permissions: nobody's link to a root-only file outside the tree
+// is neither listed nor copied, and the notice names it; nobody's link that
+// stays inside is copied. Made root's own, the link is followed as before.
+TEST_F(LinksOutside, AnotherUsersLinkOutOfTheSourceIsNeitherListedNorCopied)
+{
+    VolumeImage stick(VolumeKind::Exfat, 32, true);
+    if (!stick.mounted())
+        GTEST_SKIP() << stick.skipReason();
+    writeFile(tmp_ / "private/shadow", "root only", 1600000000);
+    ASSERT_EQ(::chmod((tmp_ / "private/shadow").c_str(), 0600), 0);
+    writeFile(one() + "/real.txt", "inside", 1600000000);
+    link("../private/shadow", one() + "/lnk");
+    link("real.txt", one() + "/inner");
+    ASSERT_TRUE(giveToNobody(one()));
+    for (const char* name : {"/lnk", "/inner"})
+        ASSERT_EQ(::lchown((one() + name).c_str(), kNobody, kNobody), 0);
+    const std::string roots = quoted(one()) + " " + quoted(stick.path());
+
+    std::string out;
+    runCli("compare " + roots, out);
+    EXPECT_NE(out.find("\tinner\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("\tlnk\n"), std::string::npos) << out;
+    runShell(std::string(TESSARIN_CLI_PATH) + " sync one-to-two " + roots + " 2>&1", out);
+    EXPECT_NE(out.find(one() + "/lnk: 是其他用户的链接，指向根目录之外，没有比较"), std::string::npos) << out;
+    EXPECT_FALSE(exists(stick / "lnk"));
+    // As nobody: the copy of the link inside is there to read, the root-only
+    // content nowhere.
+    EXPECT_EQ(runAsNobody([&] {
+                  if (readFile(stick / "inner") != "inside")
+                      return 1;
+                  for (const auto& entry : std::filesystem::recursive_directory_iterator(stick.path()))
+                      if (entry.is_regular_file() && readFile(entry.path()).find("root only") != std::string::npos)
+                          return 2;
+                  return 0;
+              }),
+              0);
+
+    ASSERT_EQ(::lchown((one() + "/lnk").c_str(), 0, 0), 0);
+    runCli("sync one-to-two " + roots, out);
+    EXPECT_EQ(readFile(stick / "lnk"), "root only") << out;
 }

@@ -39,7 +39,7 @@ public:
 // lands on the entry already there under another case.
 class CaseFoldingFileSystem : public platform::PosixFileSystem {
 public:
-    platform::FsResult copyFile(const std::string& source, const platform::TreePath& target,
+    platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
         platform::TreePath folded = target;

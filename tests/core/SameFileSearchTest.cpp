@@ -324,14 +324,19 @@ TEST_F(Search, ADigestMatchWithOtherBytesIsNotACopy)
     EXPECT_EQ(found(), (Strings{tmp / "r/copy"}));
 }
 
-TEST_F(Search, LinksBackUpTheTreeAndOtherFileSystemsAreNotEntered)
+// The user's own link is followed; another user's is not (run by root, the
+// search would offer root's files there for deletion).
+TEST_F(Search, LinksBackUpTheTreeOtherUsersLinksAndOtherFileSystemsAreNotEntered)
 {
     writeFile(tmp / "chosen", "z");
     writeFile(tmp / "r/sub/copy", "z");
     writeFile(tmp / "r/mnt/copy", "z");
     writeFile(tmp / "elsewhere/copy", "z");
+    writeFile(tmp / "private/copy", "z");
     ASSERT_EQ(::symlink((tmp / "r").c_str(), (tmp / "r/sub/loop").c_str()), 0);
     ASSERT_EQ(::symlink((tmp / "elsewhere").c_str(), (tmp / "r/link").c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "private").c_str(), (tmp / "r/others").c_str()), 0);
+    ASSERT_EQ(::lchown((tmp / "r/others").c_str(), 65534, 65534), 0);
     fs.otherDevice.insert("mnt");
     ASSERT_TRUE(run(tmp / "chosen"));
     EXPECT_EQ(found(), (Strings{tmp / "r/link/copy", tmp / "r/sub/copy"}));

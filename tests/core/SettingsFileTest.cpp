@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
+#include "support/AsUser.h"
 #include "support/TempDir.h"
 
 using namespace tessarin;
@@ -281,6 +282,40 @@ TEST_F(Settings, ALinkedSettingsFileStaysALink)
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(file.load().histories.dirs2, (Strings{"/x"}));
     EXPECT_NE(readFile(tmp / "shared/real.ini").find("SnycAttributes=1"), std::string::npos);
+}
+
+// Run by root, a save never writes through another user's link: not to a
+// root-only file it points at, not to a file it names that does not exist.
+// The user's own broken link makes the file it names.
+TEST_F(Settings, OnlyTheUsersOwnLinkIsWrittenThrough)
+{
+    SettingsFile real(path);
+    writeFile(tmp / "private/shadow", "root only");
+    ASSERT_EQ(::chmod((tmp / "private/shadow").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink((tmp / "private/shadow").c_str(), path.c_str()), 0);
+    ASSERT_EQ(::lchown(path.c_str(), testsupport::kNobody, testsupport::kNobody), 0);
+    EXPECT_EQ(errorOf([&] { real.saveOptions({}); }), "Unable to write to " + path);
+    EXPECT_EQ(readFile(tmp / "private/shadow"), "root only");
+    EXPECT_EQ(testsupport::statOf(tmp / "private/shadow").st_mode & 07777, 0600u);
+
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    ASSERT_EQ(::symlink((tmp / "made/settings.ini").c_str(), path.c_str()), 0);
+    testsupport::makeDir(tmp / "made");
+    ASSERT_EQ(::lchown(path.c_str(), testsupport::kNobody, testsupport::kNobody), 0);
+    EXPECT_EQ(errorOf([&] { real.saveOptions({}); }), "Unable to write to " + path);
+    EXPECT_EQ(namesIn(tmp / "made"), Strings{});
+    EXPECT_EQ(::lchown(path.c_str(), 0, 0), 0);
+    EXPECT_EQ(errorOf([&] { real.saveOptions({}); }), "no error");
+    EXPECT_NE(readFile(tmp / "made/settings.ini").find("SnycAttributes=1"), std::string::npos);
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
+    // The user's own link to another user's file is refused as well.
+    ASSERT_EQ(::chown((tmp / "made/settings.ini").c_str(), testsupport::kNobody, testsupport::kNobody), 0);
+    const std::string before = readFile(tmp / "made/settings.ini");
+    EXPECT_EQ(errorOf([&] { real.saveOptions({.deleteOldFile = true}); }), "Unable to write to " + path);
+    EXPECT_EQ(readFile(tmp / "made/settings.ini"), before);
 }
 
 TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "ExecutorFixture.h"
+#include "support/AsUser.h"
 #include "support/SwappingFileSystem.h"
 
 using namespace tessarin::sync;
@@ -108,4 +109,31 @@ TEST_F(SwappedSource, ALinkSwappedInDuringTheDirectoryPassIsNotFollowed)
     EXPECT_EQ(readFile(tmp / "outside/precious.txt"), "outside");
     EXPECT_EQ(readFile(tmp / "outside/deep/more.txt"), "outside too");
     EXPECT_TRUE(testsupport::isDir(tmp / "outside/deep"));
+}
+
+// Sources swapped after the compare for another user's links out of
+// directory one: the copy (a new file, and an update through the pipeline)
+// does not read the root-only file they lead to; one of the running user's
+// own is read as before.
+TEST_F(SwappedSource, AnotherUsersLinkSwappedInForASourceIsNotRead)
+{
+    writeFile(tmp / "outside/shadow", "root only", 1600000000);
+    ASSERT_EQ(::chmod((tmp / "outside/shadow").c_str(), 0600), 0);
+    for (const char* name : {"/new.txt", "/newer.txt", "/own.txt"})
+        writeFile(one + name, "was a file", 1700000000);
+    writeFile(two + "/newer.txt", "old", 1600000000);
+    compare();
+    for (const char* name : {"/new.txt", "/newer.txt", "/own.txt"}) {
+        ASSERT_EQ(::unlink((one + name).c_str()), 0);
+        ASSERT_EQ(::symlink("../outside/shadow", (one + name).c_str()), 0);
+        if (std::string(name) != "/own.txt") {
+            ASSERT_EQ(::lchown((one + name).c_str(), testsupport::kNobody, testsupport::kNobody), 0);
+        }
+    }
+    const SyncReport report = executor().SyncOneToTwo(options);
+    EXPECT_TRUE(failed(report, "new.txt"));
+    EXPECT_TRUE(failed(report, "newer.txt"));
+    EXPECT_FALSE(exists(two + "/new.txt"));
+    EXPECT_EQ(readFile(two + "/newer.txt"), "old");
+    EXPECT_EQ(readFile(two + "/own.txt"), "root only");
 }

@@ -113,3 +113,24 @@ TEST_F(UnreadableDirectory, TheNoticeNamesEachDirectoryAndCountsBeyondTwenty)
     compare();
     EXPECT_EQ(UnreadableText(*session), "");
 }
+
+// Another user's link out of directory one is not followed: unseen as a
+// directory that cannot be read, so two's file of that name is neither
+// updated nor deleted, and the notice names the link with its reason.
+TEST_F(UnreadableDirectory, AnotherUsersLinkOutOfARootIsUnseenAndNamedInTheNotice)
+{
+    writeFile(tmp / "outside/shadow", "root only", 1700000000);
+    writeFile(one + "/a.txt", "a", 1600000000);
+    testsupport::makeDir(two);
+    ASSERT_EQ(::symlink("../outside/shadow", (one + "/lnk").c_str()), 0);
+    ASSERT_EQ(::lchown((one + "/lnk").c_str(), 65534, 65534), 0);
+    writeFile(two + "/lnk", "two's own", 1600000000);
+    options.deleteOldFile = true;
+    compare();
+    EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
+    const std::string line = one + "/lnk：是其他用户的链接，指向根目录之外，没有比较";
+    EXPECT_EQ(UnreadableText(*session), "有1个链接没有比较，也不会被同步：\n" + line);
+    EXPECT_EQ(UnreadableDetailsText(*session), line);
+    executor().SyncOneToTwo(options);
+    EXPECT_EQ(readFile(two + "/lnk"), "two's own");
+}

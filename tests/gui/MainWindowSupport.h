@@ -47,7 +47,8 @@ public:
     }
     std::function<void()> copyAction;
     int copies = 0;
-    tessarin::platform::FsResult copyFile(const std::string& source, const tessarin::platform::TreePath& target,
+    tessarin::platform::FsResult copyFile(const tessarin::platform::TreePath& source,
+                                          const tessarin::platform::TreePath& target,
                                           const tessarin::platform::TargetExpectation& expected) override
     {
         ++copies;
