@@ -177,11 +177,23 @@ void clampToFatYears(struct stat& times, std::int64_t zoneOffset)
     }
 }
 
-// Whether a UTC time lies near or outside the FAT years, in any zone.
-bool nearFatLimits(time_t seconds)
+// Clamps the times into those SFTP carries: sshfs would send the low 32 bits.
+void clampToSftpYears(struct stat& times)
+{
+    for (struct timespec* t : {&times.st_atim, &times.st_mtim}) {
+        if (t->tv_sec < kEarliestSftpTime || t->tv_sec > kLatestSftpTime) {
+            t->tv_sec = static_cast<time_t>(t->tv_sec < kEarliestSftpTime ? kEarliestSftpTime : kLatestSftpTime);
+            t->tv_nsec = 0;
+        }
+    }
+}
+
+// Whether a UTC time lies near or outside the FAT years, in any zone, or
+// outside SFTP's: only then do the target's traits matter.
+bool nearHeldLimits(time_t seconds)
 {
     constexpr std::int64_t kTwoDays = 2 * 86400;
-    return seconds < kEarliestFatTime + kTwoDays || seconds > kLatestFatTime - kTwoDays;
+    return seconds < kEarliestFatTime + kTwoDays || seconds > kLatestSftpTime;
 }
 
 // Sets the times, coarser where the volume keeps no finer ones: first as
@@ -349,10 +361,12 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if (::fchmod(out.fd(), mode) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
     struct stat stamped = st;
-    if (nearFatLimits(st.st_mtim.tv_sec) || nearFatLimits(st.st_atim.tv_sec)) {
-        const VolumeTraits::Family family = deviceTraits(made.st_dev, out.fd()).family;
-        if (family == VolumeTraits::Family::Fat || family == VolumeTraits::Family::Exfat)
+    if (nearHeldLimits(st.st_mtim.tv_sec) || nearHeldLimits(st.st_atim.tv_sec)) {
+        const VolumeTraits target = deviceTraits(made.st_dev, out.fd());
+        if (target.family == VolumeTraits::Family::Fat || target.family == VolumeTraits::Family::Exfat)
             clampToFatYears(stamped, zoneOffsetNow());
+        else if (target.sftpTimes)
+            clampToSftpYears(stamped);
     }
     const int descriptor = out.fd();
     if (const int error = setTimes(
