@@ -378,7 +378,13 @@ FsResult PosixFileSystem::copyFile(const std::string& source, const TreePath& ta
     if ((onlyNew ? out.commitNew(name) : out.commit(name)) != 0) {
         if (errno == EEXIST && onlyNew)
             return standingInTheWay(dir, name);
-        return fail(errno);
+        // SFTP's own rename never replaces: sshfs replaces only through the
+        // server's posix-rename, or by moving the old file aside itself.
+        const int error = errno;
+        if (!onlyNew && error == EPERM && deviceTraits(made.st_dev, dir).sftpTimes)
+            return {"SFTP 服务器不能替换已有的文件（它没有 posix-rename 扩展），没有覆盖；用 sshfs 的 -o "
+                    "workaround=rename 挂载后可以替换"};
+        return fail(error);
     }
     FsResult result;
     result.written = {static_cast<std::uint64_t>(made.st_dev), static_cast<std::uint64_t>(made.st_ino)};

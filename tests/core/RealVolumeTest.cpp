@@ -396,3 +396,24 @@ TEST(SshfsVolume, SyncsEachWayAndConverges)
     EXPECT_EQ(runCliWithin(60, "compare " + pairArgs(one, volume.path()), out), 0);
     EXPECT_EQ(out, "") << "rows left after the sync both ways";
 }
+
+// A server without posix-rename refuses to replace a file by renaming: the
+// update fails saying so and how to mount instead, the old file stays, and
+// no temporary file is left.
+TEST(SshfsVolume, AServerThatCannotReplaceFailsTheUpdateSayingWhy)
+{
+    SshfsMount volume(false);
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/a.txt", "new", 1600000100);
+    writeFile(volume / "a.txt", "old", 1600000000);
+
+    std::string out;
+    EXPECT_EQ(runCliWithin(60, "sync one-to-two " + pairArgs(one, volume.path()), out), 1) << out;
+    EXPECT_NE(out.find("失败\t更新\ta.txt\tSFTP 服务器不能替换已有的文件（它没有 posix-rename 扩展）"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(readFile(volume.served() + "/a.txt"), "old");
+    EXPECT_EQ(namesIn(volume.served()), std::vector<std::string>{"a.txt"});
+}

@@ -26,7 +26,10 @@ namespace testsupport {
 
 class SshfsMount {
 public:
-    SshfsMount() : served_(dir_ / "served"), mountPoint_(dir_ / "mnt")
+    // Without posixRename the server refuses the extension sshfs replaces a
+    // file with, as servers that lack it do.
+    explicit SshfsMount(bool posixRename = true)
+        : served_(dir_ / "served"), mountPoint_(dir_ / "mnt"), posixRename_(posixRename)
     {
         ::chmod(dir_.path().c_str(), 0700);
         ::mkdir(served_.c_str(), 0755);
@@ -108,7 +111,8 @@ private:
                               "UsePAM no\n"
                               "StrictModes no\n"
                               "PidFile none\n"
-                              "Subsystem sftp internal-sftp\n");
+                              "Subsystem sftp internal-sftp" +
+                              (posixRename_ ? "" : " -P posix-rename") + "\n");
         // Where sshd puts its unprivileged half; Debian makes it only in its service.
         ::mkdir("/run/sshd", 0755);
         const std::string log = dir_ / "sshd.log";
@@ -169,6 +173,7 @@ private:
     std::string served_;
     std::string mountPoint_;
     std::string reason_;
+    bool posixRename_;
     pid_t server_ = 0;
     bool mounted_ = false;
 };
