@@ -38,7 +38,7 @@ public:
     }
     ~SshfsMount()
     {
-        if (mounted_ && shell("fusermount3 -u " + testsupport::quoted(mountPoint_)) != 0)
+        if (mounted_ && shell("timeout -s KILL 10 fusermount3 -u " + testsupport::quoted(mountPoint_)) != 0)
             shell("umount -l " + testsupport::quoted(mountPoint_));
         if (server_ > 0) {
             ::kill(server_, SIGTERM);
