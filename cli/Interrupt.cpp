@@ -1,8 +1,34 @@
 #include "cli/Interrupt.h"
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+
 #include "platform/Interrupt.h"
 
 namespace tessarin::cli {
+
+namespace {
+
+// How often the command asked whether to stop since SIGINT: while this grows,
+// the command is on its way to a stop point.
+std::atomic<unsigned> checksSinceInterrupt{0};
+
+constexpr auto kGrace = std::chrono::milliseconds(1000);
+
+const char* heldText(std::string_view name)
+{
+    if (name == "compare")
+        return "比较已停止。有一个卷没有响应，没有等到它返回。";
+    if (name == "sync")
+        return "同步已停止。有一个卷没有响应，没有等到它返回；正在写入的文件只留下临时文件，下次同步时删除。";
+    if (name == "find-copies")
+        return "搜索已停止。有一个卷没有响应，没有等到它返回。";
+    return nullptr;
+}
+
+} // namespace
 
 InterruptibleProgress::InterruptibleProgress()
 {
@@ -11,7 +37,44 @@ InterruptibleProgress::InterruptibleProgress()
 
 bool InterruptibleProgress::stopRequested() const
 {
-    return platform::interruptCaught();
+    if (!platform::interruptCaught())
+        return false;
+    checksSinceInterrupt.fetch_add(1, std::memory_order_relaxed);
+    return true;
+}
+
+int runStoppable(std::string_view name, int (*run)(const Arguments&), const Arguments& args)
+{
+    const char* held = heldText(name);
+    if (!held)
+        return run(args);
+    // Caught from the start: the command may be held before it makes its progress.
+    platform::catchInterrupt();
+    int code = 0;
+    std::exception_ptr thrown;
+    unsigned seen = 0;
+    const bool ended = platform::runWatched(
+        [&] {
+            try {
+                code = run(args);
+            } catch (...) {
+                thrown = std::current_exception();
+            }
+        },
+        kGrace,
+        [&] {
+            const unsigned now = checksSinceInterrupt.load(std::memory_order_relaxed);
+            const bool wentOn = now != seen;
+            seen = now;
+            return wentOn;
+        });
+    if (!ended) {
+        std::fprintf(stderr, "tessarin-cli: %s\n", held);
+        platform::endProcessNow(kInterruptedExit);
+    }
+    if (thrown)
+        std::rethrow_exception(thrown);
+    return code;
 }
 
 } // namespace tessarin::cli

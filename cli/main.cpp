@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 #include "core/Error.h"
 
 namespace {
@@ -38,7 +39,7 @@ int main(int argc, char** argv)
     for (const Subcommand& sub : kSubcommands) {
         if (std::strcmp(argv[1], sub.name) == 0) {
             try {
-                return sub.run(args);
+                return tessarin::cli::runStoppable(sub.name, sub.run, args);
             } catch (const std::exception& e) {
                 std::fprintf(stderr, "tessarin-cli: %s\n", e.what());
                 return 1;

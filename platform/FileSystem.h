@@ -160,6 +160,10 @@ struct VolumeTraits {
     // forbid some characters in names; FAT and exFAT hold only the years
     // 1980 to 2107, FAT in local time.
     enum class Family { Posix, Fat, Exfat, Ntfs } family = Family::Posix;
+    // Times travel as 32-bit seconds without sign (SFTP, which sshfs speaks):
+    // only kEarliestSftpTime to kLatestSftpTime are held, any other time is
+    // stored as another.
+    bool sftpTimes = false;
     bool operator==(const VolumeTraits&) const = default;
 };
 
@@ -168,6 +172,11 @@ struct VolumeTraits {
 // year (fusefat) or as 1980 (exfat-fuse, only below), so a copy clamps.
 inline constexpr std::int64_t kEarliestFatTime = 315532800;
 inline constexpr std::int64_t kLatestFatTime = 4354819198;
+
+// The times sshfs holds, in seconds since 1970 UTC: 1970-01-01 00:00:01 to
+// 2106-02-07 06:28:15 (SFTP's 32 bits; sshfs takes 0 for "now").
+inline constexpr std::int64_t kEarliestSftpTime = 1;
+inline constexpr std::int64_t kLatestSftpTime = 4294967295;
 
 // The permission bits (mode & 07777) and owner a directory is created with.
 struct Ownership {

@@ -186,11 +186,23 @@ void clampToFatYears(struct stat& times, std::int64_t zoneOffset)
     }
 }
 
-// Whether a UTC time lies near or outside the FAT years, in any zone.
-bool nearFatLimits(time_t seconds)
+// Clamps the times into those SFTP carries: sshfs would send the low 32 bits.
+void clampToSftpYears(struct stat& times)
+{
+    for (struct timespec* t : {&times.st_atim, &times.st_mtim}) {
+        if (t->tv_sec < kEarliestSftpTime || t->tv_sec > kLatestSftpTime) {
+            t->tv_sec = static_cast<time_t>(t->tv_sec < kEarliestSftpTime ? kEarliestSftpTime : kLatestSftpTime);
+            t->tv_nsec = 0;
+        }
+    }
+}
+
+// Whether a UTC time lies near or outside the FAT years, in any zone, or
+// outside SFTP's: only then do the target's traits matter.
+bool nearHeldLimits(time_t seconds)
 {
     constexpr std::int64_t kTwoDays = 2 * 86400;
-    return seconds < kEarliestFatTime + kTwoDays || seconds > kLatestFatTime - kTwoDays;
+    return seconds < kEarliestFatTime + kTwoDays || seconds > kLatestSftpTime;
 }
 
 // Sets the times, coarser where the volume keeps no finer ones: first as
@@ -363,10 +375,12 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
     if (::fchmod(out.fd(), mode) != 0 && !isRefusedByVolume(errno))
         return fail(errno);
     struct stat stamped = st;
-    if (nearFatLimits(st.st_mtim.tv_sec) || nearFatLimits(st.st_atim.tv_sec)) {
-        const VolumeTraits::Family family = deviceTraits(made.st_dev, out.fd()).family;
-        if (family == VolumeTraits::Family::Fat || family == VolumeTraits::Family::Exfat)
+    if (nearHeldLimits(st.st_mtim.tv_sec) || nearHeldLimits(st.st_atim.tv_sec)) {
+        const VolumeTraits target = deviceTraits(made.st_dev, out.fd());
+        if (target.family == VolumeTraits::Family::Fat || target.family == VolumeTraits::Family::Exfat)
             clampToFatYears(stamped, zoneOffsetNow());
+        else if (target.sftpTimes)
+            clampToSftpYears(stamped);
     }
     const int descriptor = out.fd();
     if (const int error = setTimes(
@@ -378,7 +392,13 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
     if ((onlyNew ? out.commitNew(name) : out.commit(name)) != 0) {
         if (errno == EEXIST && onlyNew)
             return standingInTheWay(dir, name);
-        return fail(errno);
+        // SFTP's own rename never replaces: sshfs replaces only through the
+        // server's posix-rename, or by moving the old file aside itself.
+        const int error = errno;
+        if (!onlyNew && error == EPERM && deviceTraits(made.st_dev, dir).sftpTimes)
+            return {"SFTP 服务器不能替换已有的文件（它没有 posix-rename 扩展），没有覆盖；用 sshfs 的 -o "
+                    "workaround=rename 挂载后可以替换"};
+        return fail(error);
     }
     FsResult result;
     result.written = {static_cast<std::uint64_t>(made.st_dev), static_cast<std::uint64_t>(made.st_ino)};

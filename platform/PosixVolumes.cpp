@@ -137,6 +137,10 @@ VolumeTraits decideVolumeTraits(unsigned long magic, std::string_view mountType,
         traits.family = Family::Ntfs;
         traits.permissions = Permissions::None;
         traits.caseInsensitive = probe == CaseProbe::Insensitive;
+    } else if (fuseTypeIs(mountType, "sshfs")) {
+        // The server's own rules for names, case and permission bits, but
+        // SFTP (version 3) carries whole seconds in 32 bits without sign.
+        traits.sftpTimes = true;
     } else if (isFuseblk(mountType)) {
         // exfat-fuse or ntfs-3g, which the type does not tell apart. With no
         // name to try, matching without regard to case is the safe side: it

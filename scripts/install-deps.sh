@@ -18,6 +18,11 @@ packages=(
   # Real volumes for the tests: FAT, exFAT and NTFS through their FUSE drivers,
   # ext4 on a loop device (losetup is in util-linux), and the timeout command.
   dosfstools fusefat exfatprogs exfat-fuse ntfs-3g fuse3 e2fsprogs util-linux coreutils
+  # A network volume for the tests: a folder of this machine served by a
+  # private sshd of the test's own (ssh-keygen is in openssh-client) and
+  # mounted with sshfs. NFS and SMB would need the kernel's nfsd and cifs,
+  # which the test machines lack.
+  openssh-server openssh-client sshfs
   # strace shows that a sync flushes before it reports completion.
   strace
   # The benchmark peer.

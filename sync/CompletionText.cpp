@@ -77,8 +77,8 @@ std::string NotesText(const std::vector<RowNote>& notes)
 {
     if (notes.empty())
         return {};
-    std::string text = "有" + std::to_string(notes.size()) +
-                       "个文件的修改时间超出了目标卷能保存的范围（1980年至2107年），已改为最接近的时间：";
+    std::string text =
+        "有" + std::to_string(notes.size()) + "个文件的修改时间超出了目标卷能保存的范围，已改为最接近的时间：";
     const std::size_t listed = std::min(notes.size(), kListedFailures);
     for (std::size_t k = 0; k < listed; ++k) {
         const RowNote& n = notes[k];

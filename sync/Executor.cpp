@@ -290,20 +290,20 @@ private:
         noted_.clear();
     }
 
-    // A copy onto FAT or exFAT of a file whose time lies outside the years
-    // they hold: the copy is given the nearest time they hold, and the report
-    // says so (row number k).
+    // A copy onto FAT, exFAT or SFTP of a file whose time lies outside the
+    // years they hold: the copy is given the nearest time they hold, and the
+    // report says so (row number k).
     void noteClampedTime(SyncSide side, const std::string& name, std::size_t k)
     {
         const platform::VolumeTraits& target = session_.volumeTraits(otherSide(side));
-        if (!keepsFatYears(target))
+        if (!keepsSomeYears(target))
             return;
         const FileTable& source = session_.table(side);
         const auto position = source.firstPosition(name);
         if (!position)
             return;
         const std::int64_t time = source.modifiedSeconds(*position);
-        const std::int64_t stored = storedTime(time, target);
+        const std::int64_t stored = storedTime(time, target, session_.zoneOffset());
         if (stored != time)
             noted_.push_back({k, RowNote{side, name, ClampedTimeText(time, stored)}});
     }

@@ -379,7 +379,7 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
                 const bool inner = volumesInside;
                 const platform::VolumeTraits& from = inner ? volumeTraitsAt(side, name) : traits_[side - 1];
                 const platform::VolumeTraits& to = inner ? volumeTraitsAt(other, target.name(*j)) : traits_[other - 1];
-                if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), from, to))
+                if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), from, to, zoneOffset_))
                     AddOperation(lists[side - 1], Operation::Update, name);
                 if ((source.attributes(i) ^ target.attributes(*j)) & (inner ? keptByBoth(from, to) : attributeMask_))
                     AddOperation(lists[side - 1], Operation::Attributes, name);

@@ -19,19 +19,28 @@ bool keepsFatYears(const platform::VolumeTraits& volume)
     return volume.family == Family::Fat || volume.family == Family::Exfat;
 }
 
-std::int64_t storedTime(std::int64_t localSeconds, const platform::VolumeTraits& volume)
+bool keepsSomeYears(const platform::VolumeTraits& volume)
 {
-    return keepsFatYears(volume) ? std::clamp(localSeconds, platform::kEarliestFatTime, platform::kLatestFatTime)
-                                 : localSeconds;
+    return keepsFatYears(volume) || volume.sftpTimes;
+}
+
+std::int64_t storedTime(std::int64_t localSeconds, const platform::VolumeTraits& volume, std::int64_t zoneOffset)
+{
+    if (keepsFatYears(volume))
+        return std::clamp(localSeconds, platform::kEarliestFatTime, platform::kLatestFatTime);
+    if (volume.sftpTimes) // held in UTC
+        return std::clamp(localSeconds - zoneOffset, platform::kEarliestSftpTime, platform::kLatestSftpTime) +
+               zoneOffset;
+    return localSeconds;
 }
 
 bool sourceIsNewer(std::int64_t source, std::int64_t target, const platform::VolumeTraits& sourceVolume,
-                   const platform::VolumeTraits& targetVolume)
+                   const platform::VolumeTraits& targetVolume, std::int64_t zoneOffset)
 {
     // Both sides clamped alike: a 1970 file and its 1980 copy on FAT are equal
     // whichever way the pair is looked at.
-    source = storedTime(storedTime(source, sourceVolume), targetVolume);
-    target = storedTime(storedTime(target, sourceVolume), targetVolume);
+    source = storedTime(storedTime(source, sourceVolume, zoneOffset), targetVolume, zoneOffset);
+    target = storedTime(storedTime(target, sourceVolume, zoneOffset), targetVolume, zoneOffset);
     const std::int64_t step = std::max({1, sourceVolume.timeResolutionSeconds, targetVolume.timeResolutionSeconds});
     const std::int64_t difference = source - target;
     if (difference < step)

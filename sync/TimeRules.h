@@ -11,8 +11,12 @@ namespace tessarin::sync {
 // kLatestFatTime).
 bool keepsFatYears(const platform::VolumeTraits& volume);
 
-// A time (whole local seconds) as the volume would store it.
-std::int64_t storedTime(std::int64_t localSeconds, const platform::VolumeTraits& volume);
+// Whether the volume holds only some of the times: the FAT years, or SFTP's.
+bool keepsSomeYears(const platform::VolumeTraits& volume);
+
+// A time (whole local seconds, zoneOffset east of UTC) as the volume would
+// store it.
+std::int64_t storedTime(std::int64_t localSeconds, const platform::VolumeTraits& volume, std::int64_t zoneOffset);
 
 // Whether a source of time source (whole local seconds, on sourceVolume) is
 // newer than its partner of time target (on targetVolume). Both times are
@@ -21,6 +25,6 @@ std::int64_t storedTime(std::int64_t localSeconds, const platform::VolumeTraits&
 // (up to a day, within the step) is a shift of the zone or of daylight saving,
 // not an edit.
 bool sourceIsNewer(std::int64_t source, std::int64_t target, const platform::VolumeTraits& sourceVolume,
-                   const platform::VolumeTraits& targetVolume);
+                   const platform::VolumeTraits& targetVolume, std::int64_t zoneOffset);
 
 } // namespace tessarin::sync

@@ -1,9 +1,11 @@
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include "support/RunCli.h"
 #include "support/TempDir.h"
+#include "support/VolumeImage.h"
 
 using testsupport::runCli;
 using testsupport::TempDir;
@@ -45,4 +47,69 @@ TEST(CliCompare, CtrlCStopsTheCompareWithExit130AndPrintsNothing)
     EXPECT_EQ(code, 130);
     EXPECT_LT(elapsed, std::chrono::seconds(2));
     EXPECT_EQ(testsupport::readFile(tmp / "out"), ""); // nothing printed
+}
+
+namespace {
+
+// The FUSE daemon serving the mount point: the process with it among its arguments.
+pid_t fuseDaemonOf(const std::string& mountPoint)
+{
+    for (const std::string& entry : testsupport::namesIn("/proc")) {
+        if (entry.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string cmdline = testsupport::readFile("/proc/" + entry + "/cmdline");
+        if (cmdline.find(std::string(1, '\0') + mountPoint + std::string(1, '\0')) != std::string::npos)
+            return static_cast<pid_t>(std::stol(entry));
+    }
+    return 0;
+}
+
+// Whether a thread of the process waits for a FUSE daemon's answer.
+bool waitsOnFuse(pid_t pid)
+{
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    for (const std::string& task : testsupport::namesIn(tasks))
+        if (testsupport::readFile(tasks + "/" + task + "/wchan") == "request_wait_answer")
+            return true;
+    return false;
+}
+
+// Stops a daemon for its scope: every call on its mount waits.
+class StoppedDaemon {
+public:
+    explicit StoppedDaemon(pid_t pid) : pid_(pid) { ::kill(pid_, SIGSTOP); }
+    ~StoppedDaemon() { ::kill(pid_, SIGCONT); }
+    StoppedDaemon(const StoppedDaemon&) = delete;
+    StoppedDaemon& operator=(const StoppedDaemon&) = delete;
+
+private:
+    pid_t pid_;
+};
+
+} // namespace
+
+// A volume that stopped answering holds the walk in the kernel, where SIGINT
+// is not heard until the process dies: Ctrl+C still ends the command within
+// about a second, with 130, even before the command has begun to listen.
+TEST(CliCompare, CtrlCEndsACommandHeldByAVolumeThatStoppedAnswering)
+{
+    testsupport::VolumeImage volume(testsupport::VolumeKind::Exfat);
+    REQUIRE_MOUNTED(volume);
+    writeFile(volume / "sub/a.txt", "a", 1600000000);
+    const pid_t daemon = fuseDaemonOf(volume.path());
+    ASSERT_GT(daemon, 0) << "no daemon serves " << volume.path();
+    TempDir tmp;
+    writeFile(tmp / "local/b.txt", "a", 1600000000);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"compare", volume.path(), tmp / "local"},
+          std::vector<std::string>{"sync", "one-to-two", volume.path(), tmp / "local"},
+          std::vector<std::string>{"find-copies", tmp / "local/b.txt", volume.path()}}) {
+        const StoppedDaemon stopped(daemon);
+        std::chrono::milliseconds elapsed{};
+        const int code = testsupport::interruptCli(args, tmp / "out", waitsOnFuse, &elapsed);
+        EXPECT_EQ(code, 130) << args[0] << " (-1: never held, -2: ran on after the signal)";
+        EXPECT_LT(elapsed, std::chrono::seconds(4)) << args[0];
+    }
+    EXPECT_FALSE(testsupport::exists(tmp / "local/sub"));
+    EXPECT_EQ(testsupport::readFile(tmp / "out"), ""); // the search found nothing yet
 }

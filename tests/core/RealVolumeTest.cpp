@@ -1,5 +1,6 @@
 // Synchronisation onto the volumes people carry: FAT, exFAT and NTFS images
-// mounted with their FUSE drivers, and a sparse copy onto a small file system.
+// mounted with their FUSE drivers, a server's folder mounted with sshfs, and
+// a sparse copy onto a small file system.
 #include <cstdlib>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include "platform/PosixFileSystem.h"
 #include "platform/TemporaryFile.h"
 #include "support/RunCli.h"
+#include "support/SshfsMount.h"
 #include "support/TempDir.h"
 #include "support/TreeCheck.h"
 #include "support/VolumeImage.h"
@@ -336,3 +338,82 @@ TEST_P(SparseTarget, SparseFileCopiesOntoASmallFileSystem)
 
 INSTANTIATE_TEST_SUITE_P(SmallFileSystems, SparseTarget, ::testing::Values(VolumeKind::Ext4, VolumeKind::Tmpfs),
                          kindName);
+
+// A server's folder through sshfs: SFTP carries whole seconds from 1970 to
+// 2106, and sshfs would send any other time as another (1960 as 2096). Syncs
+// one way with an update, a deletion and a read-only file, then the other
+// way, then both: each leaves the next compare empty, the contents the
+// same, and a time outside is clamped once and reported.
+TEST(SshfsVolume, SyncsEachWayAndConverges)
+{
+    SshfsMount volume;
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    const std::string served = volume.served();
+    writeFile(one + "/fraction.txt", "a fraction of a second", 1600000003, 700000000);
+    writeFile(one + "/readonly.txt", "read only", 1600000005);
+    ::chmod((one + "/readonly.txt").c_str(), 0444);
+    writeFile(one + "/sub/inner.txt", "inner", 1600000007);
+    writeFile(one + "/sub/deeper/leaf.txt", "leaf", 1600000009);
+    writeFile(one + "/1960.txt", "old");
+    const struct timespec old[2] = {{-315619200, 0}, {-315619200, 0}}; // 1960-01-01 00:00:00 UTC
+    ::utimensat(AT_FDCWD, (one + "/1960.txt").c_str(), old, 0);
+    writeFile(one + "/2110.txt", "far", 4431067200); // 2110-06-01 12:00:00 UTC
+    writeFile(served + "/sub/inner.txt", "older", 1600000000);
+    writeFile(served + "/stale.txt", "deleted", 1600000000);
+    const auto same = [&](const std::vector<std::string>& rels) {
+        for (const std::string& rel : rels)
+            EXPECT_EQ(readFile(served + "/" + rel), readFile(one + "/" + rel)) << rel;
+    };
+
+    std::string out;
+    EXPECT_EQ(runCliWithin(60, "sync one-to-two " + pairArgs(one, volume.path()) + " --delete-old-files", out), 0)
+        << out;
+    EXPECT_NE(out.find("有2个文件的修改时间超出了目标卷能保存的范围"), std::string::npos) << out;
+    EXPECT_NE(out.find("1960.txt：修改时间 1960-01-01 00:00:00 写为 1970-01-01 00:00:01"), std::string::npos) << out;
+    EXPECT_NE(out.find("2110.txt：修改时间 2110-06-01 12:00:00 写为 2106-02-07 06:28:15"), std::string::npos) << out;
+    same({"fraction.txt", "readonly.txt", "sub/inner.txt", "sub/deeper/leaf.txt", "1960.txt", "2110.txt"});
+    EXPECT_FALSE(exists(served + "/stale.txt"));
+    EXPECT_EQ(statOf(served + "/readonly.txt").st_mode & 07777, 0444u);
+    EXPECT_EQ(runCliWithin(60, "compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync onto sshfs";
+
+    // Made and changed through the mount (sshfs caches what it listed, so
+    // not beside it), with fractions it does not keep.
+    writeFile(volume / "sub/made.txt", "made there", 1600000011, 250000000);
+    writeFile(volume / "fraction.txt", "edited there", 1600000100, 500000000);
+    EXPECT_EQ(runCliWithin(60, "sync two-to-one " + pairArgs(one, volume.path()), out), 0) << out;
+    same({"sub/made.txt", "fraction.txt"});
+    EXPECT_EQ(runCliWithin(60, "compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync from sshfs";
+
+    writeFile(one + "/sub/inner.txt", "edited here", 1600000200, 900000000);
+    writeFile(volume / "sub/deeper/leaf.txt", "edited there", 1600000300);
+    EXPECT_EQ(runCliWithin(60, "sync both " + pairArgs(one, volume.path()), out), 0) << out;
+    same({"sub/inner.txt", "sub/deeper/leaf.txt", "1960.txt", "2110.txt"});
+    EXPECT_EQ(readFile(one + "/sub/deeper/leaf.txt"), "edited there");
+    EXPECT_EQ(runCliWithin(60, "compare " + pairArgs(one, volume.path()), out), 0);
+    EXPECT_EQ(out, "") << "rows left after the sync both ways";
+}
+
+// A server without posix-rename refuses to replace a file by renaming: the
+// update fails saying so and how to mount instead, the old file stays, and
+// no temporary file is left.
+TEST(SshfsVolume, AServerThatCannotReplaceFailsTheUpdateSayingWhy)
+{
+    SshfsMount volume(false);
+    REQUIRE_MOUNTED(volume);
+    TempDir tmp;
+    const std::string one = tmp / "one";
+    writeFile(one + "/a.txt", "new", 1600000100);
+    writeFile(volume / "a.txt", "old", 1600000000);
+
+    std::string out;
+    EXPECT_EQ(runCliWithin(60, "sync one-to-two " + pairArgs(one, volume.path()), out), 1) << out;
+    EXPECT_NE(out.find("失败\t更新\ta.txt\tSFTP 服务器不能替换已有的文件（它没有 posix-rename 扩展）"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(readFile(volume.served() + "/a.txt"), "old");
+    EXPECT_EQ(namesIn(volume.served()), std::vector<std::string>{"a.txt"});
+}

@@ -64,9 +64,13 @@ TEST(VolumeTraits, FuseDriversAreToldApartByTheirMountType)
               traits(Permissions::None, true, 1, Family::Exfat));
     EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.ntfs-3g", CaseProbe::NoEntry),
               traits(Permissions::None, false, 1, Family::Ntfs));
-    // Other FUSE file systems (sshfs and the like) and unknown kinds keep everything.
+    // sshfs keeps what the server keeps, but only SFTP's times; other FUSE
+    // file systems and unknown kinds keep everything.
     EXPECT_FALSE(needsCaseProbe(kMagicFuse, "fuse.sshfs"));
-    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.sshfs", CaseProbe::NotMade), VolumeTraits{});
+    VolumeTraits sftp;
+    sftp.sftpTimes = true;
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.sshfs", CaseProbe::NotMade), sftp);
+    EXPECT_EQ(decideVolumeTraits(kMagicFuse, "fuse.rclone", CaseProbe::NotMade), VolumeTraits{});
     EXPECT_EQ(decideVolumeTraits(0xEF53, "ext4", CaseProbe::NotMade), VolumeTraits{});
     EXPECT_EQ(decideVolumeTraits(0x01021994, "", CaseProbe::NotMade), VolumeTraits{});
 }
