@@ -81,11 +81,11 @@ TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit
     ASSERT_EQ(::chmod((tmp / "chosen").c_str(), 0644), 0);
     std::string err;
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "missing"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "missing" + ": no such directory\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "missing" + ": 没有这个目录\n");
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "chosen"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": not a directory\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": 不是目录\n");
     EXPECT_EQ(runCliAs(true, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": cannot be read\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": 无法读取\n");
     // The same root, readable: the copy is found.
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
     EXPECT_EQ(err, "");
