@@ -47,6 +47,7 @@ void TerminalProgress::startRows(const std::vector<std::uint64_t>& rowBytes)
         bytesBefore_.push_back(bytesBefore_.back() + bytes);
     rowsStartMs_ = clock_();
     done_ = total_ = 0;
+    throttle_ = core::Throttle(kRedrawMs); // the first row is shown at once
 }
 
 std::string TerminalProgress::rowsLine() const

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 using testsupport::runCli;
 using testsupport::TempDir;
 using testsupport::writeFile;
+using namespace std::string_literals;
 
 TEST(CliCompare, PrintsBothListsAsArrowWordName)
 {
@@ -45,4 +47,56 @@ TEST(CliCompare, CtrlCStopsTheCompareWithExit130AndPrintsNothing)
     EXPECT_EQ(code, 130);
     EXPECT_LT(elapsed, std::chrono::seconds(2));
     EXPECT_EQ(testsupport::readFile(tmp / "out"), ""); // nothing printed
+}
+
+TEST(CliCompare, OptionsAndMessagesFollowTheGnuConventions)
+{
+    TempDir tmp;
+    writeFile(tmp / "--one/a.txt", "", 1600000000);
+    testsupport::makeDir(tmp / "two");
+    std::string out, err;
+    // Help on standard output, exit 0; the version from the build.
+    for (const char* help : {"--help", "-h", "compare --help", "sync -h", "find-copies --help"}) {
+        EXPECT_EQ(testsupport::runCliSplit(help, out, err), 0) << help;
+        EXPECT_EQ(out.rfind("用法：tessarin-cli ", 0), 0u) << help << out;
+        EXPECT_EQ(err, "") << help;
+    }
+    EXPECT_EQ(testsupport::runCliSplit("--version", out, err), 0);
+    EXPECT_EQ(out, "tessarin-cli " TESSARIN_VERSION "\n");
+    // What is wrong is named, in Chinese, with exit 2.
+    EXPECT_EQ(testsupport::runCliSplit("comapre a b", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 未知的子命令“comapre”\n", 0), 0u) << err;
+    EXPECT_EQ(testsupport::runCliSplit("compare a b --bogus", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 无法识别的选项“--bogus”\n", 0), 0u) << err;
+    EXPECT_EQ(testsupport::runCliSplit("sync both a b --max-delete=lots", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 选项“--max-delete”的参数“lots”无效\n", 0), 0u) << err;
+    // A long option counts only by its whole name.
+    EXPECT_EQ(runCli("compare a b --no-sub", out), 2);
+    EXPECT_EQ(out, "");
+    // Options may follow the operands; after "--" a name is an operand.
+    const std::string inTmp = "cd " + testsupport::quoted(tmp.path()) + " && " + TESSARIN_CLI_PATH + " compare ";
+    ASSERT_EQ(testsupport::runShell(inTmp + "-q -- --one two --no-subfolders 2>/dev/null", out), 2);
+    ASSERT_EQ(testsupport::runShell(inTmp + "--one two 2>/dev/null", out), 2);
+    ASSERT_EQ(testsupport::runShell(inTmp + "-q -- --one two", out), 0);
+    EXPECT_EQ(out, "→\t新建\ta.txt\n←\t删除\ta.txt\n");
+}
+
+TEST(CliCompare, NamesAreEscapedAsMd5sumEscapesThemAndTabsTooButRawWithNull)
+{
+    TempDir tmp;
+    for (const char* name : {"a\nb", "c\\d", "e\rf", "g\th", "plain"})
+        writeFile(tmp / "one/" + name, "", 1600000000);
+    testsupport::makeDir(tmp / "two");
+    std::string out;
+    ASSERT_EQ(runCli("compare " + testsupport::quoted(tmp / "one") + " " + testsupport::quoted(tmp / "two"), out), 0);
+    for (const char* line : {"\\→\t新建\ta\\nb\n", "\\→\t新建\tc\\\\d\n", "\\→\t新建\te\\rf\n", "\\→\t新建\tg\\th\n",
+                             "→\t新建\tplain\n", "\\←\t删除\tg\\th\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(out.find("\\→\t新建\tplain"), std::string::npos) << "only a line with an escaped name starts with \\";
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10);
+    ASSERT_EQ(runCli("compare -z " + testsupport::quoted(tmp / "one") + " " + testsupport::quoted(tmp / "two"), out),
+              0);
+    EXPECT_NE(out.find("→\t新建\ta\nb\0"s), std::string::npos);
+    EXPECT_NE(out.find("\0←\t删除\tg\th\0"s), std::string::npos);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\0'), 10);
 }

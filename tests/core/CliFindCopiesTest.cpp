@@ -116,3 +116,22 @@ TEST(CliFindCopies, CtrlCStopsTheSearchWithExit130)
     EXPECT_EQ(code, 130);
     EXPECT_EQ(testsupport::readFile(tmp / "out"), tmp / "r/sub/copy" + "\n");
 }
+
+TEST(CliFindCopies, NamesAreEscapedOrRawWithNullAndTheCountIsShownOnATerminal)
+{
+    TempDir tmp;
+    writeFile(tmp / "chosen", "same");
+    writeFile(tmp / "r/tab\there", "same");
+    std::string out;
+    ASSERT_EQ(runCli("find-copies " + quoted(tmp / "chosen") + " " + quoted(tmp / "r"), out), 0);
+    EXPECT_EQ(out, "\\" + tmp / "r/tab\\there" + "\n");
+    ASSERT_EQ(runCli("find-copies -z " + quoted(tmp / "chosen") + " " + quoted(tmp / "r"), out), 0);
+    EXPECT_EQ(out, tmp / "r/tab\there" + std::string(1, '\0'));
+    // Under a pseudo-terminal: the copy, the count drawn after it, cleared at the end.
+    testsupport::runShell("script -qec " +
+                              quoted(std::string(TESSARIN_CLI_PATH) + " find-copies " + quoted(tmp / "chosen") + " " +
+                                     quoted(tmp / "r")) +
+                              " /dev/null",
+                          out);
+    EXPECT_EQ(out, "\\" + tmp / "r/tab\\there" + "\r\n\r\033[K已搜索1个文件，找到1个副本\r\033[K");
+}
