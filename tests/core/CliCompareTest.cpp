@@ -100,3 +100,25 @@ TEST(CliCompare, NamesAreEscapedAsMd5sumEscapesThemAndTabsTooButRawWithNull)
     EXPECT_NE(out.find("\0←\t删除\tg\th\0"s), std::string::npos);
     EXPECT_EQ(std::count(out.begin(), out.end(), '\0'), 10);
 }
+
+TEST(CliCompare, BashCompletionOffersSubcommandsOptionsAndDirections)
+{
+    // The words so far, the last being completed; returns the offers.
+    const auto complete = [](const std::string& words) {
+        std::string out;
+        testsupport::runShell("bash -c " +
+                                  testsupport::quoted("source '" TESSARIN_SOURCE_DIR
+                                                      "/packaging/bash-completion/tessarin-cli' && COMP_WORDS=(" +
+                                                      words +
+                                                      ") && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _tessarin_cli && "
+                                                      "echo \"${COMPREPLY[*]}\""),
+                              out);
+        return out;
+    };
+    EXPECT_EQ(complete("tessarin-cli ''"), "compare sync md5 drives find-copies\n");
+    EXPECT_EQ(complete("tessarin-cli --v"), "--version\n");
+    EXPECT_EQ(complete("tessarin-cli sync --d"), "--delete-old-files --dry-run\n");
+    EXPECT_EQ(complete("tessarin-cli sync -n ''"), "one-to-two two-to-one both\n");
+    EXPECT_EQ(complete("tessarin-cli sync --max-delete 3 t"), "two-to-one\n");
+    EXPECT_EQ(complete("tessarin-cli find-copies --s"), "--same-extension\n");
+}
