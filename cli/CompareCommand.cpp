@@ -2,8 +2,9 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/Output.h"
+#include "cli/TerminalProgress.h"
 #include "platform/Path.h"
 #include "platform/PosixFileSystem.h"
 #include "sync/CompletionText.h"
@@ -12,23 +13,25 @@
 namespace tessarin::cli {
 
 namespace {
-constexpr const char* kCompareUsage = "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n";
+enum { kNoSubfolders = 256 };
 }
 
-void printOperationLists(const sync::SyncSession& session)
+void printRow(Output& out, const sync::SyncSession& session, int side, std::size_t index)
 {
-    Output out;
-    for (int side = 1; side <= 2; ++side) {
-        const std::string_view arrow = sync::DirectionArrow(side);
-        for (const sync::SyncOperation& row : session.list(side)) {
-            out.write(arrow);
-            out.write("\t");
-            out.write(sync::OperationWord(row.operation));
-            out.write("\t");
-            out.write(row.FileName);
-            out.write("\n");
-        }
-    }
+    const sync::SyncOperation& row = session.list(side)[index];
+    std::string head(sync::DirectionArrow(side));
+    head += '\t';
+    head += sync::OperationWord(row.operation);
+    head += '\t';
+    out.record(head, row.FileName, {}, true);
+}
+
+void printOperationLists(Output& out, const sync::SyncSession& session)
+{
+    for (int side = 1; side <= 2; ++side)
+        for (std::size_t i = 0; i < session.list(side).size(); ++i)
+            printRow(out, session, side, i);
+    out.flush();
 }
 
 bool reportUnreadable(const sync::SyncSession& session)
@@ -37,7 +40,7 @@ bool reportUnreadable(const sync::SyncSession& session)
     for (int side = 1; side <= 2; ++side) {
         for (const std::string& directory : session.unreadable(side)) {
             const std::string path = session.rootText(side) + directory + "/";
-            std::fprintf(stderr, "tessarin-cli: %s: cannot be read; its contents are left out\n", path.c_str());
+            std::fprintf(stderr, "tessarin-cli: 无法读取“%s”，其中的内容没有比较\n", path.c_str());
             any = true;
         }
         for (const std::string& link : session.othersLinks(side)) {
@@ -52,31 +55,42 @@ bool reportUnreadable(const sync::SyncSession& session)
 int runCompare(const Arguments& args)
 {
     sync::SyncOptions options;
+    bool quiet = false;
+    Records records = Records::Lines;
     std::vector<std::string> dirs;
-    for (const std::string& arg : args) {
-        if (arg == "--no-subfolders")
-            options.syncSubFolder = false;
-        else if (arg.rfind("--", 0) == 0)
-            return usageError(kCompareUsage);
-        else
-            dirs.push_back(arg);
-    }
+    const int parsed = parseOptions(
+        "compare", args,
+        {{"no-subfolders", 0, false, kNoSubfolders}, {"null", 'z', false, kNull}, {"quiet", 'q', false, kQuiet}},
+        [&](int id, const char*) {
+            if (id == kNoSubfolders)
+                options.syncSubFolder = false;
+            else if (id == kNull)
+                records = Records::Nul;
+            else
+                quiet = true;
+            return true;
+        },
+        dirs);
+    if (parsed >= 0)
+        return parsed;
     if (dirs.size() != 2)
-        return usageError(kCompareUsage);
+        return usageError("compare", "需要两个目录");
     auto root1 = platform::rootTextOf(dirs[0]);
     auto root2 = platform::rootTextOf(dirs[1]);
     if (!root1 || !root2)
-        return usageError(kCompareUsage);
+        return usageError("compare", "目录不能为空");
 
     platform::PosixFileSystem fs;
     sync::SyncSession session(fs);
-    InterruptibleProgress progress;
+    TerminalProgress progress(quiet);
     session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
+    progress.clear();
     // Stopped by Ctrl+C: what was seen is partial, and nothing of it is printed.
     if (session.lastCompareStopped())
         return kInterruptedExit;
-    printOperationLists(session);
-    return reportUnreadable(session) ? 1 : 0;
+    Output out(records);
+    printOperationLists(out, session);
+    return reportUnreadable(session) ? kFailureExit : 0;
 }
 
 } // namespace tessarin::cli

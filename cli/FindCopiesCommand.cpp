@@ -1,13 +1,13 @@
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <sys/stat.h>
 
 #include "cli/Commands.h"
-#include "cli/Interrupt.h"
+#include "cli/Options.h"
 #include "cli/Output.h"
+#include "cli/TerminalProgress.h"
 #include "dupfind/SameFileSearch.h"
 #include "platform/Path.h"
 #include "platform/PathOpen.h"
@@ -19,14 +19,16 @@ namespace tessarin::cli {
 
 namespace {
 
-constexpr const char* kFindCopiesUsage = "usage: tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
+enum { kSameExtension = 256 };
 
 // Notices go to standard error; there is nothing to ask.
 class ErrorStreamPrompt : public core::Prompt {
 public:
+    explicit ErrorStreamPrompt(TerminalProgress& progress) : progress_(progress) {}
     using core::Prompt::tell;
     void tell(std::string_view text, std::string_view, core::MessageIcon, std::string_view) override
     {
+        progress_.clear();
         std::fprintf(stderr, "tessarin-cli: %.*s\n", static_cast<int>(text.size()), text.data());
     }
     core::Answer ask(std::string_view, std::string_view, core::MessageIcon, core::MessageButtons,
@@ -34,19 +36,24 @@ public:
     {
         return defaultAnswer;
     }
+
+private:
+    TerminalProgress& progress_;
 };
 
 // Prints each copy's full path as soon as it is found.
 class PrintingView : public dupfind::SearchView {
 public:
-    explicit PrintingView(bool sameExtension) : sameExtension_(sameExtension) {}
+    PrintingView(bool sameExtension, Records records, TerminalProgress& progress)
+        : sameExtension_(sameExtension), out_(records), progress_(progress)
+    {}
     void watch(const dupfind::SameFileSearch& search) { search_ = &search; }
     void showRunning(bool) override {}
     bool sameExtensionOnly() override { return sameExtension_; }
     void resultAdded() override
     {
-        out_.write(search_->results().back().path());
-        out_.write("\n");
+        progress_.clear();
+        out_.record({}, search_->results().back().path(), {}, true);
         // Copies are few and a search is long: each is shown at once.
         out_.flush();
     }
@@ -55,6 +62,7 @@ private:
     const dupfind::SameFileSearch* search_ = nullptr;
     bool sameExtension_;
     Output out_;
+    TerminalProgress& progress_;
 };
 
 // Why a ROOT named on the command line cannot be searched, or nothing when
@@ -63,25 +71,27 @@ std::optional<std::string> rootProblem(platform::FileSystem& fs, const std::stri
 {
     struct stat st;
     if (platform::statPath(root, st) != 0)
-        return errno == ENOENT ? std::string("no such directory") : std::string(std::strerror(errno));
+        return errno == ENOENT ? std::string("没有这个目录") : platform::systemErrorText(errno);
     if (!S_ISDIR(st.st_mode))
-        return std::string("not a directory");
+        return std::string("不是目录");
     platform::DirectoryContents contents;
     const std::string directory = platform::Path(root).asDirectory();
     if (!fs.readDirectory(directory, false, "*.*", contents))
-        return std::string("cannot be read");
+        return std::string("无法读取");
     return std::nullopt;
 }
 
 // Ctrl+C ends the search as its stop button does: heard each time the
 // search keeps its window alive.
-class SearchInterrupt : public InterruptibleProgress {
+class SearchInterrupt : public TerminalProgress {
 public:
+    using TerminalProgress::TerminalProgress;
     void watch(dupfind::SameFileSearch& search) { search_ = &search; }
     void processEvents() override
     {
         if (search_ && stopRequested())
             search_->RequestStop();
+        TerminalProgress::processEvents();
     }
 
 private:
@@ -92,18 +102,28 @@ private:
 
 int runFindCopies(const Arguments& args)
 {
-    bool sameExtension = false;
+    bool sameExtension = false, quiet = false;
+    Records records = Records::Lines;
     std::vector<std::string> operands;
-    for (const std::string& arg : args) {
-        if (arg == "--same-extension")
-            sameExtension = true;
-        else if (arg.rfind("--", 0) == 0)
-            return usageError(kFindCopiesUsage);
-        else
-            operands.push_back(arg);
-    }
-    if (operands.empty() || operands.size() > 2 || operands[0].empty() || (operands.size() == 2 && operands[1].empty()))
-        return usageError(kFindCopiesUsage);
+    const int parsed = parseOptions(
+        "find-copies", args,
+        {{"same-extension", 0, false, kSameExtension}, {"null", 'z', false, kNull}, {"quiet", 'q', false, kQuiet}},
+        [&](int id, const char*) {
+            if (id == kSameExtension)
+                sameExtension = true;
+            else if (id == kNull)
+                records = Records::Nul;
+            else
+                quiet = true;
+            return true;
+        },
+        operands);
+    if (parsed >= 0)
+        return parsed;
+    if (operands.empty() || operands.size() > 2)
+        return usageError("find-copies", "需要一个文件和至多一个根目录");
+    if (operands[0].empty() || (operands.size() == 2 && operands[1].empty()))
+        return usageError("find-copies", "文件和根目录不能为空");
 
     std::vector<std::string> roots;
     if (operands.size() == 2)
@@ -115,32 +135,47 @@ int runFindCopies(const Arguments& args)
     if (operands.size() == 2) {
         if (const auto problem = rootProblem(fs, roots.front())) {
             std::fprintf(stderr, "tessarin-cli: %s: %s\n", roots.front().c_str(), problem->c_str());
-            return 2;
+            return kUsageExit;
         }
     }
     platform::PosixFileReader reader;
-    SearchInterrupt progress;
-    ErrorStreamPrompt prompt;
-    PrintingView view(sameExtension);
+    SearchInterrupt progress(quiet);
+    ErrorStreamPrompt prompt(progress);
+    PrintingView view(sameExtension, records, progress);
     dupfind::SameFileSearch search(fs, reader, progress, prompt, view);
     view.watch(search);
     progress.watch(search);
+    progress.showLine([&search] {
+        return "已搜索" + std::to_string(search.filesSearched()) + "个文件，找到" +
+               std::to_string(search.results().size()) + "个副本";
+    });
     const bool searched = search.Search(operands[0], roots);
+    progress.clear();
     // Stopped by Ctrl+C: the copies printed so far are only some of them.
     if (progress.stopRequested())
         return kInterruptedExit;
-    return searched ? 0 : 1;
+    return searched ? 0 : kFailureExit;
 }
 
 int runDrives(const Arguments& args)
 {
-    if (!args.empty())
-        return usageError("usage: tessarin-cli drives\n");
-    Output out;
-    for (const std::string& root : platform::PosixDrives().fixedDriveRoots()) {
-        out.write(root);
-        out.write("\n");
-    }
+    Records records = Records::Lines;
+    std::vector<std::string> operands;
+    const int parsed = parseOptions(
+        "drives", args, {{"null", 'z', false, kNull}},
+        [&](int, const char*) {
+            records = Records::Nul;
+            return true;
+        },
+        operands);
+    if (parsed >= 0)
+        return parsed;
+    if (!operands.empty())
+        return usageError("drives", "多余的参数“" + operands.front() + "”");
+    Output out(records);
+    for (const std::string& root : platform::PosixDrives().fixedDriveRoots())
+        out.record({}, root, {}, true);
+    out.flush();
     return 0;
 }
 

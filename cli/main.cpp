@@ -1,10 +1,15 @@
 // tessarin-cli: the core without a window, for scripts, tests and benchmarks.
 #include <cstdio>
 #include <cstring>
+#include <getopt.h>
 
 #include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/Options.h"
+#include "cli/Output.h"
 #include "core/Error.h"
+#include "platform/PosixFileSystem.h"
+#include "platform/Terminal.h"
 
 namespace {
 
@@ -21,30 +26,64 @@ constexpr Subcommand kSubcommands[] = {
     {"find-copies", tessarin::cli::runFindCopies},
 };
 
-constexpr const char* kUsage =
-    "usage: tessarin-cli compare DIR1 DIR2 [--no-subfolders]\n"
-    "       tessarin-cli sync one-to-two|two-to-one|both DIR1 DIR2 [--delete-old-files] [--no-attributes]\n"
-    "                         [--no-subfolders]\n"
-    "       tessarin-cli md5 FILE...\n"
-    "       tessarin-cli drives\n"
-    "       tessarin-cli find-copies FILE [ROOT] [--same-extension]\n";
+// A failed write to standard output ends the command with its cause: a
+// script must not take a cut-off listing for a whole one.
+int outputFailed(int errorNumber)
+{
+    std::fprintf(stderr, "tessarin-cli: 写入标准输出失败：%s\n",
+                 tessarin::platform::systemErrorText(errorNumber).c_str());
+    return 1;
+}
+
+int runSubcommand(const Subcommand& sub, const tessarin::cli::Arguments& args)
+{
+    try {
+        const int code = tessarin::cli::runStoppable(sub.name, sub.run, args);
+        if (const int failure = tessarin::cli::standardOutputFailure())
+            return outputFailed(failure);
+        return code;
+    } catch (const tessarin::cli::OutputError& e) {
+        return outputFailed(e.errorNumber());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tessarin-cli: %s\n", e.what());
+        return 1;
+    }
+}
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return tessarin::cli::usageError(kUsage);
-    tessarin::cli::Arguments args(argv + 2, argv + argc);
-    for (const Subcommand& sub : kSubcommands) {
-        if (std::strcmp(argv[1], sub.name) == 0) {
-            try {
-                return tessarin::cli::runStoppable(sub.name, sub.run, args);
-            } catch (const std::exception& e) {
-                std::fprintf(stderr, "tessarin-cli: %s\n", e.what());
-                return 1;
-            }
-        }
+    using namespace tessarin::cli;
+    tessarin::platform::reportBrokenPipe();
+    if (argc < 2) {
+        std::fputs(usageText(), stderr);
+        return 2;
     }
-    return tessarin::cli::usageError(kUsage);
+    // The program's own options come before the subcommand ('+': the scan
+    // stops at the first operand, which is the subcommand).
+    static const option kOptions[] = {
+        {"help", no_argument, nullptr, 'h'}, {"version", no_argument, nullptr, 'V'}, {nullptr, 0, nullptr, 0}};
+    opterr = 0;
+    int c;
+    while ((c = getopt_long(argc, argv, "+h", kOptions, nullptr)) != -1) {
+        if (c == 'h') {
+            std::fputs(usageText(), stdout);
+            return standardOutputFailure() ? outputFailed(standardOutputFailure()) : 0;
+        }
+        if (c == 'V') {
+            std::puts("tessarin-cli " TESSARIN_VERSION);
+            return standardOutputFailure() ? outputFailed(standardOutputFailure()) : 0;
+        }
+        const std::string word = argv[optind - 1];
+        return usageError(nullptr, "无法识别的选项“" +
+                                       (word.rfind("--", 0) == 0 ? word : std::string("-") + char(optopt)) + "”");
+    }
+    if (optind >= argc)
+        return usageError(nullptr, "缺少子命令");
+    const char* name = argv[optind];
+    for (const Subcommand& sub : kSubcommands)
+        if (std::strcmp(name, sub.name) == 0)
+            return runSubcommand(sub, Arguments(argv + optind + 1, argv + argc));
+    return usageError(nullptr, std::string("未知的子命令“") + name + "”");
 }

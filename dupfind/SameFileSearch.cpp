@@ -83,6 +83,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
     if (running_ || chosenText.empty())
         return false;
     StopRequested = false;
+    filesSearched_ = 0;
     RunningGuard guard(running_, view_);
     progress_.setStatus("启动搜索...");
     ChosenFile = chosenText;
@@ -192,6 +193,7 @@ void SameFileSearch::searchTree(const std::string& directory)
             break;
         if (!platform::matchesMask(file.name, mask))
             continue;
+        ++filesSearched_;
         const bool due = entryDue();
         if (due)
             progress_.setStatus(std::string(kSearchingPrefix) + directory + file.name);

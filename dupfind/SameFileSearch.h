@@ -67,6 +67,9 @@ public:
     void setPrompt(core::Prompt& prompt) { prompt_ = &prompt; }
     FoundFiles& results() { return results_; }
     const FoundFiles& results() const { return results_; }
+    // Files looked at by the search under way or the last one (a count for
+    // a progress line).
+    std::uint64_t filesSearched() const { return filesSearched_; }
 
     // Searches the tree of one directory (ending in "/") for copies of the
     // chosen file opened by Search: in each directory the subdirectories'
@@ -98,6 +101,7 @@ private:
     md5::DigestBytes chosenDigest_{};
     platform::FileId chosenId_;
     std::uint64_t chosenSize_ = 0;
+    std::uint64_t filesSearched_ = 0;
     std::uint64_t rootDevice_ = 0;
     // Directories entered and files listed in this search, by (device, inode):
     // a tree reached by a second path (/lib and /usr/lib) is searched once,

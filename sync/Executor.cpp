@@ -31,11 +31,6 @@ const char* sideName(SyncSide side)
     return side == 1 ? "目录一" : "目录二";
 }
 
-struct PlannedRow {
-    SyncSide side;
-    std::size_t index;
-};
-
 // Hides the progress indicator on every way out of the row loop.
 class FractionReset {
 public:
@@ -106,6 +101,37 @@ public:
         return report;
     }
 
+    // The rows that will run, in the order they run. Decided before the first
+    // row: the lists do not change while the command runs, and the total is
+    // shown with every row.
+    std::vector<PlannedRow> plan()
+    {
+        std::vector<PlannedRow> rows;
+        auto take = [&](SyncSide side) {
+            const OperationList& list = session_.list(side);
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (runs(side, list[i]))
+                    rows.push_back({side, i});
+        };
+        switch (command_) {
+        case Command::OneToTwo:
+            take(1);
+            break;
+        case Command::TwoToOne:
+            take(2);
+            break;
+        case Command::BothWays:
+            noteBothWaysPairs();
+            take(1);
+            take(2);
+            break;
+        case Command::CheckedRows:
+            take(checkedSide_);
+            break;
+        }
+        return rows;
+    }
+
 private:
     bool nothingToDo() const
     {
@@ -144,37 +170,6 @@ private:
             break;
         }
         return "选择的同步成功完成！";
-    }
-
-    // The rows that will run, in the order they run. Decided before the first
-    // row: the lists do not change while the command runs, and the total is
-    // shown with every row.
-    std::vector<PlannedRow> plan()
-    {
-        std::vector<PlannedRow> rows;
-        auto take = [&](SyncSide side) {
-            const OperationList& list = session_.list(side);
-            for (std::size_t i = 0; i < list.size(); ++i)
-                if (runs(side, list[i]))
-                    rows.push_back({side, i});
-        };
-        switch (command_) {
-        case Command::OneToTwo:
-            take(1);
-            break;
-        case Command::TwoToOne:
-            take(2);
-            break;
-        case Command::BothWays:
-            noteBothWaysPairs();
-            take(1);
-            take(2);
-            break;
-        case Command::CheckedRows:
-            take(checkedSide_);
-            break;
-        }
-        return rows;
     }
 
     bool runs(SyncSide side, const SyncOperation& row) const
@@ -626,6 +621,22 @@ SyncReport SyncExecutor::SyncTwoToOne(const SyncOptions& options)
 SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
 {
     return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options, refresh_).run();
+}
+
+std::vector<PlannedRow> SyncExecutor::PlanWholeList(SyncSide from, const SyncOptions& options)
+{
+    const Command command = from == 1 ? Command::OneToTwo : from == 2 ? Command::TwoToOne : Command::BothWays;
+    return CommandRun(session_, progress_, prompt_, command, from == 2 ? 2 : 1, options, refresh_).plan();
+}
+
+std::uint64_t CopiedBytes(const SyncSession& session, const PlannedRow& row)
+{
+    const SyncOperation& op = session.list(row.side)[row.index];
+    if (op.operation != Operation::New && op.operation != Operation::Update)
+        return 0;
+    const FileTable& source = session.table(row.side);
+    const auto position = source.firstPosition(op.FileName);
+    return position ? source.size(*position) : 0;
 }
 
 SyncReport SyncExecutor::RunCheckedRows(SyncSide side, const SyncOptions& options)

@@ -2,6 +2,7 @@
 // The synchronisation executor: the five commands of the main window over the
 // operation lists of a SyncSession. Declared here as the contract between the
 // executor and its callers (window, tessarin-cli, tests).
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,17 @@ struct SyncReport {
     std::vector<RowNote> notes;
 };
 
+// One row of a command: its list and its place in that list.
+struct PlannedRow {
+    SyncSide side;
+    std::size_t index;
+};
+
+// The bytes a row copies (its source file's size; 0 for a row that copies
+// nothing). With the plan and Progress::setFraction's row number, a caller
+// shows how many bytes are done.
+std::uint64_t CopiedBytes(const SyncSession& session, const PlannedRow& row);
+
 class SyncExecutor {
 public:
     // progress: row number and total while rows run, then the refresh's texts.
@@ -108,6 +120,11 @@ public:
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);
     SyncReport RunCheckedRows(SyncSide side, const SyncOptions& options);
+
+    // The rows SyncOneToTwo (from 1), SyncTwoToOne (2) or SyncBothWays (0)
+    // would run with the options, in the order they would run; changes
+    // nothing.
+    std::vector<PlannedRow> PlanWholeList(SyncSide from, const SyncOptions& options);
 
     // Whether a command compares both roots again when it has run, so that the
     // session's lists show what is left to do (the window's lists). A caller

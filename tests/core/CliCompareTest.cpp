@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 using testsupport::runCli;
 using testsupport::TempDir;
 using testsupport::writeFile;
+using namespace std::string_literals;
 
 TEST(CliCompare, PrintsBothListsAsArrowWordName)
 {
@@ -112,4 +114,78 @@ TEST(CliCompare, CtrlCEndsACommandHeldByAVolumeThatStoppedAnswering)
     }
     EXPECT_FALSE(testsupport::exists(tmp / "local/sub"));
     EXPECT_EQ(testsupport::readFile(tmp / "out"), ""); // the search found nothing yet
+}
+
+TEST(CliCompare, OptionsAndMessagesFollowTheGnuConventions)
+{
+    TempDir tmp;
+    writeFile(tmp / "--one/a.txt", "", 1600000000);
+    testsupport::makeDir(tmp / "two");
+    std::string out, err;
+    // Help on standard output, exit 0; the version from the build.
+    for (const char* help : {"--help", "-h", "compare --help", "sync -h", "find-copies --help"}) {
+        EXPECT_EQ(testsupport::runCliSplit(help, out, err), 0) << help;
+        EXPECT_EQ(out.rfind("用法：tessarin-cli ", 0), 0u) << help << out;
+        EXPECT_EQ(err, "") << help;
+    }
+    EXPECT_EQ(testsupport::runCliSplit("--version", out, err), 0);
+    EXPECT_EQ(out, "tessarin-cli " TESSARIN_VERSION "\n");
+    // What is wrong is named, in Chinese, with exit 2.
+    EXPECT_EQ(testsupport::runCliSplit("comapre a b", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 未知的子命令“comapre”\n", 0), 0u) << err;
+    EXPECT_EQ(testsupport::runCliSplit("compare a b --bogus", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 无法识别的选项“--bogus”\n", 0), 0u) << err;
+    EXPECT_EQ(testsupport::runCliSplit("sync both a b --max-delete=lots", out, err), 2);
+    EXPECT_EQ(err.rfind("tessarin-cli: 选项“--max-delete”的参数“lots”无效\n", 0), 0u) << err;
+    // A long option counts only by its whole name.
+    EXPECT_EQ(runCli("compare a b --no-sub", out), 2);
+    EXPECT_EQ(out, "");
+    // Options may follow the operands; after "--" a name is an operand.
+    const std::string inTmp = "cd " + testsupport::quoted(tmp.path()) + " && " + TESSARIN_CLI_PATH + " compare ";
+    ASSERT_EQ(testsupport::runShell(inTmp + "-q -- --one two --no-subfolders 2>/dev/null", out), 2);
+    ASSERT_EQ(testsupport::runShell(inTmp + "--one two 2>/dev/null", out), 2);
+    ASSERT_EQ(testsupport::runShell(inTmp + "-q -- --one two", out), 0);
+    EXPECT_EQ(out, "→\t新建\ta.txt\n←\t删除\ta.txt\n");
+}
+
+TEST(CliCompare, NamesAreEscapedAsMd5sumEscapesThemAndTabsTooButRawWithNull)
+{
+    TempDir tmp;
+    for (const char* name : {"a\nb", "c\\d", "e\rf", "g\th", "plain"})
+        writeFile(tmp / "one/" + name, "", 1600000000);
+    testsupport::makeDir(tmp / "two");
+    std::string out;
+    ASSERT_EQ(runCli("compare " + testsupport::quoted(tmp / "one") + " " + testsupport::quoted(tmp / "two"), out), 0);
+    for (const char* line : {"\\→\t新建\ta\\nb\n", "\\→\t新建\tc\\\\d\n", "\\→\t新建\te\\rf\n", "\\→\t新建\tg\\th\n",
+                             "→\t新建\tplain\n", "\\←\t删除\tg\\th\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line << "\n" << out;
+    EXPECT_EQ(out.find("\\→\t新建\tplain"), std::string::npos) << "only a line with an escaped name starts with \\";
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10);
+    ASSERT_EQ(runCli("compare -z " + testsupport::quoted(tmp / "one") + " " + testsupport::quoted(tmp / "two"), out),
+              0);
+    EXPECT_NE(out.find("→\t新建\ta\nb\0"s), std::string::npos);
+    EXPECT_NE(out.find("\0←\t删除\tg\th\0"s), std::string::npos);
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\0'), 10);
+}
+
+TEST(CliCompare, BashCompletionOffersSubcommandsOptionsAndDirections)
+{
+    // The words so far, the last being completed; returns the offers.
+    const auto complete = [](const std::string& words) {
+        std::string out;
+        testsupport::runShell("bash -c " +
+                                  testsupport::quoted("source '" TESSARIN_SOURCE_DIR
+                                                      "/packaging/bash-completion/tessarin-cli' && COMP_WORDS=(" +
+                                                      words +
+                                                      ") && COMP_CWORD=$((${#COMP_WORDS[@]} - 1)) && _tessarin_cli && "
+                                                      "echo \"${COMPREPLY[*]}\""),
+                              out);
+        return out;
+    };
+    EXPECT_EQ(complete("tessarin-cli ''"), "compare sync md5 drives find-copies\n");
+    EXPECT_EQ(complete("tessarin-cli --v"), "--version\n");
+    EXPECT_EQ(complete("tessarin-cli sync --d"), "--delete-old-files --dry-run\n");
+    EXPECT_EQ(complete("tessarin-cli sync -n ''"), "one-to-two two-to-one both\n");
+    EXPECT_EQ(complete("tessarin-cli sync --max-delete 3 t"), "two-to-one\n");
+    EXPECT_EQ(complete("tessarin-cli find-copies --s"), "--same-extension\n");
 }

@@ -81,11 +81,11 @@ TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit
     ASSERT_EQ(::chmod((tmp / "chosen").c_str(), 0644), 0);
     std::string err;
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "missing"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "missing" + ": no such directory\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "missing" + ": 没有这个目录\n");
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "chosen"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": not a directory\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": 不是目录\n");
     EXPECT_EQ(runCliAs(true, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": cannot be read\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": 无法读取\n");
     // The same root, readable: the copy is found.
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
     EXPECT_EQ(err, "");
@@ -115,4 +115,23 @@ TEST(CliFindCopies, CtrlCStopsTheSearchWithExit130)
                                                [&](pid_t) { return !testsupport::readFile(tmp / "out").empty(); });
     EXPECT_EQ(code, 130);
     EXPECT_EQ(testsupport::readFile(tmp / "out"), tmp / "r/sub/copy" + "\n");
+}
+
+TEST(CliFindCopies, NamesAreEscapedOrRawWithNullAndTheCountIsShownOnATerminal)
+{
+    TempDir tmp;
+    writeFile(tmp / "chosen", "same");
+    writeFile(tmp / "r/tab\there", "same");
+    std::string out;
+    ASSERT_EQ(runCli("find-copies " + quoted(tmp / "chosen") + " " + quoted(tmp / "r"), out), 0);
+    EXPECT_EQ(out, "\\" + tmp / "r/tab\\there" + "\n");
+    ASSERT_EQ(runCli("find-copies -z " + quoted(tmp / "chosen") + " " + quoted(tmp / "r"), out), 0);
+    EXPECT_EQ(out, tmp / "r/tab\there" + std::string(1, '\0'));
+    // Under a pseudo-terminal: the copy, the count drawn after it, cleared at the end.
+    testsupport::runShell("script -qec " +
+                              quoted(std::string(TESSARIN_CLI_PATH) + " find-copies " + quoted(tmp / "chosen") + " " +
+                                     quoted(tmp / "r")) +
+                              " /dev/null",
+                          out);
+    EXPECT_EQ(out, "\\" + tmp / "r/tab\\there" + "\r\n\r\033[K已搜索1个文件，找到1个副本\r\033[K");
 }

@@ -9,6 +9,7 @@
 
 using testsupport::quoted;
 using testsupport::runCli;
+using testsupport::runCliSplit;
 using testsupport::TempDir;
 using testsupport::writeFile;
 
@@ -76,28 +77,6 @@ TEST(CliSync, RefusalsExitOneAndUsageErrorsTwo)
     EXPECT_EQ(runCli("sync both a b --delete", out), 2);
 }
 
-namespace {
-
-// Runs tessarin-cli; standard error goes to err, standard output to out.
-int runCliSplit(const std::string& args, std::string& out, std::string& err)
-{
-    TempDir scratch;
-    const std::string command = std::string(TESSARIN_CLI_PATH) + " " + args + " 2>" + quoted(scratch / "err");
-    FILE* pipe = ::popen(command.c_str(), "r");
-    out.clear();
-    if (!pipe)
-        return -1;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, pipe)) > 0)
-        out.append(buf, n);
-    const int status = ::pclose(pipe);
-    err = testsupport::readFile(scratch / "err");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-} // namespace
-
 TEST(CliSync, AFailedDirectoryPassIsListedAsADirectoryAndExitsOne)
 {
     TempDir tmp;
@@ -155,4 +134,105 @@ TEST(CliSync, CtrlCStopsAfterTheRowUnderWayPrintsWhatDidNotRunAndExits130)
     EXPECT_EQ(copied.size() + notRun, static_cast<std::size_t>(kFiles));
     for (const std::string& name : copied)
         ASSERT_EQ(testsupport::readFile(tmp / "two/" + name), content) << name;
+}
+
+namespace {
+
+// Every entry under root with its kind, size, time, mode and content's digest.
+std::string treeChecksum(const std::string& root)
+{
+    std::string out;
+    testsupport::runShell("cd " + quoted(root) +
+                              " && find . -printf '%p %y %s %T@ %m\\n' | sort && find . -type f -print0 | sort -z | "
+                              "xargs -0r md5sum",
+                          out);
+    return out;
+}
+
+} // namespace
+
+TEST(CliSync, DryRunPrintsTheRowsTheRunWouldRunAndChangesNothing)
+{
+    TempDir tmp;
+    writeFile(tmp / "one/new.txt", "n", 1600000000);
+    writeFile(tmp / "one/sub/deep.txt", "d", 1600000000);
+    writeFile(tmp / "one/newer.txt", "newer", 1700000000);
+    writeFile(tmp / "two/newer.txt", "older", 1600000000);
+    writeFile(tmp / "two/old.txt", "o", 1600000000);
+    writeFile(tmp / "two/back.txt", "b", 1600000000); // a "新建" row of the other list only
+    const std::string dirs = quoted(tmp / "one") + " " + quoted(tmp / "two");
+    const std::string before = treeChecksum(tmp.path());
+    std::string out, rows, err;
+    // Without deletion, no "删除" row.
+    ASSERT_EQ(runCli("sync -n one-to-two " + dirs, rows), 0);
+    EXPECT_EQ(rows.find("删除"), std::string::npos) << rows;
+    ASSERT_EQ(runCliSplit("sync --dry-run one-to-two " + dirs + " --delete-old-files", rows, err), 0) << err;
+    EXPECT_EQ(treeChecksum(tmp.path()), before) << "a dry run changes nothing";
+    // Exactly compare's lines for directory one's list, in its order.
+    ASSERT_EQ(runCli("compare " + dirs, out), 0);
+    EXPECT_EQ(out.substr(0, out.find("←")), rows);
+    EXPECT_NE(rows.find("→\t删除\tback.txt\n"), std::string::npos) << rows;
+    // The real run does those rows and nothing else.
+    ASSERT_EQ(runCli("sync one-to-two " + dirs + " --delete-old-files", out), 0);
+    EXPECT_EQ(testsupport::readFile(tmp / "two/newer.txt"), "newer");
+    EXPECT_EQ(testsupport::readFile(tmp / "two/sub/deep.txt"), "d");
+    EXPECT_FALSE(testsupport::exists(tmp / "two/back.txt"));
+    EXPECT_TRUE(testsupport::exists(tmp / "one/new.txt"));
+    ASSERT_EQ(runCli("sync -n both " + dirs, rows), 0);
+    EXPECT_EQ(rows, "");
+}
+
+TEST(CliSync, DeletionsAScriptDidNotMeanAreRefusedWithExitThreeBeforeAnyChange)
+{
+    TempDir tmp;
+    writeFile(tmp / "one/new.txt", "n", 1600000000);
+    writeFile(tmp / "two/x.txt", "x", 1600000000);
+    writeFile(tmp / "two/y.txt", "y", 1600000000);
+    testsupport::makeDir(tmp / "stick");
+    const std::string dirs = quoted(tmp / "one") + " " + quoted(tmp / "two");
+    const std::string before = treeChecksum(tmp.path());
+    std::string out, err;
+    EXPECT_EQ(runCliSplit("sync one-to-two " + dirs + " --delete-old-files --max-delete=1", out, err), 3);
+    EXPECT_EQ(err, "tessarin-cli: 同步将删除2个文件，多于 --max-delete 允许的1个，没有执行。\n");
+    EXPECT_EQ(runCliSplit("sync -n one-to-two " + dirs + " --delete-old-files --max-delete 1", out, err), 3);
+    EXPECT_EQ(out, "");
+    // An empty mount point as the source would empty the target.
+    const std::string fromStick = "sync two-to-one " + quoted(tmp / "two") + " " + quoted(tmp / "stick/");
+    EXPECT_EQ(runCliSplit(fromStick + " --delete-old-files", out, err), 3);
+    EXPECT_EQ(err, "tessarin-cli: 源目录“" + tmp / "stick" +
+                       "”中没有任何文件，同步将删除目标中的全部2个文件，没有执行。确需如此时请加 "
+                       "--allow-empty-source。\n");
+    EXPECT_EQ(treeChecksum(tmp.path()), before);
+    // Within the limit, or allowed: it runs.
+    ASSERT_EQ(runCli("sync one-to-two " + dirs + " --delete-old-files --max-delete=2", out), 0);
+    EXPECT_FALSE(testsupport::exists(tmp / "two/x.txt"));
+    EXPECT_TRUE(testsupport::exists(tmp / "two/new.txt"));
+    ASSERT_EQ(runCli(fromStick + " --delete-old-files --allow-empty-source", out), 0);
+    EXPECT_EQ(testsupport::namesIn(tmp / "two"), std::vector<std::string>{});
+}
+
+TEST(CliSync, ProgressIsDrawnOnATerminalOnlyAndClearedBeforeTheMessage)
+{
+    TempDir tmp;
+    writeFile(tmp / "one/a.txt", std::string(3000, 'a'), 1600000000);
+    writeFile(tmp / "one/b.txt", std::string(1000, 'b'), 1600000000);
+    const std::string dirs = quoted(tmp / "one") + " " + quoted(tmp / "two");
+    std::string out, err;
+    // Under a pseudo-terminal, standard output and error both reach it.
+    const auto onTerminal = [&](const std::string& args) {
+        testsupport::runShell("script -qec " + quoted(std::string(TESSARIN_CLI_PATH) + " " + args) + " /dev/null", out);
+        return out;
+    };
+    const std::string drawn = onTerminal("sync one-to-two " + dirs);
+    EXPECT_NE(drawn.find("\r\033[K已同步0/2个文件，0 B/3.9 KiB，"), std::string::npos) << drawn;
+    const std::string end = "\r\033[K目录一同步到目录二完成！\r\n";
+    ASSERT_GE(drawn.size(), end.size());
+    EXPECT_EQ(drawn.substr(drawn.size() - end.size()), end) << drawn;
+    ASSERT_EQ(runCli("compare " + dirs, out), 0);
+    EXPECT_EQ(out, "");
+    // Quiet, or standard error no terminal: nothing drawn.
+    EXPECT_EQ(onTerminal("sync -q one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "three")),
+              "目录一同步到目录二完成！\r\n");
+    ASSERT_EQ(runCliSplit("sync one-to-two " + quoted(tmp / "one") + " " + quoted(tmp / "four"), out, err), 0);
+    EXPECT_EQ(err, "");
 }

@@ -38,6 +38,15 @@ inline int runCli(const std::string& args, std::string& out)
     return runShell(std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null", out);
 }
 
+// Runs tessarin-cli; standard error goes to err, standard output to out.
+inline int runCliSplit(const std::string& args, std::string& out, std::string& err)
+{
+    TempDir scratch;
+    const int code = runShell(std::string(TESSARIN_CLI_PATH) + " " + args + " 2>'" + scratch / "err" + "'", out);
+    err = readFile(scratch / "err");
+    return code;
+}
+
 // As runCli, but the command is killed after the given seconds: a walk that
 // does not end returns 137 instead of hanging the suite.
 inline int runCliWithin(int seconds, const std::string& args, std::string& out)
