@@ -107,8 +107,8 @@ in_root mkdir -p /tmp/one/sub /tmp/two
 in_root sh -c 'echo new > /tmp/one/sub/only-in-one && echo old > /tmp/two/only-in-two'
 compared=$(in_root tessarin-cli compare /tmp/one /tmp/two)
 echo "$compared"
-grep -qF 'only-in-one' <<<"$compared"
-grep -qF 'only-in-two' <<<"$compared"
+grep -qxF $'→\t新建\tsub/only-in-one' <<<"$compared"
+grep -qxF $'←\t新建\tonly-in-two' <<<"$compared"
 
 # The window starts on Qt's offscreen platform from qt6-qpa-plugins and is
 # still running when stopped (a missing plugin or library ends it at once).
@@ -130,7 +130,10 @@ for page in packaging/man/zh_CN/*.1; do
   name=$(basename "$page" .1)
   text=$(in_root env MANWIDTH=80 man -L zh_CN -P cat "$name")
   # The Chinese page, not the English one man falls back on.
-  ! grep -q "^NAME" <<<"$text"
+  if grep -q "^NAME" <<<"$text"; then
+    echo "man -L zh_CN $name shows the English page" >&2
+    exit 1
+  fi
   grep -q "$name" <<<"$text"
 done
 stage "test-package.sh passed"
