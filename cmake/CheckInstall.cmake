@@ -1,6 +1,8 @@
-# Installs the build into a scratch DESTDIR and checks that the program, its
-# help file, the icon and the desktop entry land where the desktop finds them.
-# Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -DPREFIX=... -DBINDIR=... -DPROGRAM_DIR=... -DDATADIR=... -P CheckInstall.cmake
+# Installs the build into a scratch DESTDIR and checks that the programs, the
+# help file, the icon, the desktop entry, the metainfo and the manual pages
+# land where the program, the desktop and man find them.
+# Run as: cmake -DBUILD_DIR=... -DSCRATCH=... -DPREFIX=... -DBINDIR=... -DDATA_DIR=... -DDATADIR=... -DMANDIR=...
+#         -P CheckInstall.cmake
 file(REMOVE_RECURSE "${SCRATCH}")
 execute_process(COMMAND ${CMAKE_COMMAND} -E env "DESTDIR=${SCRATCH}" ${CMAKE_COMMAND} --install "${BUILD_DIR}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -15,28 +17,22 @@ function(expect_file path)
   endif()
 endfunction()
 
-expect_file("${PROGRAM_DIR}/tessarin")
-expect_file("${PROGRAM_DIR}/软件帮助.html")
+expect_file("${BINDIR}/tessarin")
+expect_file("${BINDIR}/tessarin-cli")
+expect_file("${DATA_DIR}/软件帮助.html")
+expect_file("${DATADIR}/metainfo/io.github.tessarin.Tessarin.metainfo.xml")
+expect_file("${MANDIR}/man1/tessarin.1.gz")
+expect_file("${MANDIR}/zh_CN/man1/tessarin.1.gz")
 expect_file("${DATADIR}/icons/hicolor/48x48/apps/tessarin.png")
 expect_file("${DATADIR}/icons/hicolor/scalable/apps/tessarin.svg")
 expect_file("${DATADIR}/applications/tessarin.desktop")
 
-# The link in bin/ leads to the program in its own folder, where the help file is.
-if(NOT IS_SYMLINK "${root}/${BINDIR}/tessarin")
-  message(FATAL_ERROR "${BINDIR}/tessarin is not a link to the program")
-endif()
-file(REAL_PATH "${root}/${BINDIR}/tessarin" resolved)
-file(REAL_PATH "${root}/${PROGRAM_DIR}/tessarin" program)
-if(NOT resolved STREQUAL program)
-  message(FATAL_ERROR "${BINDIR}/tessarin leads to ${resolved}, not to ${program}")
-endif()
-
 # Every picture the help file shows is installed beside it.
-file(READ "${root}/${PROGRAM_DIR}/软件帮助.html" help_text)
+file(READ "${root}/${DATA_DIR}/软件帮助.html" help_text)
 string(REGEX MATCHALL "src=\"[^\"]+\"" sources "${help_text}")
 foreach(source IN LISTS sources)
   string(REGEX REPLACE "src=\"([^\"]+)\"" "\\1" picture "${source}")
-  expect_file("${PROGRAM_DIR}/${picture}")
+  expect_file("${DATA_DIR}/${picture}")
 endforeach()
 
 file(READ "${root}/${DATADIR}/applications/tessarin.desktop" entry)

@@ -1,20 +1,19 @@
-# What `cmake --install` puts in place: the program with its help file beside
-# it, the command-line tool, the program icon and a desktop entry.
+# What `cmake --install` puts in place: both programs in bin/, the help file
+# and its pictures in share/tessarin/, the icons, the desktop entry, the
+# AppStream metainfo, the manual pages and the shell completions.
 #
-# The program looks for its help file (and its settings) beside its own
-# executable, so it lives in a folder of its own under lib/, with a link in
-# bin/ for the PATH; /proc/self/exe resolves the link to the real folder.
+# An installed program finds its own files in PREFIX/share/tessarin/ (beside
+# PREFIX/bin/, platform::installedDataDir); one run from its build folder
+# finds them beside itself.
 include(GNUInstallDirs)
-set(TESSARIN_PROGRAM_DIR "lib/tessarin" CACHE STRING "Folder, under the prefix, of the program and its help file")
+set(TESSARIN_DATA_DIR "${CMAKE_INSTALL_DATADIR}/tessarin")
+# Folders made by the install are 0755 whatever the umask, as a package wants.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                                WORLD_READ WORLD_EXECUTE)
 
 if(TARGET tessarin)
-  install(TARGETS tessarin RUNTIME DESTINATION "${TESSARIN_PROGRAM_DIR}")
-  install(FILES ${TESSARIN_HELP_FILE} ${TESSARIN_HELP_PICTURES} DESTINATION "${TESSARIN_PROGRAM_DIR}")
-
-  file(RELATIVE_PATH link_target "${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}"
-       "${CMAKE_INSTALL_PREFIX}/${TESSARIN_PROGRAM_DIR}/tessarin")
-  file(CREATE_LINK "${link_target}" "${CMAKE_BINARY_DIR}/tessarin-link" SYMBOLIC)
-  install(FILES "${CMAKE_BINARY_DIR}/tessarin-link" DESTINATION "${CMAKE_INSTALL_BINDIR}" RENAME tessarin)
+  install(TARGETS tessarin RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+  install(FILES ${TESSARIN_HELP_FILE} ${TESSARIN_HELP_PICTURES} DESTINATION "${TESSARIN_DATA_DIR}")
 
   foreach(size 16 32 48 64 72 128 256)
     install(FILES "${PROJECT_SOURCE_DIR}/resources/tessarin-${size}.png"
@@ -26,16 +25,47 @@ if(TARGET tessarin)
   set(TESSARIN_LAUNCHER "${CMAKE_INSTALL_FULL_BINDIR}/tessarin")
   configure_file("${PROJECT_SOURCE_DIR}/resources/tessarin.desktop.in" "${CMAKE_BINARY_DIR}/tessarin.desktop" @ONLY)
   install(FILES "${CMAKE_BINARY_DIR}/tessarin.desktop" DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+  install(FILES "${PROJECT_SOURCE_DIR}/packaging/io.github.tessarin.Tessarin.metainfo.xml"
+          DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
 endif()
 
 if(TARGET tessarin-cli)
   install(TARGETS tessarin-cli RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 endif()
 
+# Manual pages, compressed as Debian wants them (-n: no name or time in the
+# header, so a rebuild gives the same bytes). Every page in a language's
+# folder is taken, so a page added there needs no rule of its own.
+find_program(GZIP_PROGRAM gzip REQUIRED)
+set(manual_pages)
+foreach(language en zh_CN)
+  if(language STREQUAL "en")
+    set(destination "${CMAKE_INSTALL_MANDIR}/man1")
+  else()
+    set(destination "${CMAKE_INSTALL_MANDIR}/${language}/man1")
+  endif()
+  file(GLOB pages CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/packaging/man/${language}/*.1")
+  foreach(page IN LISTS pages)
+    get_filename_component(name "${page}" NAME)
+    set(copy "${CMAKE_BINARY_DIR}/man/${language}/${name}")
+    set(compressed "${copy}.gz")
+    add_custom_command(OUTPUT "${compressed}"
+                       COMMAND ${CMAKE_COMMAND} -E copy "${page}" "${copy}"
+                       COMMAND ${GZIP_PROGRAM} -9nf "${copy}"
+                       DEPENDS "${page}" VERBATIM)
+    list(APPEND manual_pages "${compressed}")
+    install(FILES "${compressed}" DESTINATION "${destination}")
+  endforeach()
+endforeach()
+add_custom_target(manual_pages ALL DEPENDS ${manual_pages})
+
+file(GLOB completions CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/packaging/bash-completion/*")
+install(FILES ${completions} DESTINATION "${CMAKE_INSTALL_DATADIR}/bash-completion/completions")
+
 if(TESSARIN_TESTS AND TARGET tessarin)
   add_test(NAME install_layout
            COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSCRATCH=${CMAKE_BINARY_DIR}/install-check
-                   -DPREFIX=${CMAKE_INSTALL_PREFIX} -DBINDIR=${CMAKE_INSTALL_BINDIR}
-                   -DPROGRAM_DIR=${TESSARIN_PROGRAM_DIR} -DDATADIR=${CMAKE_INSTALL_DATADIR}
+                   -DPREFIX=${CMAKE_INSTALL_PREFIX} -DBINDIR=${CMAKE_INSTALL_BINDIR} -DDATA_DIR=${TESSARIN_DATA_DIR}
+                   -DDATADIR=${CMAKE_INSTALL_DATADIR} -DMANDIR=${CMAKE_INSTALL_MANDIR}
                    -P ${PROJECT_SOURCE_DIR}/cmake/CheckInstall.cmake)
 endif()

@@ -7,7 +7,7 @@ namespace tessarin::dialogs {
 
 std::string helpFilePath()
 {
-    return platform::besideExecutable(platform::executablePath(), kHelpFileName);
+    return platform::programFile(platform::executablePath(), kHelpFileName);
 }
 
 void openHelp(platform::Shell& shell)

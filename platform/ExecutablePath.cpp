@@ -1,6 +1,9 @@
 #include "platform/ExecutablePath.h"
 
 #include <climits>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -25,6 +28,46 @@ std::string besideExecutable(std::string_view executable, std::string_view fileN
     std::string path(slash == std::string_view::npos ? std::string_view() : executable.substr(0, slash + 1));
     path += fileName;
     return path;
+}
+
+std::string installedDataDir(std::string_view executable)
+{
+    const std::size_t slash = executable.rfind('/');
+    if (slash == std::string_view::npos)
+        return {};
+    const std::string_view folder = executable.substr(0, slash);
+    // Only PREFIX/bin counts: a build folder has no share/tessarin above it.
+    if (!folder.ends_with("/bin"))
+        return {};
+    std::string data(folder.substr(0, folder.size() - 3));
+    data += "share/tessarin/";
+    struct stat st {};
+    if (::stat(data.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    return data;
+}
+
+std::string programFile(std::string_view executable, std::string_view fileName)
+{
+    std::string data = installedDataDir(executable);
+    if (data.empty())
+        return besideExecutable(executable, fileName);
+    data += fileName;
+    return data;
+}
+
+std::string homeDirectory()
+{
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return home;
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir &&
+        found->pw_dir[0] == '/')
+        return found->pw_dir;
+    return {};
 }
 
 } // namespace tessarin::platform

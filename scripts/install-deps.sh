@@ -29,6 +29,14 @@ packages=(
   rsync
   # The layout of the sources is checked against .clang-format.
   clang-format
+  # The Debian package (scripts/package.sh): dpkg-shlibdeps works out its
+  # library dependencies, file tells CPack which files to strip, gzip
+  # compresses the manual pages and the changelog.
+  dpkg-dev file gzip
+  # Its checks (scripts/test-package.sh): lintian for Debian's policy,
+  # appstreamcli validates the metainfo, debootstrap makes the clean Debian 12
+  # root the package is installed in, man-db reads the manual pages.
+  lintian appstream debootstrap man-db
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Tessarin and runs every test: once in a
-# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer;
-# then the core tests once more under ThreadSanitizer.
+# normal build; then builds the Debian package and tests it installed in a
+# clean Debian 12 root; then once under AddressSanitizer and
+# UndefinedBehaviorSanitizer; then the core tests once more under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -37,6 +39,10 @@ run_ctest() {
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$jobs"
 run_ctest build
+
+# The Debian package: lintian, then installed with apt into a clean Debian 12
+# root and run there (scripts/test-package.sh).
+bash scripts/test-package.sh
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSARIN_SANITIZE=ON
 cmake --build build-asan -j "$jobs"

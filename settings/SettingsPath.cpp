@@ -17,10 +17,10 @@ std::string& chosenPath()
 
 } // namespace
 
-std::string settingsFileFor(const std::string& executable, bool besideWritable, const char* configHome,
+std::string settingsFileFor(const std::string& executable, bool installed, bool besideWritable, const char* configHome,
                             const char* home)
 {
-    if (besideWritable)
+    if (besideWritable && !installed)
         return platform::besideExecutable(executable, "settings.ini");
     // The base directory specification: a relative XDG_CONFIG_HOME is ignored.
     std::string base;
@@ -39,10 +39,13 @@ std::string settingsFilePath()
         return chosenPath();
     const std::string executable = platform::executablePath();
     const std::string folder = platform::besideExecutable(executable, "");
+    // An installed program never writes beside itself, even run by root.
+    const bool installed = !platform::installedDataDir(executable).empty();
     const bool besideWritable = platform::mayWriteIn(folder.empty() ? "." : folder);
-    const std::string path =
-        settingsFileFor(executable, besideWritable, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (!besideWritable) {
+    const std::string home = platform::homeDirectory();
+    const std::string path = settingsFileFor(executable, installed, besideWritable, std::getenv("XDG_CONFIG_HOME"),
+                                             home.empty() ? nullptr : home.c_str());
+    if (installed || !besideWritable) {
         // Creates the folders of a per-user file; one that exists already is fine,
         // and a failure shows later as the save's own error.
         platform::makeDirectoriesAbove(path, 0700);

@@ -3,9 +3,11 @@
 #include <unistd.h>
 
 #include "platform/ExecutablePath.h"
+#include "support/TempDir.h"
 
 using tessarin::platform::besideExecutable;
 using tessarin::platform::executablePath;
+using tessarin::platform::programFile;
 
 TEST(ExecutablePath, ReplacesTheFileNameOnly)
 {
@@ -25,4 +27,17 @@ TEST(ExecutablePath, IsTheRunningProgramWhateverTheWorkingDirectory)
     EXPECT_EQ(executablePath(), before);
     ASSERT_EQ(::chdir(previous), 0);
     std::free(previous);
+}
+
+TEST(ExecutablePath, AnInstalledProgramFindsItsFilesUnderShare)
+{
+    testsupport::TempDir prefix;
+    const std::string help = "软件帮助.html";
+    // Before share/tessarin exists, PREFIX/bin is a folder like any other.
+    EXPECT_EQ(programFile(prefix / "bin/tessarin", help), prefix / "bin/" + help);
+    testsupport::writeFile(prefix / "share/tessarin/" + help, "");
+    EXPECT_EQ(programFile(prefix / "bin/tessarin", help), prefix / "share/tessarin/" + help);
+    // A build folder keeps its files beside the program, whatever lies above it.
+    EXPECT_EQ(programFile(prefix / "app/tessarin", help), prefix / "app/" + help);
+    EXPECT_EQ(programFile(prefix / "robin/tessarin", help), prefix / "robin/" + help);
 }

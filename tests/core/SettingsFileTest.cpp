@@ -339,14 +339,21 @@ TEST(SettingsPath, TheFileBesideTheExecutableWhateverTheWorkingDirectory)
 TEST(SettingsPath, AProgramInAFolderThatRefusesNewFilesKeepsSettingsPerUser)
 {
     const std::string exe = "/usr/local/lib/tessarin/tessarin";
-    EXPECT_EQ(settings::settingsFileFor(exe, true, "/home/u/.cfg", "/home/u"), "/usr/local/lib/tessarin/settings.ini");
-    EXPECT_EQ(settings::settingsFileFor(exe, false, "/home/u/.cfg", "/home/u"), "/home/u/.cfg/tessarin/settings.ini");
-    EXPECT_EQ(settings::settingsFileFor(exe, false, nullptr, "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, true, "/home/u/.cfg", "/home/u"),
+              "/usr/local/lib/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, false, "/home/u/.cfg", "/home/u"),
+              "/home/u/.cfg/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, false, nullptr, "/home/u"),
+              "/home/u/.config/tessarin/settings.ini");
     // A relative or empty XDG_CONFIG_HOME does not count.
-    EXPECT_EQ(settings::settingsFileFor(exe, false, "cfg", "/home/u"), "/home/u/.config/tessarin/settings.ini");
-    EXPECT_EQ(settings::settingsFileFor(exe, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, false, "cfg", "/home/u"), "/home/u/.config/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, false, "", "/home/u"), "/home/u/.config/tessarin/settings.ini");
     // With no home at all the file stays beside the program; saving it reports the error.
-    EXPECT_EQ(settings::settingsFileFor(exe, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
+    EXPECT_EQ(settings::settingsFileFor(exe, false, false, nullptr, nullptr), "/usr/local/lib/tessarin/settings.ini");
+    // An installed program keeps settings per user even where it could write
+    // beside itself (run by root, it would write into /usr/bin).
+    EXPECT_EQ(settings::settingsFileFor("/usr/bin/tessarin", true, true, nullptr, "/root"),
+              "/root/.config/tessarin/settings.ini");
 }
 
 namespace {
