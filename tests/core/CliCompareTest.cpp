@@ -53,19 +53,6 @@ TEST(CliCompare, CtrlCStopsTheCompareWithExit130AndPrintsNothing)
 
 namespace {
 
-// The FUSE daemon serving the mount point: the process with it among its arguments.
-pid_t fuseDaemonOf(const std::string& mountPoint)
-{
-    for (const std::string& entry : testsupport::namesIn("/proc")) {
-        if (entry.find_first_not_of("0123456789") != std::string::npos)
-            continue;
-        const std::string cmdline = testsupport::readFile("/proc/" + entry + "/cmdline");
-        if (cmdline.find(std::string(1, '\0') + mountPoint + std::string(1, '\0')) != std::string::npos)
-            return static_cast<pid_t>(std::stol(entry));
-    }
-    return 0;
-}
-
 // Whether a thread of the process waits for a FUSE daemon's answer.
 bool waitsOnFuse(pid_t pid)
 {
@@ -98,7 +85,7 @@ TEST(CliCompare, CtrlCEndsACommandHeldByAVolumeThatStoppedAnswering)
     testsupport::VolumeImage volume(testsupport::VolumeKind::Exfat);
     REQUIRE_MOUNTED(volume);
     writeFile(volume / "sub/a.txt", "a", 1600000000);
-    const pid_t daemon = fuseDaemonOf(volume.path());
+    const pid_t daemon = volume.daemonPid();
     ASSERT_GT(daemon, 0) << "no daemon serves " << volume.path();
     TempDir tmp;
     writeFile(tmp / "local/b.txt", "a", 1600000000);

@@ -11,8 +11,6 @@
 #include <QToolButton>
 #include <condition_variable>
 #include <csignal>
-#include <dirent.h>
-#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <mutex>
@@ -32,23 +30,6 @@ using namespace testsupport;
 using tessarin::app::TForm1;
 
 namespace {
-
-// The FUSE daemon serving mountPoint, found by its command line; 0 if none.
-pid_t fuseDaemonOf(const std::string& mountPoint)
-{
-    DIR* proc = ::opendir("/proc");
-    pid_t found = 0;
-    while (dirent* entry = proc ? ::readdir(proc) : nullptr) {
-        const pid_t pid = std::atoi(entry->d_name);
-        std::ifstream in("/proc/" + std::string(entry->d_name) + "/cmdline");
-        std::string arguments((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (pid > 0 && pid != ::getpid() && arguments.find(mountPoint + '\0') != std::string::npos)
-            found = pid;
-    }
-    if (proc)
-        ::closedir(proc);
-    return found;
-}
 
 class CompareStop : public ::testing::Test {
 protected:
@@ -156,7 +137,7 @@ TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
     testsupport::VolumeImage volume(testsupport::VolumeKind::Exfat);
     REQUIRE_MOUNTED(volume);
     writeFile(volume / "v.txt", "v");
-    const pid_t daemon = fuseDaemonOf(volume.path());
+    const pid_t daemon = volume.daemonPid();
     ASSERT_GT(daemon, 0);
     // Whatever happens, the daemon goes on in the end and the jobs let go end
     // before the file system they use goes.

@@ -67,6 +67,20 @@ public:
     const std::string& path() const { return mountPoint_; }
     std::string operator/(const std::string& rel) const { return mountPoint_ + "/" + rel; }
 
+    // The FUSE daemon serving the mount, found by its command line; 0 if none.
+    // Stopped with SIGSTOP, it makes the mount one that no longer answers.
+    pid_t daemonPid() const
+    {
+        for (const std::string& entry : testsupport::namesIn("/proc")) {
+            if (entry.find_first_not_of("0123456789") != std::string::npos)
+                continue;
+            const std::string cmdline = testsupport::readFile("/proc/" + entry + "/cmdline");
+            if (cmdline.find(std::string(1, '\0') + mountPoint_ + std::string(1, '\0')) != std::string::npos)
+                return static_cast<pid_t>(std::stol(entry));
+        }
+        return 0;
+    }
+
 private:
     static int shell(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()); }
     static bool haveTool(const std::string& tool) { return shell("command -v " + tool) == 0; }
