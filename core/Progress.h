@@ -11,7 +11,9 @@ public:
     virtual ~Progress() = default;
     // Text of the status bar's panel.
     virtual void setStatus(std::string_view text) = 0;
-    // Keep the window alive: process the events that are pending now.
+    // Called at the points where a loop may let others in: the window's
+    // progress counts them as signs of life of a job (its events run on their
+    // own thread); a loop on the GUI thread processes pending events here.
     virtual void processEvents() = 0;
     // How far a long run has come; total 0 hides the indicator.
     virtual void setFraction(std::uint64_t /*done*/, std::uint64_t /*total*/) {}
