@@ -13,7 +13,7 @@ constexpr std::string_view kSearchingPrefix = "正在搜索 ";
 // and shows the start button again at its end.
 class RunningGuard {
 public:
-    RunningGuard(bool& flag, SearchView& view) : flag_(flag), view_(view)
+    RunningGuard(std::atomic<bool>& flag, SearchView& view) : flag_(flag), view_(view)
     {
         flag_ = true;
         view_.showRunning(true);
@@ -27,7 +27,7 @@ public:
     RunningGuard& operator=(const RunningGuard&) = delete;
 
 private:
-    bool& flag_;
+    std::atomic<bool>& flag_;
     SearchView& view_;
 };
 
@@ -72,8 +72,8 @@ void SameFileSearch::RequestStop()
 {
     // Once a stop is requested the search only unwinds: the button shows
     // "开始搜索" at once, and a start click meanwhile is not begun on top of it.
-    if (running_ && !StopRequested) {
-        StopRequested = true;
+    if (running_ && !stopRequested_) {
+        stopRequested_ = true;
         view_.showRunning(false);
     }
 }
@@ -82,7 +82,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
 {
     if (running_ || chosenText.empty())
         return false;
-    StopRequested = false;
+    stopRequested_ = false;
     filesSearched_ = 0;
     RunningGuard guard(running_, view_);
     progress_.setStatus("启动搜索...");
@@ -173,7 +173,7 @@ void SameFileSearch::searchTree(const std::string& directory)
 
     // Directory pass: the whole tree below each subdirectory first.
     for (const platform::DirEntry& sub : contents.directories) {
-        if (StopRequested)
+        if (stopRequested_)
             break;
         const bool due = entryDue();
         if (mayEnter(sub)) {
@@ -189,7 +189,7 @@ void SameFileSearch::searchTree(const std::string& directory)
     // File pass, with the option as it stands now.
     const std::string mask = view_.sameExtensionOnly() ? ExtensionMask : "*.*";
     for (const platform::DirEntry& file : contents.files) {
-        if (StopRequested)
+        if (stopRequested_)
             break;
         if (!platform::matchesMask(file.name, mask))
             continue;

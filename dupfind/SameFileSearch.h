@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <optional>
 #include <set>
 #include <string>
@@ -46,8 +47,6 @@ public:
     std::string ExtensionMask;
     // The path of the file searched for, as typed.
     std::string ChosenFile;
-    // Set by the stop click; tested at the head of each pass's loop.
-    bool StopRequested = false;
 
     // The start/stop button. Running: requests the stop. A click while a
     // stopped search still unwinds is ignored. Otherwise starts a search of
@@ -61,7 +60,10 @@ public:
     bool Search(const std::string& chosenText, const std::vector<std::string>& roots);
 
     // Ends a running search at its next test; the rows found so far stay.
+    // Safe from another thread than the search's.
     void RequestStop();
+    // Set by RequestStop; tested at the head of each pass's loop.
+    bool stopRequested() const { return stopRequested_; }
 
     bool running() const { return running_; }
     void setPrompt(core::Prompt& prompt) { prompt_ = &prompt; }
@@ -94,7 +96,9 @@ private:
     core::Prompt* prompt_;
     SearchView& view_;
     FoundFiles results_;
-    bool running_ = false;
+    // Read by a stop request from another thread.
+    std::atomic<bool> running_{false};
+    std::atomic<bool> stopRequested_{false};
     std::int64_t progressIntervalMs_ = 50;
 
     // State of one search.

@@ -27,8 +27,17 @@ void SearchJob::toWindow(std::function<void(TForm5&)> work)
     });
 }
 
+void SearchJob::requestStop()
+{
+    stopAsked_ = true;
+    search_.RequestStop();
+}
+
 void SearchJob::showRunning(bool running)
 {
+    // The search has just begun: a stop asked meanwhile found it not running.
+    if (running && stopAsked_)
+        search_.RequestStop();
     toWindow([running](TForm5& window) { window.showRunning(running); });
 }
 

@@ -29,7 +29,7 @@ public:
     void run(const std::string& chosenText, int selected, const std::vector<std::string>& rangeEntries);
 
     // GUI thread.
-    void requestStop() { search_.RequestStop(); }
+    void requestStop();
     void setSameExtensionOnly(bool on) { sameExtension_ = on; }
     void cut() { link_->cut = true; }
     // Moves while the search makes progress.
@@ -64,6 +64,8 @@ private:
     platform::PosixFileReader reader_;
     dupfind::SameFileSearch search_;
     std::atomic<bool> sameExtension_;
+    // A stop asked for before the search began is asked again once it runs.
+    std::atomic<bool> stopAsked_{false};
     std::atomic<std::uint64_t> activity_{0};
 };
 

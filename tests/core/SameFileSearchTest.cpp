@@ -218,7 +218,7 @@ TEST_F(Search, StopKeepsTheRowsFoundAndAStartWhileUnwindingIsIgnored)
     progress.onEvents = [&] {
         if (++passes == 2) {                                 // after the file in a/
             search.Button2Click(tmp / "chosen", 1, entries); // the stop click
-            EXPECT_TRUE(search.StopRequested);
+            EXPECT_TRUE(search.stopRequested());
             EXPECT_EQ(view.shown.back(), false);             // "开始搜索" at once
             search.Button2Click(tmp / "chosen", 1, entries); // a start click: ignored
         }
