@@ -60,12 +60,7 @@ int runCliOnto(int fd, const std::vector<std::string>& args, std::string& err)
         const int errFd = ::open((scratch / "err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(fd, 1);
         ::dup2(errFd, 2);
-        std::vector<char*> argv{const_cast<char*>(TESSARIN_CLI_PATH)};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TESSARIN_CLI_PATH, argv.data());
-        ::_exit(127);
+        testsupport::execCli(args);
     }
     int status = 0;
     ::waitpid(child, &status, 0);

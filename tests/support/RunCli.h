@@ -33,6 +33,17 @@ inline int runShell(const std::string& command, std::string& out)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// In a forked child: becomes tessarin-cli with the arguments given.
+[[noreturn]] inline void execCli(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv{const_cast<char*>(TESSARIN_CLI_PATH)};
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(TESSARIN_CLI_PATH, argv.data());
+    ::_exit(127);
+}
+
 inline int runCli(const std::string& args, std::string& out)
 {
     return runShell(std::string(TESSARIN_CLI_PATH) + " " + args + " 2>/dev/null", out);
@@ -79,12 +90,7 @@ inline int interruptCli(const std::vector<std::string>& args, const std::string&
         const int null = ::open("/dev/null", O_WRONLY);
         ::dup2(fd, 1);
         ::dup2(null, 2);
-        std::vector<char*> argv{const_cast<char*>(TESSARIN_CLI_PATH)};
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(TESSARIN_CLI_PATH, argv.data());
-        ::_exit(127);
+        execCli(args);
     }
     using Clock = std::chrono::steady_clock;
     // The child's end is an event to wait on (a pidfd turns readable); the
