@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <functional>
 
 #include "platform/Interrupt.h"
 
@@ -53,21 +54,21 @@ int runStoppable(std::string_view name, int (*run)(const Arguments&), const Argu
     int code = 0;
     std::exception_ptr thrown;
     unsigned seen = 0;
-    const bool ended = platform::runWatched(
-        [&] {
-            try {
-                code = run(args);
-            } catch (...) {
-                thrown = std::current_exception();
-            }
-        },
-        kGrace,
-        [&] {
-            const unsigned now = checksSinceInterrupt.load(std::memory_order_relaxed);
-            const bool wentOn = now != seen;
-            seen = now;
-            return wentOn;
-        });
+    // A local, not a temporary: a thread held past the grace still runs it
+    // while the process ends below, so it must not be destroyed before.
+    const std::function<void()> work = [&] {
+        try {
+            code = run(args);
+        } catch (...) {
+            thrown = std::current_exception();
+        }
+    };
+    const bool ended = platform::runWatched(work, kGrace, [&] {
+        const unsigned now = checksSinceInterrupt.load(std::memory_order_relaxed);
+        const bool wentOn = now != seen;
+        seen = now;
+        return wentOn;
+    });
     if (!ended) {
         std::fprintf(stderr, "tessarin-cli: %s\n", held);
         platform::endProcessNow(kInterruptedExit);
