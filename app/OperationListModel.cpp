@@ -7,18 +7,18 @@
 
 namespace tessarin::app {
 
-QColor OperationColour(std::string_view word)
+QColor OperationColour(sync::Operation operation)
 {
-    using sync::Operation;
-    using sync::OperationWord;
-    if (word == OperationWord(Operation::Update))
+    switch (operation) {
+    case sync::Operation::Update:
         return QColor(0, 0, 255);
-    if (word == OperationWord(Operation::New))
+    case sync::Operation::New:
         return QColor(0, 128, 0);
-    if (word == OperationWord(Operation::Delete))
+    case sync::Operation::Delete:
         return QColor(255, 0, 0);
-    if (word == OperationWord(Operation::Attributes))
+    case sync::Operation::Attributes:
         return QColor(128, 0, 0);
+    }
     return {};
 }
 
@@ -57,7 +57,7 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
             return row.Checked ? Qt::Checked : Qt::Unchecked;
         return {};
     case Qt::ForegroundRole: {
-        const QColor colour = OperationColour(sync::OperationWord(row.operation));
+        const QColor colour = OperationColour(row.operation);
         if (colour.isValid())
             return colour;
         return {};

@@ -8,9 +8,10 @@
 
 namespace tessarin::app {
 
-// Text colour of an operation row by its word: "更新" blue, "新建" green,
-// "删除" red, "属性" maroon; an invalid colour (the list's own) for any other.
-QColor OperationColour(std::string_view word);
+// Text colour of an operation row by its operation: "更新" blue, "新建"
+// green, "删除" red, "属性" maroon; an invalid colour (the list's own) for a
+// value outside the four.
+QColor OperationColour(sync::Operation operation);
 
 // An operation list (C_L1, C_L2) over one side's rows: columns "方向", "操作",
 // "文件名", a check box per row (its Checked mark) and the row's colour.

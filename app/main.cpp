@@ -10,8 +10,7 @@
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
 #include "finder/TForm5.h"
-#include "platform/PosixDrives.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 #include "widgets/CommandJob.h"
 #include "widgets/Icons.h"
 #include "widgets/WindowFont.h"
@@ -22,26 +21,25 @@ int main(int argc, char** argv)
     using namespace tessarin::app;
 
     Application app(argc, argv);
-    tessarin::platform::PosixDrives drives;
+    // The platform's services, made once and handed to every window; they
+    // outlive the windows.
+    tessarin::platform::Services services;
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     loadQtChineseTranslation(app);
     QApplication::setWindowIcon(widgets::applicationIcon());
     QApplication::setFont(widgets::windowFont());
 
-    // Read by the browse dialog; it outlives every window.
-    tessarin::platform::PosixFileSystem folders;
-
     // Created first, so it is the main window. Every window lives until the
     // program ends and is shown again rather than made anew; the dialogs are
     // children of the main window and go with it.
-    Form1 = new TForm1;
-    Form2 = new dialogs::TForm2(folders, Form1);
+    Form1 = new TForm1(services.fileSystem);
+    Form2 = new dialogs::TForm2(services.fileSystem, Form1);
     Form2->setTargets(Form1->edDir1, Form1->edDir2);
     // Form3 exists before Form1 is first shown: Form1's FormShow writes the
     // loaded options into its check boxes.
     Form3 = new dialogs::TForm3(Form1);
     Form4 = new dialogs::TForm4(Form1->shell(), Form1);
-    Form5 = new finder::TForm5(drives, Form1);
+    Form5 = new finder::TForm5(services.drives, services.fileSystem, Form1);
 
     Form1->show();
     const int result = QApplication::exec();

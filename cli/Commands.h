@@ -2,6 +2,10 @@
 #include <string>
 #include <vector>
 
+namespace tessarin::platform {
+struct Services;
+}
+
 namespace tessarin::sync {
 class SyncSession;
 }
@@ -22,12 +26,13 @@ inline constexpr int kUsageExit = 2;
 // more deletions than --max-delete, or an empty source with deletion.
 inline constexpr int kRefusedExit = 3;
 
-// Each subcommand takes the arguments after its name and returns the exit code.
-int runCompare(const Arguments& args);
-int runSync(const Arguments& args);
-int runMd5(const Arguments& args);
-int runDrives(const Arguments& args);
-int runFindCopies(const Arguments& args);
+// Each subcommand takes the arguments after its name and the services main
+// built, and returns the exit code.
+int runCompare(const Arguments& args, platform::Services& services);
+int runSync(const Arguments& args, platform::Services& services);
+int runMd5(const Arguments& args, platform::Services& services);
+int runDrives(const Arguments& args, platform::Services& services);
+int runFindCopies(const Arguments& args, platform::Services& services);
 
 // One row as compare prints it: arrow TAB word TAB name.
 void printRow(Output& out, const sync::SyncSession& session, int side, std::size_t index);

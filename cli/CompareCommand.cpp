@@ -6,7 +6,7 @@
 #include "cli/Output.h"
 #include "cli/TerminalProgress.h"
 #include "platform/Path.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 #include "sync/CompletionText.h"
 #include "sync/SyncSession.h"
 
@@ -52,7 +52,7 @@ bool reportUnreadable(const sync::SyncSession& session)
     return any;
 }
 
-int runCompare(const Arguments& args)
+int runCompare(const Arguments& args, platform::Services& services)
 {
     sync::SyncOptions options;
     bool quiet = false;
@@ -80,8 +80,7 @@ int runCompare(const Arguments& args)
     if (!root1 || !root2)
         return usageError("compare", "目录不能为空");
 
-    platform::PosixFileSystem fs;
-    sync::SyncSession session(fs);
+    sync::SyncSession session(services.fileSystem);
     TerminalProgress progress(quiet);
     session.CompareDirectories(std::move(*root1), std::move(*root2), options, progress);
     progress.clear();

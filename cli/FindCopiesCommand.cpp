@@ -11,9 +11,7 @@
 #include "dupfind/SameFileSearch.h"
 #include "platform/Path.h"
 #include "platform/PathOpen.h"
-#include "platform/PosixDrives.h"
-#include "platform/PosixFileReader.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 
 namespace tessarin::cli {
 
@@ -100,7 +98,7 @@ private:
 
 } // namespace
 
-int runFindCopies(const Arguments& args)
+int runFindCopies(const Arguments& args, platform::Services& services)
 {
     bool sameExtension = false, quiet = false;
     Records records = Records::Lines;
@@ -129,16 +127,16 @@ int runFindCopies(const Arguments& args)
     if (operands.size() == 2)
         roots.push_back(operands[1]);
     else
-        roots = platform::PosixDrives().fixedDriveRoots();
+        roots = services.drives.fixedDriveRoots();
 
-    platform::PosixFileSystem fs;
+    platform::FileSystem& fs = services.fileSystem;
     if (operands.size() == 2) {
         if (const auto problem = rootProblem(fs, roots.front())) {
             std::fprintf(stderr, "tessarin-cli: %s: %s\n", roots.front().c_str(), problem->c_str());
             return kUsageExit;
         }
     }
-    platform::PosixFileReader reader;
+    platform::FileReader& reader = services.reader;
     SearchInterrupt progress(quiet);
     ErrorStreamPrompt prompt(progress);
     PrintingView view(sameExtension, records, progress);
@@ -157,7 +155,7 @@ int runFindCopies(const Arguments& args)
     return searched ? 0 : kFailureExit;
 }
 
-int runDrives(const Arguments& args)
+int runDrives(const Arguments& args, platform::Services& services)
 {
     Records records = Records::Lines;
     std::vector<std::string> operands;
@@ -173,7 +171,7 @@ int runDrives(const Arguments& args)
     if (!operands.empty())
         return usageError("drives", "多余的参数“" + operands.front() + "”");
     Output out(records);
-    for (const std::string& root : platform::PosixDrives().fixedDriveRoots())
+    for (const std::string& root : services.drives.fixedDriveRoots())
         out.record({}, root, {}, true);
     out.flush();
     return 0;

@@ -44,11 +44,11 @@ bool InterruptibleProgress::stopRequested() const
     return true;
 }
 
-int runStoppable(std::string_view name, int (*run)(const Arguments&), const Arguments& args)
+int runStoppable(std::string_view name, const std::function<int()>& run)
 {
     const char* held = heldText(name);
     if (!held)
-        return run(args);
+        return run();
     // Caught from the start: the command may be held before it makes its progress.
     platform::catchInterrupt();
     int code = 0;
@@ -58,7 +58,7 @@ int runStoppable(std::string_view name, int (*run)(const Arguments&), const Argu
     // while the process ends below, so it must not be destroyed before.
     const std::function<void()> work = [&] {
         try {
-            code = run(args);
+            code = run();
         } catch (...) {
             thrown = std::current_exception();
         }

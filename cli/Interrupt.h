@@ -1,6 +1,7 @@
 #pragma once
 // Ctrl+C stops a long command: the handler only sets a flag, which the
 // command's progress reports as a stop request.
+#include <functional>
 #include <string_view>
 
 #include "cli/Commands.h"
@@ -24,6 +25,6 @@ public:
 // holds them in the kernel: after the signal the command has a second to reach
 // its next stop point and end as usual, for as long as it goes on asking
 // whether to stop; one that is held ends the process with 130, saying so.
-int runStoppable(std::string_view name, int (*run)(const Arguments&), const Arguments& args);
+int runStoppable(std::string_view name, const std::function<int()>& run);
 
 } // namespace tessarin::cli

@@ -5,15 +5,14 @@
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "md5/Md5.h"
-#include "platform/PosixFileReader.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 
 namespace tessarin::cli {
 
 // digest, two spaces, path: the md5sum format, names escaped as md5sum
 // escapes them. A file that cannot be read is named on standard error
 // instead, with the cause, and the exit code is 1, as md5sum does.
-int runMd5(const Arguments& args)
+int runMd5(const Arguments& args, platform::Services& services)
 {
     Records records = Records::Lines;
     std::vector<std::string> files;
@@ -28,7 +27,7 @@ int runMd5(const Arguments& args)
         return parsed;
     if (files.empty())
         return usageError("md5", "缺少文件");
-    platform::PosixFileReader reader;
+    platform::FileReader& reader = services.reader;
     Output out(records);
     int exitCode = 0;
     for (const std::string& path : files) {

@@ -9,7 +9,7 @@
 #include "cli/Output.h"
 #include "cli/TerminalProgress.h"
 #include "platform/Path.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 #include "sync/CompletionText.h"
 #include "sync/Executor.h"
 #include "sync/RootCheck.h"
@@ -82,7 +82,7 @@ std::optional<std::string> safetyRefusal(const sync::SyncSession& session, const
 
 } // namespace
 
-int runSync(const Arguments& args)
+int runSync(const Arguments& args, platform::Services& services)
 {
     sync::SyncOptions options;
     bool quiet = false, dryRun = false, allowEmptySource = false;
@@ -143,7 +143,7 @@ int runSync(const Arguments& args)
     if (!root1 || !root2)
         return usageError("sync", "目录不能为空");
 
-    platform::PosixFileSystem fs;
+    platform::FileSystem& fs = services.fileSystem;
     sync::SyncSession session(fs);
     TerminalProgress progress(quiet);
     PrintingPrompt prompt(progress);

@@ -8,14 +8,14 @@
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "core/Error.h"
-#include "platform/PosixFileSystem.h"
+#include "platform/Services.h"
 #include "platform/Terminal.h"
 
 namespace {
 
 struct Subcommand {
     const char* name;
-    int (*run)(const tessarin::cli::Arguments&);
+    int (*run)(const tessarin::cli::Arguments&, tessarin::platform::Services&);
 };
 
 constexpr Subcommand kSubcommands[] = {
@@ -35,10 +35,10 @@ int outputFailed(int errorNumber)
     return 1;
 }
 
-int runSubcommand(const Subcommand& sub, const tessarin::cli::Arguments& args)
+int runSubcommand(const Subcommand& sub, const tessarin::cli::Arguments& args, tessarin::platform::Services& services)
 {
     try {
-        const int code = tessarin::cli::runStoppable(sub.name, sub.run, args);
+        const int code = tessarin::cli::runStoppable(sub.name, [&] { return sub.run(args, services); });
         if (const int failure = tessarin::cli::standardOutputFailure())
             return outputFailed(failure);
         return code;
@@ -82,8 +82,10 @@ int main(int argc, char** argv)
     if (optind >= argc)
         return usageError(nullptr, "缺少子命令");
     const char* name = argv[optind];
+    // The platform's services, made once for whichever command runs.
+    tessarin::platform::Services services;
     for (const Subcommand& sub : kSubcommands)
         if (std::strcmp(name, sub.name) == 0)
-            return runSubcommand(sub, Arguments(argv + optind + 1, argv + argc));
+            return runSubcommand(sub, Arguments(argv + optind + 1, argv + argc), services);
     return usageError(nullptr, std::string("未知的子命令“") + name + "”");
 }

@@ -194,7 +194,7 @@ TEST_F(MainWindow, RowsAreColouredByTheirOperationWord)
     EXPECT_EQ(colour(1, 4, 0), QColor(255, 0, 0));
     EXPECT_EQ(colour(2, 0, 2), QColor(255, 0, 0)); // "删除" is red in both lists
     EXPECT_EQ(colour(2, 2, 0), QColor(128, 0, 0));
-    EXPECT_FALSE(tessarin::app::OperationColour("其他").isValid());
+    EXPECT_FALSE(tessarin::app::OperationColour(static_cast<tessarin::sync::Operation>(9)).isValid());
 }
 
 TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
