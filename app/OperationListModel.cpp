@@ -45,9 +45,9 @@ QVariant OperationListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case 0:
-            return widgets::displayText(sync::DirectionArrow(side_));
+            return widgets::displayText(sync::directionArrow(side_));
         case 1:
-            return widgets::displayText(sync::OperationWord(row.operation));
+            return widgets::displayText(sync::operationWord(row.operation));
         case 2:
             return widgets::displayName(row.FileName);
         }

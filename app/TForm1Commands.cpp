@@ -83,11 +83,11 @@ void TForm1::runCommand(std::function<void(Workspace&)> work)
         // The box shows what stopped the command, how many rows did not run
         // and what had failed before; its details list every failure.
         error = widgets::displayText(e.what());
-        std::string text = sync::NotRunText(e.notRun());
+        std::string text = sync::notRunText(e.notRun());
         if (!e.failures().empty())
-            text += "\n\n" + sync::FailureListText(e.failures());
+            text += "\n\n" + sync::failureListText(e.failures());
         failures = widgets::displayText(text);
-        details = sync::FailureDetailsText(e.failures());
+        details = sync::failureDetailsText(e.failures());
     } catch (const std::exception& e) {
         error = widgets::displayText(e.what());
     }
@@ -148,9 +148,9 @@ std::function<void(Workspace&)> TForm1::compareWork()
         if (!w.session.CompareDirectories(root1, root2, options, w.progress))
             return;
         // What could not be read is left out: the user must know before synchronising.
-        const std::string leftOut = sync::UnreadableText(w.session);
+        const std::string leftOut = sync::unreadableText(w.session);
         if (!leftOut.empty())
-            w.prompt.tell(leftOut, "提示", core::MessageIcon::Warning, sync::UnreadableDetailsText(w.session));
+            w.prompt.tell(leftOut, "提示", core::MessageIcon::Warning, sync::unreadableDetailsText(w.session));
     };
 }
 

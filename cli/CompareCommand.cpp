@@ -19,9 +19,9 @@ enum { kNoSubfolders = 256 };
 void printRow(Output& out, const sync::SyncSession& session, int side, std::size_t index)
 {
     const sync::SyncOperation& row = session.list(side)[index];
-    std::string head(sync::DirectionArrow(side));
+    std::string head(sync::directionArrow(side));
     head += '\t';
-    head += sync::OperationWord(row.operation);
+    head += sync::operationWord(row.operation);
     head += '\t';
     out.record(head, row.FileName, {}, true);
 }

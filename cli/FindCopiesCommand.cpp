@@ -88,7 +88,7 @@ public:
     void processEvents() override
     {
         if (search_ && stopRequested())
-            search_->RequestStop();
+            search_->requestStop();
         TerminalProgress::processEvents();
     }
 

@@ -32,7 +32,7 @@ int runMd5(const Arguments& args, platform::Services& services)
     int exitCode = 0;
     for (const std::string& path : files) {
         errno = 0;
-        if (const auto digest = md5::TryDigestFile(reader, path)) {
+        if (const auto digest = md5::tryDigestFile(reader, path)) {
             out.record(md5::DigestToHex(*digest) + "  ", path, {}, false);
         } else {
             // The open or read that failed left its cause; a directory or a

@@ -53,7 +53,7 @@ private:
 void printFailures(Output& out, const std::vector<sync::RowFailure>& failures)
 {
     for (const sync::RowFailure& f : failures)
-        out.record("失败\t" + std::string(sync::FailureWord(f)) + "\t", f.fileName, "\t" + f.reason, true);
+        out.record("失败\t" + std::string(sync::failureWord(f)) + "\t", f.fileName, "\t" + f.reason, true);
     out.flush();
 }
 
@@ -157,7 +157,7 @@ int runSync(const Arguments& args, platform::Services& services)
     // path) is refused with a word, even when it has no row to run.
     const sync::SyncSide source = direction == "one-to-two" ? 1 : direction == "two-to-one" ? 2 : 0;
     const bool walkedInto[2] = {session.holdsOtherRoot(1), session.holdsOtherRoot(2)};
-    if (const auto notice = sync::RootsRefusal(fs, session.rootText(1), session.rootText(2), source, walkedInto)) {
+    if (const auto notice = sync::rootsRefusal(fs, session.rootText(1), session.rootText(2), source, walkedInto)) {
         prompt.tell(*notice, "提示", core::MessageIcon::Warning);
         return kFailureExit;
     }
@@ -165,7 +165,7 @@ int runSync(const Arguments& args, platform::Services& services)
     sync::SyncExecutor executor(session, progress, prompt);
     // Nothing shows the lists afterwards: no second walk of both trees.
     executor.setRefreshAfterCommand(false);
-    const std::vector<sync::PlannedRow> plan = executor.PlanWholeList(source, options);
+    const std::vector<sync::PlannedRow> plan = executor.planWholeList(source, options);
     if (const auto refusal = safetyRefusal(session, plan, source, options, maxDelete, allowEmptySource)) {
         std::fprintf(stderr, "tessarin-cli: %s\n", refusal->c_str());
         return kRefusedExit;
@@ -180,7 +180,7 @@ int runSync(const Arguments& args, platform::Services& services)
     std::vector<std::uint64_t> rowBytes;
     rowBytes.reserve(plan.size());
     for (const sync::PlannedRow& row : plan)
-        rowBytes.push_back(sync::CopiedBytes(session, row));
+        rowBytes.push_back(sync::copiedBytes(session, row));
     progress.startRows(rowBytes);
 
     sync::SyncReport report;
@@ -195,7 +195,7 @@ int runSync(const Arguments& args, platform::Services& services)
         // The error that stopped the command, and what had failed before it.
         progress.clear();
         std::fprintf(stderr, "tessarin-cli: %s\ntessarin-cli: %s\n", stopped.what(),
-                     sync::NotRunText(stopped.notRun()).c_str());
+                     sync::notRunText(stopped.notRun()).c_str());
         printFailures(out, stopped.failures());
         return kFailureExit;
     }

@@ -6,7 +6,7 @@
 
 namespace tessarin::dupfind {
 
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
+bool deleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
                         const std::function<void()>& rowsRemoved)
 {
     const core::Answer answer = prompt.ask("确实要彻底删除选中的文件吗？", "删除确认", core::MessageIcon::Question,

@@ -16,7 +16,7 @@ namespace tessarin::dupfind {
 // details. rowsRemoved, when given, runs after the last removal and
 // before that message, so the list no longer shows what was deleted while
 // the message is read. Returns true when the user said Yes.
-bool DeleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
+bool deleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt,
                         const std::function<void()>& rowsRemoved = {});
 
 } // namespace tessarin::dupfind

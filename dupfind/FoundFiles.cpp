@@ -2,19 +2,19 @@
 
 namespace tessarin::dupfind {
 
-void CheckAll(FoundFiles& rows)
+void checkAll(FoundFiles& rows)
 {
     for (FoundFile& row : rows)
         row.checked = true;
 }
 
-void UncheckAll(FoundFiles& rows)
+void uncheckAll(FoundFiles& rows)
 {
     for (FoundFile& row : rows)
         row.checked = false;
 }
 
-void InvertChecks(FoundFiles& rows)
+void invertChecks(FoundFiles& rows)
 {
     for (FoundFile& row : rows)
         row.checked = !row.checked;

@@ -15,8 +15,8 @@ struct FoundFile {
 using FoundFiles = std::vector<FoundFile>;
 
 // "全选", "全不选", "反选": every row, first to last.
-void CheckAll(FoundFiles& rows);
-void UncheckAll(FoundFiles& rows);
-void InvertChecks(FoundFiles& rows);
+void checkAll(FoundFiles& rows);
+void uncheckAll(FoundFiles& rows);
+void invertChecks(FoundFiles& rows);
 
 } // namespace tessarin::dupfind

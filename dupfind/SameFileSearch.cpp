@@ -38,7 +38,7 @@ std::pair<std::uint64_t, std::uint64_t> key(const platform::FileId& id)
 
 } // namespace
 
-std::string ExtensionMaskFor(std::string_view chosenFile)
+std::string extensionMaskFor(std::string_view chosenFile)
 {
     const std::size_t dot = chosenFile.rfind('.');
     if (dot == std::string_view::npos)
@@ -55,7 +55,7 @@ void SameFileSearch::Button2Click(const std::string& chosenText, int selected,
                                   const std::vector<std::string>& rangeEntries)
 {
     if (running_) {
-        RequestStop();
+        requestStop();
         return;
     }
     if (chosenText.empty() || selected < 0 || static_cast<std::size_t>(selected) >= rangeEntries.size())
@@ -68,7 +68,7 @@ void SameFileSearch::Button2Click(const std::string& chosenText, int selected,
     Search(chosenText, roots);
 }
 
-void SameFileSearch::RequestStop()
+void SameFileSearch::requestStop()
 {
     // Once a stop is requested the search only unwinds: the button shows
     // "开始搜索" at once, and a start click meanwhile is not begun on top of it.
@@ -95,7 +95,7 @@ bool SameFileSearch::Search(const std::string& chosenText, const std::vector<std
         prompt_->tell("无法读取您要查找的文件，搜索没有开始：\n" + ChosenFile, "提示", core::MessageIcon::Warning);
         return false;
     }
-    ExtensionMask = ExtensionMaskFor(ChosenFile);
+    ExtensionMask = extensionMaskFor(ChosenFile);
     results_.clear();
     view_.resultsCleared();
 
@@ -118,7 +118,7 @@ bool SameFileSearch::openChosenFile()
         return false;
     // Read no further than the size it reports: a file that streams past it
     // (as files of /proc do) has no content that a copy could match.
-    const auto digest = md5::TryDigestFile(*file, file->size());
+    const auto digest = md5::tryDigestFile(*file, file->size());
     if (!digest)
         return false;
     chosenDigest_ = *digest;
@@ -223,7 +223,7 @@ bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEnt
     // search reaches it.
     if (fs_.entryKind(platform::TreePath{directory, file.name}) == platform::EntryKind::Link)
         return false;
-    const auto digest = md5::TryDigestFile(reader_, path, chosenSize_);
+    const auto digest = md5::tryDigestFile(reader_, path, chosenSize_);
     if (!digest || *digest != chosenDigest_)
         return false; // an unreadable file is never a copy
     // A listed row is one click from deletion, and digests can be made to

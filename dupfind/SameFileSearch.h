@@ -31,7 +31,7 @@ public:
 
 // "*" and the text from the last full stop of the whole chosen path to its
 // end, or "*.*" when the path holds no full stop.
-std::string ExtensionMaskFor(std::string_view chosenFile);
+std::string extensionMaskFor(std::string_view chosenFile);
 
 // The search for copies of one file over one fixed drive, every drive, or
 // any directory. A copy has the chosen file's size, its digest, and then
@@ -61,8 +61,8 @@ public:
 
     // Ends a running search at its next test; the rows found so far stay.
     // Safe from another thread than the search's.
-    void RequestStop();
-    // Set by RequestStop; tested at the head of each pass's loop.
+    void requestStop();
+    // Set by requestStop; tested at the head of each pass's loop.
     bool stopRequested() const { return stopRequested_; }
 
     bool running() const { return running_; }

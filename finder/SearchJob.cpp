@@ -30,14 +30,14 @@ void SearchJob::toWindow(std::function<void(TForm5&)> work)
 void SearchJob::requestStop()
 {
     stopAsked_ = true;
-    search_.RequestStop();
+    search_.requestStop();
 }
 
 void SearchJob::showRunning(bool running)
 {
     // The search has just begun: a stop asked meanwhile found it not running.
     if (running && stopAsked_)
-        search_.RequestStop();
+        search_.requestStop();
     toWindow([running](TForm5& window) { window.showRunning(running); });
 }
 

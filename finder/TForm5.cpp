@@ -206,25 +206,25 @@ void TForm5::stopSearch()
 
 void TForm5::BitBtn1Click()
 {
-    dupfind::CheckAll(rows_);
+    dupfind::checkAll(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn5Click()
 {
-    dupfind::UncheckAll(rows_);
+    dupfind::uncheckAll(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn6Click()
 {
-    dupfind::InvertChecks(rows_);
+    dupfind::invertChecks(rows_);
     model_->rowsReplaced();
 }
 
 void TForm5::BitBtn7Click()
 {
-    dupfind::DeleteCheckedFiles(rows_, fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
+    dupfind::deleteCheckedFiles(rows_, fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
 }
 
 void TForm5::done(int result)

@@ -12,28 +12,28 @@ constexpr std::size_t kReadBlock = 128 * 1024;
 static_assert(kReadBlock % 64 == 0);
 } // namespace
 
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path)
+std::optional<DigestBytes> tryDigestFile(platform::FileReader& reader, const std::string& path)
 {
     const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
     if (!file)
         return std::nullopt;
-    return TryDigestFile(*file);
+    return tryDigestFile(*file);
 }
 
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit)
+std::optional<DigestBytes> tryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit)
 {
     const std::unique_ptr<platform::InputFile> file = reader.openForReading(path);
     if (!file)
         return std::nullopt;
-    return TryDigestFile(*file, limit);
+    return tryDigestFile(*file, limit);
 }
 
-std::optional<DigestBytes> TryDigestFile(platform::InputFile& file)
+std::optional<DigestBytes> tryDigestFile(platform::InputFile& file)
 {
-    return TryDigestFile(file, UINT64_MAX - 1);
+    return tryDigestFile(file, UINT64_MAX - 1);
 }
 
-std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_t limit)
+std::optional<DigestBytes> tryDigestFile(platform::InputFile& file, std::uint64_t limit)
 {
     DigestContext context;
     DigestInit(context);

@@ -36,14 +36,14 @@ DigestBytes DigestFinal(DigestContext& context);
 
 // The digest of a file's whole content, or nothing when the file could not be
 // read to its end (missing, no access, not a regular file, a read error).
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path);
+std::optional<DigestBytes> tryDigestFile(platform::FileReader& reader, const std::string& path);
 // The same for a file already opened, read from where it stands to its end.
-std::optional<DigestBytes> TryDigestFile(platform::InputFile& file);
+std::optional<DigestBytes> tryDigestFile(platform::InputFile& file);
 // The same, but nothing as soon as more than limit bytes come: at most
 // limit + 1 bytes are read, so a file that streams without end (as files of
 // /proc do) costs no more than its reported size.
-std::optional<DigestBytes> TryDigestFile(platform::InputFile& file, std::uint64_t limit);
-std::optional<DigestBytes> TryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit);
+std::optional<DigestBytes> tryDigestFile(platform::InputFile& file, std::uint64_t limit);
+std::optional<DigestBytes> tryDigestFile(platform::FileReader& reader, const std::string& path, std::uint64_t limit);
 
 // 32 lower-case hexadecimal characters, first byte first, high four bits first.
 std::string DigestToHex(const DigestBytes& digest);

@@ -10,9 +10,9 @@ namespace {
 
 std::string failureLine(const RowFailure& f)
 {
-    std::string line(DirectionArrow(f.side));
+    std::string line(directionArrow(f.side));
     line += " ";
-    line += FailureWord(f);
+    line += failureWord(f);
     line += " ";
     line += f.fileName;
     line += "：";
@@ -51,29 +51,29 @@ std::string listedText(std::string heading, const std::vector<std::string>& line
 
 } // namespace
 
-std::string CompletionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
+std::string completionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
                            const std::vector<RowNote>& notes)
 {
     std::string text =
         checkedRows && !failures.empty() ? std::string("选择的同步已执行完毕。") : std::string(successText);
     if (!failures.empty())
-        text += "\n\n" + FailureListText(failures);
+        text += "\n\n" + failureListText(failures);
     if (!notes.empty())
-        text += "\n\n" + NotesText(notes);
+        text += "\n\n" + notesText(notes);
     return text;
 }
 
-std::string StoppedText(std::size_t notRun, const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+std::string stoppedText(std::size_t notRun, const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
 {
     std::string text = "同步已停止，有" + std::to_string(notRun) + "个操作没有执行。";
     if (!failures.empty())
-        text += "\n\n" + FailureListText(failures);
+        text += "\n\n" + failureListText(failures);
     if (!notes.empty())
-        text += "\n\n" + NotesText(notes);
+        text += "\n\n" + notesText(notes);
     return text;
 }
 
-std::string NotesText(const std::vector<RowNote>& notes)
+std::string notesText(const std::vector<RowNote>& notes)
 {
     if (notes.empty())
         return {};
@@ -83,7 +83,7 @@ std::string NotesText(const std::vector<RowNote>& notes)
     for (std::size_t k = 0; k < listed; ++k) {
         const RowNote& n = notes[k];
         text += "\n";
-        text += DirectionArrow(n.side);
+        text += directionArrow(n.side);
         text += " ";
         text += n.fileName;
         text += "：";
@@ -94,12 +94,12 @@ std::string NotesText(const std::vector<RowNote>& notes)
     return text;
 }
 
-std::string ClampedTimeText(std::int64_t time, std::int64_t stored)
+std::string clampedTimeText(std::int64_t time, std::int64_t stored)
 {
-    return "修改时间 " + ModifiedTimeText(time) + " 写为 " + ModifiedTimeText(stored);
+    return "修改时间 " + modifiedTimeText(time) + " 写为 " + modifiedTimeText(stored);
 }
 
-std::string FailureListText(const std::vector<RowFailure>& failures)
+std::string failureListText(const std::vector<RowFailure>& failures)
 {
     if (failures.empty())
         return {};
@@ -112,7 +112,7 @@ std::string FailureListText(const std::vector<RowFailure>& failures)
     return text;
 }
 
-std::string FailureDetailsText(const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+std::string failureDetailsText(const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
 {
     std::string text;
     for (const RowFailure& f : failures)
@@ -120,16 +120,16 @@ std::string FailureDetailsText(const std::vector<RowFailure>& failures, const st
     // Notes beyond those the box lists are there too.
     if (notes.size() > kListedFailures)
         for (const RowNote& n : notes)
-            text += (text.empty() ? "" : "\n") + std::string(DirectionArrow(n.side)) + " " + n.fileName + "：" + n.text;
+            text += (text.empty() ? "" : "\n") + std::string(directionArrow(n.side)) + " " + n.fileName + "：" + n.text;
     return text;
 }
 
-std::string NotRunText(std::size_t notRun)
+std::string notRunText(std::size_t notRun)
 {
     return "同步已中止，有" + std::to_string(notRun) + "个操作没有执行（包括出错的这一个）。";
 }
 
-std::string UnreadableText(const SyncSession& session)
+std::string unreadableText(const SyncSession& session)
 {
     const std::vector<std::string> paths = unreadablePaths(session);
     const std::vector<std::string> links = othersLinkLines(session);
@@ -143,7 +143,7 @@ std::string UnreadableText(const SyncSession& session)
     return text;
 }
 
-std::string UnreadableDetailsText(const SyncSession& session)
+std::string unreadableDetailsText(const SyncSession& session)
 {
     std::string text;
     for (const std::string& path : unreadablePaths(session))

@@ -67,7 +67,7 @@ public:
             return report;
         const bool walkedInto[2] = {session_.holdsOtherRoot(1), session_.holdsOtherRoot(2)};
         if (const auto notice =
-                RootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
+                rootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
             prompt_.tell(*notice, "提示", core::MessageIcon::Warning);
             report.refused = true;
             return report;
@@ -92,12 +92,12 @@ public:
         if (refreshAfterwards_)
             refresh();
         const bool checked = command_ == Command::CheckedRows;
-        const std::string text = report.stopped ? StoppedText(report.notRun, report.failures, report.notes)
-                                                : CompletionText(successText(), checked, report.failures, report.notes);
+        const std::string text = report.stopped ? stoppedText(report.notRun, report.failures, report.notes)
+                                                : completionText(successText(), checked, report.failures, report.notes);
         prompt_.tell(text, checked ? "提示" : "信息",
                      report.failures.empty() && !report.stopped ? core::MessageIcon::Information
                                                                 : core::MessageIcon::Warning,
-                     FailureDetailsText(report.failures, report.notes));
+                     failureDetailsText(report.failures, report.notes));
         return report;
     }
 
@@ -300,7 +300,7 @@ private:
         const std::int64_t time = source.modifiedSeconds(*position);
         const std::int64_t stored = storedTime(time, target, session_.zoneOffset());
         if (stored != time)
-            noted_.push_back({k, RowNote{side, name, ClampedTimeText(time, stored)}});
+            noted_.push_back({k, RowNote{side, name, clampedTimeText(time, stored)}});
     }
 
     // The word an attribute row applies: its permission bits only where both
@@ -623,13 +623,13 @@ SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
     return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options, refresh_).run();
 }
 
-std::vector<PlannedRow> SyncExecutor::PlanWholeList(SyncSide from, const SyncOptions& options)
+std::vector<PlannedRow> SyncExecutor::planWholeList(SyncSide from, const SyncOptions& options)
 {
     const Command command = from == 1 ? Command::OneToTwo : from == 2 ? Command::TwoToOne : Command::BothWays;
     return CommandRun(session_, progress_, prompt_, command, from == 2 ? 2 : 1, options, refresh_).plan();
 }
 
-std::uint64_t CopiedBytes(const SyncSession& session, const PlannedRow& row)
+std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row)
 {
     const SyncOperation& op = session.list(row.side)[row.index];
     if (op.operation != Operation::New && op.operation != Operation::Update)

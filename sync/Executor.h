@@ -30,7 +30,7 @@ struct RowFailure {
 };
 
 // The word a failure is listed under: the row's operation word, "目录" or "写入".
-inline std::string_view FailureWord(const RowFailure& failure)
+inline std::string_view failureWord(const RowFailure& failure)
 {
     switch (failure.kind) {
     case FailureKind::Folder:
@@ -40,7 +40,7 @@ inline std::string_view FailureWord(const RowFailure& failure)
     case FailureKind::Row:
         break;
     }
-    return OperationWord(failure.operation);
+    return operationWord(failure.operation);
 }
 
 // Something a row did that its user should know, though it did not fail:
@@ -97,7 +97,7 @@ struct PlannedRow {
 // The bytes a row copies (its source file's size; 0 for a row that copies
 // nothing). With the plan and Progress::setFraction's row number, a caller
 // shows how many bytes are done.
-std::uint64_t CopiedBytes(const SyncSession& session, const PlannedRow& row);
+std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row);
 
 class SyncExecutor {
 public:
@@ -115,7 +115,7 @@ public:
     // (progress.stopRequested()) is heard before each row: the rows run so
     // far stay done, the copies under way finish, what was written is
     // flushed, the lists are refreshed and the message says how many rows
-    // did not run (StoppedText).
+    // did not run (stoppedText).
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);
@@ -124,7 +124,7 @@ public:
     // The rows SyncOneToTwo (from 1), SyncTwoToOne (2) or SyncBothWays (0)
     // would run with the options, in the order they would run; changes
     // nothing.
-    std::vector<PlannedRow> PlanWholeList(SyncSide from, const SyncOptions& options);
+    std::vector<PlannedRow> planWholeList(SyncSide from, const SyncOptions& options);
 
     // Whether a command compares both roots again when it has run, so that the
     // session's lists show what is left to do (the window's lists). A caller

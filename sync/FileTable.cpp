@@ -61,7 +61,7 @@ std::string FileTable::sizeText(std::size_t k) const
 
 std::string FileTable::modifiedText(std::size_t k) const
 {
-    return ModifiedTimeText(files_[k].modifiedSeconds);
+    return modifiedTimeText(files_[k].modifiedSeconds);
 }
 
 void FileTable::buildNameIndex()

@@ -2,7 +2,7 @@
 
 namespace tessarin::sync {
 
-std::string_view OperationWord(Operation operation)
+std::string_view operationWord(Operation operation)
 {
     switch (operation) {
     case Operation::Update:
@@ -17,7 +17,7 @@ std::string_view OperationWord(Operation operation)
     return "";
 }
 
-std::string_view DirectionArrow(SyncSide side)
+std::string_view directionArrow(SyncSide side)
 {
     return side == 1 ? "→" : "←";
 }

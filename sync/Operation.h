@@ -20,10 +20,10 @@ enum class Operation : std::uint8_t {
     Attributes, // "属性": give the target the source's attribute word
 };
 
-std::string_view OperationWord(Operation operation);
+std::string_view operationWord(Operation operation);
 
 // "→" for the rows of C_L1 (side 1), "←" for those of C_L2 (side 2).
-std::string_view DirectionArrow(SyncSide side);
+std::string_view directionArrow(SyncSide side);
 
 // One row of an operation list. The arrow is the list's own: a row's side is
 // the list it stands in.

@@ -16,7 +16,7 @@ const char* sideName(SyncSide side)
 
 } // namespace
 
-bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer)
+bool liesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer)
 {
     std::string current = path;
     std::optional<platform::FileId> id = fs.directoryId(current);
@@ -40,7 +40,7 @@ bool LiesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
     return false;
 }
 
-std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
+std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
                                         SyncSide requiredSource, const bool (&walkedInto)[2])
 {
     const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
@@ -54,7 +54,7 @@ std::optional<std::string> RootsRefusal(platform::FileSystem& fs, const std::str
         return std::string("目录一和目录二是同一个目录，同步没有执行。");
     for (SyncSide outer = 1; outer <= 2; ++outer) {
         const SyncSide inner = otherSide(outer);
-        if (walkedInto[outer - 1] || (id[outer - 1] && LiesInside(fs, start[inner - 1], *id[outer - 1])))
+        if (walkedInto[outer - 1] || (id[outer - 1] && liesInside(fs, start[inner - 1], *id[outer - 1])))
             return std::string(sideName(inner)) + "位于" + sideName(outer) + "之内，同步没有执行。";
     }
     return std::nullopt;

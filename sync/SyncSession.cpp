@@ -245,7 +245,7 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
     for (auto& [directory, traits] : listing.volumes)
         volumesBelow_[side - 1].emplace(directory.substr(1), traits);
     holdsOtherRoot_[side - 1] = listing.holdsOtherRoot;
-    observer_->sideListed(side, FileCountText(table(side).fileCount()));
+    observer_->sideListed(side, fileCountText(table(side).fileCount()));
 }
 
 void SyncSession::handInLists(OperationList (&lists)[2])

@@ -37,7 +37,7 @@ std::string FormatFileSize(std::uint64_t size)
     return text;
 }
 
-std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSeconds)
+std::int64_t localSeconds(platform::FileTime time, std::int64_t zoneOffsetSeconds)
 {
     // A time near the limits of its type must not overflow when shifted.
     std::int64_t local;
@@ -46,7 +46,7 @@ std::int64_t LocalSeconds(platform::FileTime time, std::int64_t zoneOffsetSecond
     return std::clamp(local, kFirstSecond, kLastSecond);
 }
 
-std::string ModifiedTimeText(std::int64_t localSeconds)
+std::string modifiedTimeText(std::int64_t localSeconds)
 {
     const platform::LocalDateTime t =
         platform::toLocalDateTime(platform::FileTime{std::clamp(localSeconds, kFirstSecond, kLastSecond), 0}, 0);
@@ -56,7 +56,7 @@ std::string ModifiedTimeText(std::int64_t localSeconds)
     return text;
 }
 
-std::string FileCountText(std::size_t count)
+std::string fileCountText(std::size_t count)
 {
     return "共" + std::to_string(count) + "个文件";
 }

@@ -97,7 +97,7 @@ private:
             name += file.name;
             if (file.othersLink && leadsOut(directory + file.name))
                 continue;
-            out_.table.addFile(name, file.attributes, file.size, LocalSeconds(file.modified, settings_.zoneOffset));
+            out_.table.addFile(name, file.attributes, file.size, localSeconds(file.modified, settings_.zoneOffset));
         }
     }
 

@@ -21,7 +21,7 @@ Strings rows(const SyncSession& s, SyncSide side)
     Strings out;
     for (const SyncOperation& row : s.list(side)) {
         EXPECT_FALSE(row.Checked);
-        out.push_back(std::string(DirectionArrow(side)) + " " + std::string(OperationWord(row.operation)) + " " +
+        out.push_back(std::string(directionArrow(side)) + " " + std::string(operationWord(row.operation)) + " " +
                       row.FileName);
     }
     return out;

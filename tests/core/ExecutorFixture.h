@@ -44,7 +44,7 @@ struct ExecutorFixture : ::testing::Test {
     {
         Strings out;
         for (const auto& row : session->list(side))
-            out.push_back(std::string(tessarin::sync::OperationWord(row.operation)) + " " + row.FileName);
+            out.push_back(std::string(tessarin::sync::operationWord(row.operation)) + " " + row.FileName);
         return out;
     }
 

@@ -441,9 +441,9 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
     EXPECT_FALSE(exists(one + "/sub"));
     // One directory under two names lists alike on both sides, so the lists
     // are empty; the check itself refuses it all the same.
-    EXPECT_EQ(RootsRefusal(posix, one, tmp / "alias/.", 0, {false, false}),
+    EXPECT_EQ(rootsRefusal(posix, one, tmp / "alias/.", 0, {false, false}),
               "目录一和目录二是同一个目录，同步没有执行。");
-    EXPECT_EQ(RootsRefusal(posix, one, tmp / "elsewhere", 0, {false, false}), std::nullopt);
+    EXPECT_EQ(rootsRefusal(posix, one, tmp / "elsewhere", 0, {false, false}), std::nullopt);
 }
 
 TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
@@ -521,7 +521,7 @@ TEST_F(Executor, ADirectoryThePassCannotRemoveOrCreateIsReportedOnceAndTheRowsSt
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(report.failures[0].kind, FailureKind::Folder);
     EXPECT_EQ(report.failures[0].fileName, two + "/empty");
-    EXPECT_EQ(FailureWord(report.failures[0]), "目录");
+    EXPECT_EQ(failureWord(report.failures[0]), "目录");
     EXPECT_EQ(readFile(two + "/d.txt"), "d");
 }
 
@@ -564,7 +564,7 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
         EXPECT_EQ(std::string(stopped.what()), "无法创建目录“" + two + "/x”：" + platform::systemErrorText(EEXIST));
         std::vector<std::string> listed;
         for (const RowFailure& f : stopped.failures())
-            listed.push_back(std::string(FailureWord(f)) + " " + f.fileName + " " + f.reason);
+            listed.push_back(std::string(failureWord(f)) + " " + f.fileName + " " + f.reason);
         EXPECT_EQ(listed,
                   (Strings{"目录 " + two + "/x " + platform::systemErrorText(EEXIST),
                            "新建 a/bad-new.txt injected copy failure", "更新 a/bad-slow.txt injected copy failure"}));

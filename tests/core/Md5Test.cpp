@@ -151,13 +151,13 @@ TEST(Md5File, EmptyMissingAndUnreadableGiveTheEmptyDigestButTrySaysWhich)
     tessarin::platform::PosixFileReader reader;
 
     EXPECT_EQ(FileDigestHex(tmp / "empty"), kEmptyDigest);
-    ASSERT_TRUE(TryDigestFile(reader, tmp / "empty").has_value());
-    EXPECT_EQ(DigestToHex(*TryDigestFile(reader, tmp / "empty")), kEmptyDigest);
+    ASSERT_TRUE(tryDigestFile(reader, tmp / "empty").has_value());
+    EXPECT_EQ(DigestToHex(*tryDigestFile(reader, tmp / "empty")), kEmptyDigest);
 
     // A FIFO is never opened: reading it would wait for a writer for ever.
     for (const char* name : {"missing", "dir", "fifo"}) {
         EXPECT_EQ(FileDigestHex(tmp / name), kEmptyDigest) << name;
-        EXPECT_FALSE(TryDigestFile(reader, tmp / name).has_value()) << name;
+        EXPECT_FALSE(tryDigestFile(reader, tmp / name).has_value()) << name;
     }
 }
 
@@ -211,14 +211,14 @@ TEST(Md5File, AFileThatShrinksWhileReadEndsThereAndAReadErrorIsNoDigest)
         EXPECT_EQ(::truncate(path.c_str(), 1000), 0);
         return f.read(b, n);
     };
-    const auto shrunk = TryDigestFile(reader, path);
+    const auto shrunk = tryDigestFile(reader, path);
     ASSERT_TRUE(shrunk.has_value());
     EXPECT_EQ(firstRead % 64, 0u);
     EXPECT_EQ(DigestToHex(*shrunk), hexOf(std::string_view(content).substr(0, firstRead)));
 
     writeFile(path, content);
     reader.laterReads = [](tessarin::platform::InputFile&, std::uint8_t*, std::size_t) -> std::int64_t { return -1; };
-    EXPECT_FALSE(TryDigestFile(reader, path).has_value());
+    EXPECT_FALSE(tryDigestFile(reader, path).has_value());
 }
 
 TEST(Md5File, FileOfMoreThan4GiBGetsItsTrueDigest)
@@ -296,20 +296,20 @@ TEST(Md5File, ABoundedDigestReadsAtMostOneByteBeyondItsLimit)
     for (const std::size_t limit : {std::size_t{0}, std::size_t{1}, std::size_t{200 * 1024}}) {
         const std::string exact(limit, 'x');
         StreamingFile fits(static_cast<std::int64_t>(limit));
-        const auto digest = TryDigestFile(fits, limit);
+        const auto digest = tryDigestFile(fits, limit);
         ASSERT_TRUE(digest.has_value()) << limit;
         EXPECT_EQ(DigestToHex(*digest), hexOf(exact)) << limit;
 
         StreamingFile longer(static_cast<std::int64_t>(limit) + 1);
-        EXPECT_FALSE(TryDigestFile(longer, limit).has_value()) << limit;
+        EXPECT_FALSE(tryDigestFile(longer, limit).has_value()) << limit;
 
         StreamingFile endless(-1);
-        EXPECT_FALSE(TryDigestFile(endless, limit).has_value()) << limit;
+        EXPECT_FALSE(tryDigestFile(endless, limit).has_value()) << limit;
         EXPECT_EQ(endless.served, limit + 1) << limit;
     }
     // A shorter file is read to its end within the limit.
     StreamingFile shorter(10);
-    EXPECT_EQ(DigestToHex(*TryDigestFile(shorter, 100)), hexOf(std::string(10, 'x')));
+    EXPECT_EQ(DigestToHex(*tryDigestFile(shorter, 100)), hexOf(std::string(10, 'x')));
 }
 
 TEST(Md5File, AProcFileThatReportsSizeZeroIsNoFileOfSizeZero)
@@ -318,5 +318,5 @@ TEST(Md5File, AProcFileThatReportsSizeZeroIsNoFileOfSizeZero)
     tessarin::platform::PosixFileReader reader;
     if (!reader.openForReading("/proc/self/pagemap"))
         GTEST_SKIP() << "/proc/self/pagemap cannot be opened here";
-    EXPECT_FALSE(TryDigestFile(reader, "/proc/self/pagemap", 0).has_value());
+    EXPECT_FALSE(tryDigestFile(reader, "/proc/self/pagemap", 0).has_value());
 }

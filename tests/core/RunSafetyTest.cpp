@@ -86,7 +86,7 @@ TEST_F(RunSafety, WrittenFilesAreFlushedBeforeTheCompletionMessageAndAFailedFlus
     const SyncReport failed = executor().SyncOneToTwo(options);
     ASSERT_EQ(failed.failures.size(), 1u);
     EXPECT_EQ(failed.failures[0].reason, "无法写入磁盘：Input/output error");
-    EXPECT_EQ(FailureWord(failed.failures[0]), "写入"); // not posing as an update
+    EXPECT_EQ(failureWord(failed.failures[0]), "写入"); // not posing as an update
     EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Warning);
 }
 

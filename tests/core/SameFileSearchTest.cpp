@@ -159,10 +159,10 @@ TEST_F(Search, RangeEntryZeroSearchesEveryDriveInOrderAnyOtherOnlyItsDrive)
 
 TEST(ExtensionMask, BuiltFromTheLastFullStopOfTheWholePath)
 {
-    EXPECT_EQ(ExtensionMaskFor("/d/docs/a.b.txt"), "*.txt");
-    EXPECT_EQ(ExtensionMaskFor("/d/a/b.TXT"), "*.TXT");
-    EXPECT_EQ(ExtensionMaskFor("/d/docs/readme"), "*.*");
-    EXPECT_EQ(ExtensionMaskFor("/d/a.dir/readme"), "*.dir/readme");
+    EXPECT_EQ(extensionMaskFor("/d/docs/a.b.txt"), "*.txt");
+    EXPECT_EQ(extensionMaskFor("/d/a/b.TXT"), "*.TXT");
+    EXPECT_EQ(extensionMaskFor("/d/docs/readme"), "*.*");
+    EXPECT_EQ(extensionMaskFor("/d/a.dir/readme"), "*.dir/readme");
 }
 
 TEST_F(Search, SameExtensionOptionFiltersFilesOnlyIgnoringCase)
@@ -288,9 +288,9 @@ TEST_F(Search, TheChosenFileIsNeverItsOwnCopyUnderAnyName)
     }
 
     // Select all, then delete: the chosen file stays.
-    CheckAll(search.results());
+    checkAll(search.results());
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
+    EXPECT_TRUE(deleteCheckedFiles(search.results(), fs, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "r/chosen.bin"));
     EXPECT_EQ(testsupport::readFile(tmp / "r/chosen.bin"), "payload");
     EXPECT_FALSE(testsupport::exists(tmp / "r/sub/copy.bin"));
@@ -372,14 +372,14 @@ TEST_F(Deleting, NoOrCancelDeletesNothingAndShowsNothingMore)
     for (const tessarin::core::Answer answer : {tessarin::core::Answer::No, tessarin::core::Answer::Cancel}) {
         prompt.shown.clear();
         prompt.answers = {answer};
-        EXPECT_FALSE(DeleteCheckedFiles(rows, remover, prompt));
+        EXPECT_FALSE(deleteCheckedFiles(rows, remover, prompt));
         ASSERT_EQ(prompt.shown.size(), 1u);
         EXPECT_EQ(prompt.shown[0].text, "确实要彻底删除选中的文件吗？");
         EXPECT_EQ(prompt.shown[0].caption, "删除确认");
         EXPECT_TRUE(remover.removed.empty());
     }
     prompt.answers.clear(); // the default answer is No
-    EXPECT_FALSE(DeleteCheckedFiles(rows, remover, prompt));
+    EXPECT_FALSE(deleteCheckedFiles(rows, remover, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "a"));
 }
 
@@ -391,7 +391,7 @@ TEST_F(Deleting, ConsecutiveCheckedRowsAndTheLastRowAreAllDeleted)
     addRow("d", false);
     addRow("e", true);
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"a", "d"}));
     EXPECT_EQ(remover.removed, (Strings{tmp / "b", tmp / "c", tmp / "e"}));
     EXPECT_FALSE(testsupport::exists(tmp / "c"));
@@ -408,7 +408,7 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     rows.push_back({"gone", tmp.path() + "/", true}); // already deleted by someone else
     remover.failing.insert(tmp / "b");
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"b+", "gone+"}));
     EXPECT_FALSE(testsupport::exists(tmp / "c"));
     ASSERT_EQ(prompt.shown.size(), 2u);
@@ -426,7 +426,7 @@ TEST_F(Deleting, ManyFailuresAreCountedBeyondTwentyAndAllAreInTheDetails)
         all += (i > 10 ? "\n" : "") + tmp / ("f" + std::to_string(i)) + "：Permission denied";
     }
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(DeleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
     ASSERT_EQ(prompt.shown.size(), 2u);
     const std::string& text = prompt.shown[1].text;
     EXPECT_EQ(text.rfind("下列文件未能删除：\n" + tmp / "f10" + "：Permission denied\n", 0), 0u) << text;
@@ -452,9 +452,9 @@ TEST_F(Search, AFileReachedByManyPathsIsListedOnceAndDeletedWithoutFalseFailures
     // reaches it; the link in r/etc names no copy of its own.
     EXPECT_EQ(found(), (Strings{tmp / "r/lib/os-release", tmp / "r/usr/other-copy"}));
 
-    CheckAll(search.results());
+    checkAll(search.results());
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(DeleteCheckedFiles(search.results(), fs, prompt));
+    EXPECT_TRUE(deleteCheckedFiles(search.results(), fs, prompt));
     EXPECT_TRUE(search.results().empty());
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[1].text, "已经成功删除了选中的文件！");

@@ -32,12 +32,12 @@ TEST(TimeText, CutsSubSecondsAndKeepsNineteenCharacters)
     EXPECT_EQ(t.hour, 6);
     EXPECT_EQ(t.second, 7);
     EXPECT_EQ(t.millisecond, 999);
-    EXPECT_EQ(ModifiedTimeText(LocalSeconds(platform::FileTime{utc, 999999999}, 0)), "2006-03-04 05:06:07");
+    EXPECT_EQ(modifiedTimeText(localSeconds(platform::FileTime{utc, 999999999}, 0)), "2006-03-04 05:06:07");
     // Before 1970 and far outside the four-digit years: still the fixed form.
-    EXPECT_EQ(ModifiedTimeText(-1), "1969-12-31 23:59:59");
-    EXPECT_EQ(ModifiedTimeText(LocalSeconds(platform::FileTime{INT64_MAX / 4, 0}, 0)), "9999-12-31 23:59:59");
-    EXPECT_EQ(ModifiedTimeText(LocalSeconds(platform::FileTime{INT64_MIN / 4, 0}, 0)), "0000-01-01 00:00:00");
-    EXPECT_EQ(ModifiedTimeText(951782400), "2000-02-29 00:00:00");
+    EXPECT_EQ(modifiedTimeText(-1), "1969-12-31 23:59:59");
+    EXPECT_EQ(modifiedTimeText(localSeconds(platform::FileTime{INT64_MAX / 4, 0}, 0)), "9999-12-31 23:59:59");
+    EXPECT_EQ(modifiedTimeText(localSeconds(platform::FileTime{INT64_MIN / 4, 0}, 0)), "0000-01-01 00:00:00");
+    EXPECT_EQ(modifiedTimeText(951782400), "2000-02-29 00:00:00");
 }
 
 TEST(TimeText, OrdersAsTheSecondsDoAndSaturatesAtTheLimits)
@@ -45,19 +45,19 @@ TEST(TimeText, OrdersAsTheSecondsDoAndSaturatesAtTheLimits)
     const std::int64_t samples[] = {-62167219200, -86401, -1, 0, 59, 86399, 86400, 951782400, 1141448767, 253402300799};
     for (auto a : samples)
         for (auto b : samples)
-            EXPECT_EQ(ModifiedTimeText(a) > ModifiedTimeText(b), a > b) << a << " " << b;
+            EXPECT_EQ(modifiedTimeText(a) > modifiedTimeText(b), a > b) << a << " " << b;
     // A zone offset added to a time at the type's limits saturates (the
     // sanitizer build would report an overflow).
-    EXPECT_EQ(ModifiedTimeText(LocalSeconds(platform::FileTime{INT64_MAX, 0}, 3600)), "9999-12-31 23:59:59");
-    EXPECT_EQ(ModifiedTimeText(LocalSeconds(platform::FileTime{INT64_MIN, 0}, -3600)), "0000-01-01 00:00:00");
+    EXPECT_EQ(modifiedTimeText(localSeconds(platform::FileTime{INT64_MAX, 0}, 3600)), "9999-12-31 23:59:59");
+    EXPECT_EQ(modifiedTimeText(localSeconds(platform::FileTime{INT64_MIN, 0}, -3600)), "0000-01-01 00:00:00");
     EXPECT_EQ(platform::toLocalDateTime(platform::FileTime{INT64_MAX, 0}, 3600).second,
               platform::toLocalDateTime(platform::FileTime{INT64_MAX, 0}, 0).second);
 }
 
-TEST(FileCountText, Chinese)
+TEST(fileCountText, Chinese)
 {
-    EXPECT_EQ(FileCountText(0), "共0个文件");
-    EXPECT_EQ(FileCountText(123456), "共123456个文件");
+    EXPECT_EQ(fileCountText(0), "共0个文件");
+    EXPECT_EQ(fileCountText(123456), "共123456个文件");
 }
 
 TEST(MaskMatch, WildcardsWithoutCase)

@@ -98,7 +98,7 @@ TEST_F(UnreadableDirectory, TheNoticeNamesEachDirectoryAndCountsBeyondTwenty)
         refusing.refused.insert(dir + "/");
     }
     compare();
-    const std::string text = UnreadableText(*session);
+    const std::string text = unreadableText(*session);
     EXPECT_EQ(text.rfind("有22个目录无法读取，其中的文件没有比较，也不会被同步：\n" + one + "/d00/\n", 0), 0u) << text;
     EXPECT_NE(text.find(one + "/d19/"), std::string::npos);
     EXPECT_EQ(text.find(one + "/d20/"), std::string::npos);
@@ -107,11 +107,11 @@ TEST_F(UnreadableDirectory, TheNoticeNamesEachDirectoryAndCountsBeyondTwenty)
     std::string all;
     for (int k = 0; k < 22; ++k)
         all += (k ? "\n" : "") + one + "/d" + (k < 10 ? "0" : "") + std::to_string(k) + "/";
-    EXPECT_EQ(UnreadableDetailsText(*session), all);
+    EXPECT_EQ(unreadableDetailsText(*session), all);
 
     refusing.refused.clear();
     compare();
-    EXPECT_EQ(UnreadableText(*session), "");
+    EXPECT_EQ(unreadableText(*session), "");
 }
 
 // Another user's link out of directory one is not followed: unseen as a
@@ -129,8 +129,8 @@ TEST_F(UnreadableDirectory, AnotherUsersLinkOutOfARootIsUnseenAndNamedInTheNotic
     compare();
     EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
     const std::string line = one + "/lnk：是其他用户的链接，指向根目录之外，没有比较";
-    EXPECT_EQ(UnreadableText(*session), "有1个链接没有比较，也不会被同步：\n" + line);
-    EXPECT_EQ(UnreadableDetailsText(*session), line);
+    EXPECT_EQ(unreadableText(*session), "有1个链接没有比较，也不会被同步：\n" + line);
+    EXPECT_EQ(unreadableDetailsText(*session), line);
     executor().SyncOneToTwo(options);
     EXPECT_EQ(readFile(two + "/lnk"), "two's own");
 }

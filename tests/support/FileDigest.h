@@ -12,7 +12,7 @@ inline std::string FileDigestHex(const std::string& path)
 {
     using namespace tessarin::md5;
     tessarin::platform::PosixFileReader reader;
-    if (const auto digest = TryDigestFile(reader, path))
+    if (const auto digest = tryDigestFile(reader, path))
         return DigestToHex(*digest);
     DigestContext empty;
     DigestInit(empty);
