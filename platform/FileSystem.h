@@ -118,7 +118,10 @@ struct FsResult {
     FsResult() = default;
     FsResult(std::string reason) : error(std::move(reason)) {}
     FsResult(Refusal why, std::string reason) : error(std::move(reason)), refusal(why) {}
-    std::string error; // empty on success
+    // A system call's failure: its errno and the system's text for it.
+    static FsResult failure(int errorNumber);
+    std::string error;   // the reason as the user reads it; empty on success
+    int errorNumber = 0; // the errno behind it, where a system call failed
     Refusal refusal = Refusal::None;
     FileId written; // a copy: the file it wrote (device, inode)
     FileId found;   // TargetExists: the entry that stands there

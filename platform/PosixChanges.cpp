@@ -124,11 +124,18 @@ std::string changeErrorText(int errorNumber)
     return errorNumber == kOutsideRoot ? outsideRootText() : systemErrorText(errorNumber);
 }
 
+FsResult FsResult::failure(int errorNumber)
+{
+    FsResult result(systemErrorText(errorNumber));
+    result.errorNumber = errorNumber;
+    return result;
+}
+
 FsResult changeFailure(int errorNumber)
 {
     if (errorNumber == kOutsideRoot)
         return {FsResult::Refusal::OutsideRoot, outsideRootText()};
-    return {systemErrorText(errorNumber)};
+    return FsResult::failure(errorNumber);
 }
 
 Fd openRoot(const TreePath& path)
@@ -173,7 +180,7 @@ FsResult PosixFileSystem::flushWrites()
     FsResult result;
     for (auto& [device, fd] : devices)
         if (::syncfs(fd.get()) != 0 && result.ok())
-            result.error = systemErrorText(errno);
+            result = FsResult::failure(errno);
     return result;
 }
 
@@ -193,7 +200,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
 {
     Fd root(openRoot(path));
     if (!root.valid())
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     // A final link is followed only while it stays beneath the root; O_PATH
     // opens any file, whatever its permissions, and never blocks.
     Fd target(openBeneath(root.get(), path.relative, O_PATH));
@@ -201,7 +208,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
         return changeFailure(errno);
     struct stat st;
     if (::fstat(target.get(), &st) != 0)
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     // fchmod refuses an O_PATH descriptor; its /proc name reaches the same file.
     const std::string byDescriptor = "/proc/self/fd/" + std::to_string(target.get());
     auto applyMode = [&](mode_t mode) {
@@ -219,7 +226,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
     const mode_t permissions = (word & kPermissionMask) >> kPermissionShift;
     if (permissions != 0 && deviceTraits(st.st_dev, target.get()).permissions == VolumeTraits::Permissions::All) {
         if (const int error = applyMode(permissions))
-            return {systemErrorText(error)};
+            return FsResult::failure(error);
         noteWritten(root.get());
         return {};
     }
@@ -231,7 +238,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
     if (mode == (st.st_mode & 07777))
         return {};
     if (const int error = applyMode(mode))
-        return {systemErrorText(error)};
+        return FsResult::failure(error);
     noteWritten(root.get());
     return {};
 }
@@ -257,7 +264,7 @@ FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, c
     Fd made(::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     struct stat st;
     if (!made.valid() || ::fstat(made.get(), &st) != 0)
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     static const bool mayGiveOwners = ::geteuid() == 0;
     const auto user = static_cast<uid_t>(like->user);
     const auto group = static_cast<gid_t>(like->group);
@@ -272,7 +279,7 @@ FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, c
     // The directory is ours: a refusal can only be a volume that keeps no
     // permission bits (one mounted below the root whose traits were asked).
     if (::fchmod(made.get(), mode) != 0 && !isRefusedByVolume(errno))
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     return {};
 }
 
@@ -284,7 +291,7 @@ FsResult PosixFileSystem::createDirectory(const TreePath& path, const std::optio
         const std::size_t slash = whole.rfind('/');
         Fd above(openPath(slash == 0 ? "/" : whole.substr(0, slash), O_PATH | O_DIRECTORY));
         if (!above.valid())
-            return {systemErrorText(errno)};
+            return FsResult::failure(errno);
         return makeDirectory(above.get(), whole.substr(slash + 1), like);
     }
     ParentDir parent = openParent(path);
@@ -402,7 +409,7 @@ FsResult PosixFileSystem::emptyOpenDirectory(int dirFd, const std::string& path,
             const int error = errno;
             if (changed)
                 noteWritten(dirFd);
-            return {systemErrorText(error)};
+            return FsResult::failure(error);
         }
         changed = true;
     }

@@ -237,13 +237,14 @@ FsResult standingInTheWay(int dir, const std::string& name)
 {
     struct stat st;
     if (::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     FsResult refused(FsResult::Refusal::TargetExists, "目标位置已有同名的文件，没有覆盖");
     refused.found = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
     struct stat followed;
-    if (S_ISDIR(st.st_mode))
+    if (S_ISDIR(st.st_mode)) {
         refused.error = systemErrorText(EISDIR);
-    else if (S_ISLNK(st.st_mode) && ::fstatat(dir, name.c_str(), &followed, 0) == 0 && S_ISDIR(followed.st_mode))
+        refused.errorNumber = EISDIR;
+    } else if (S_ISLNK(st.st_mode) && ::fstatat(dir, name.c_str(), &followed, 0) == 0 && S_ISDIR(followed.st_mode))
         refused.error = "目标位置是一个指向目录的链接，没有替换";
     return refused;
 }
@@ -258,7 +259,7 @@ FsResult checkTarget(int dir, const std::string& name, const TargetExpectation& 
     if (::fstatat(dir, name.c_str(), &st, 0) != 0) {
         if (errno == ENOENT)
             return {}; // gone, or a broken link: nothing is lost by writing
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     }
     if (S_ISDIR(st.st_mode))
         return standingInTheWay(dir, name);
@@ -305,17 +306,17 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
                 ? openThroughOwnLinks(sourceRoot.get(), source.relative, O_RDONLY | O_NONBLOCK | O_NOCTTY)
                 : Fd();
     if (!in.valid())
-        return {errno == kOutsideRoot ? othersLinkText() : systemErrorText(errno)};
+        return errno == kOutsideRoot ? FsResult(othersLinkText()) : FsResult::failure(errno);
     struct stat st;
     if (::fstat(in.get(), &st) != 0)
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     // O_NONBLOCK has no effect on a regular file's reads: it can stay.
     if (!S_ISREG(st.st_mode))
         return {"源文件不是普通文件"};
 
     Fd root(openRoot(target));
     if (!root.valid())
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     std::string name;
     Fd parent = openParentBeneath(root.get(), target.relative, name);
     if (!parent.valid())
@@ -325,9 +326,9 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
     // Until the commit, every way out removes the temporary file.
     TemporaryFile out = TemporaryFile::create(std::move(parent), O_RDWR, 0600);
     if (!out.created())
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     const int dir = out.directory();
-    const auto fail = [](int error) { return FsResult{systemErrorText(error)}; };
+    const auto fail = [](int error) { return FsResult::failure(error); };
     struct stat made;
     if (::fstat(out.fd(), &made) != 0)
         return fail(errno);
@@ -408,13 +409,13 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
         return result;
     struct stat placed;
     if (::fstatat(dir, name.c_str(), &placed, AT_SYMLINK_NOFOLLOW) != 0)
-        return {systemErrorText(errno)};
+        return FsResult::failure(errno);
     result.written = {static_cast<std::uint64_t>(placed.st_dev), static_cast<std::uint64_t>(placed.st_ino)};
     if (!timeKept(placed, stamped))
         if (const int error = setTimes(stamped, [&](const struct timespec* times) {
                 return ::utimensat(dir, name.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
             }))
-            return {systemErrorText(error)};
+            return FsResult::failure(error);
     return result;
 }
 

@@ -68,7 +68,8 @@ TEST(FileChanges, FailedCopiesReportTheReasonAndLeaveNothingBehind)
     const platform::FsResult missing = fs.copyFile(tmp / "src/nothing", {tmp.path(), "dst/b"});
     EXPECT_FALSE(missing.ok());
     EXPECT_EQ(missing.error, platform::systemErrorText(ENOENT));
-    EXPECT_FALSE(fs.copyFile(tmp / "src/a", {tmp.path(), "nodir/a"}).ok());
+    EXPECT_EQ(missing.errorNumber, ENOENT); // the cause itself, for a decision by the caller
+    EXPECT_EQ(fs.copyFile(tmp / "src/a", {tmp.path(), "nodir/a"}).errorNumber, ENOENT);
     // A directory stands where the file should go: the rename fails.
     EXPECT_FALSE(fs.copyFile(tmp / "src/a", {tmp.path(), "dst/a"}).ok());
     EXPECT_TRUE(testsupport::isDir(tmp / "dst/a"));
