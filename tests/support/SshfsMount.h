@@ -11,11 +11,11 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 #include "platform/MountInfo.h"
@@ -44,6 +44,8 @@ public:
             ::kill(server_, SIGTERM);
             ::waitpid(server_, nullptr, 0);
         }
+        if (serverLog_ >= 0)
+            ::close(serverLog_);
         ::rmdir(mountPoint_.c_str());
     }
     SshfsMount(const SshfsMount&) = delete;
@@ -82,19 +84,6 @@ private:
         return port;
     }
 
-    static bool accepts(int port)
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<uint16_t>(port));
-        const bool ok = s >= 0 && ::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-        if (s >= 0)
-            ::close(s);
-        return ok;
-    }
-
     // Starts sshd in the foreground as a child; true once it takes connections.
     bool startServer(const std::string& sshd, int port)
     {
@@ -115,27 +104,37 @@ private:
                               (posixRename_ ? "" : " -P posix-rename") + "\n");
         // Where sshd puts its unprivileged half; Debian makes it only in its service.
         ::mkdir("/run/sshd", 0755);
-        const std::string log = dir_ / "sshd.log";
+        // sshd logs to standard error, here a pipe: its line "Server listening
+        // on ..." says that it takes connections. The pipe stays open while
+        // it runs, so that a later log line does not end it.
+        int logPipe[2];
+        if (::pipe2(logPipe, O_CLOEXEC) != 0)
+            return false;
         server_ = ::fork();
         if (server_ == 0) {
-            const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(fd, 2);
+            ::dup2(logPipe[1], 2);
             ::execl(sshd.c_str(), sshd.c_str(), "-D", "-e", "-f", config.c_str(), static_cast<char*>(nullptr));
             ::_exit(127);
         }
+        ::close(logPipe[1]);
+        serverLog_ = logPipe[0];
         if (server_ < 0)
             return false;
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (accepts(port))
-                return true;
-            if (::waitpid(server_, nullptr, WNOHANG) == server_) {
-                server_ = 0;
+        for (;;) {
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            pollfd p{serverLog_, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&p, 1, static_cast<int>(left.count())) <= 0)
                 return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            char buf[512];
+            const ssize_t n = ::read(serverLog_, buf, sizeof buf);
+            if (n <= 0) // sshd ended: its reasons are in the log
+                return false;
+            log_.append(buf, static_cast<std::size_t>(n));
+            if (log_.find("Server listening on") != std::string::npos)
+                return true;
         }
-        return false;
     }
 
     bool mount()
@@ -155,7 +154,7 @@ private:
                 return refuse("ssh-keygen failed");
         const int port = freePort();
         if (port == 0 || !startServer(sshd, port))
-            return refuse("sshd did not start: " + readFile(dir_ / "sshd.log"));
+            return refuse("sshd did not start: " + log_);
         // BatchMode: a question from ssh fails the mount instead of waiting.
         const std::string command =
             "timeout -s KILL 30 sshfs -p " + std::to_string(port) + " root@127.0.0.1:" + testsupport::quoted(served_) +
@@ -175,6 +174,8 @@ private:
     std::string reason_;
     bool posixRename_;
     pid_t server_ = 0;
+    int serverLog_ = -1; // read end of sshd's standard error
+    std::string log_;    // what sshd said until it listened
     bool mounted_ = false;
 };
 
