@@ -65,10 +65,10 @@ def main():
     print(f"tessarin-cli compare  {med['tessarin']:.3f} s")
     print(f"rsync -n dry run      {med['rsync']:.3f} s")
     print(f"two find listings     {finds:.3f} s")
-    print(f"ratio vs rsync        {med['tessarin'] / med['rsync']:.2f}  (target <= 0.8)")
-    print(f"ratio vs find x2      {med['tessarin'] / finds:.2f}  (target <= 1.3)")
+    print(f"ratio vs rsync        {med['tessarin'] / med['rsync']:.2f}  (target <= 0.6)")
+    print(f"ratio vs find x2      {med['tessarin'] / finds:.2f}  (target <= 0.7)")
     print(f"peak memory           {peak / 1024:.1f} MiB, {peak * 1024 / listed:.0f} bytes per listed file"
-          f"  (target < 200)")
+          f"  (target < 100)")
 
 
 if __name__ == "__main__":

@@ -3,8 +3,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "sync/NameIndex.h"
 
 namespace tessarin::sync {
 
@@ -15,8 +16,8 @@ namespace tessarin::sync {
 // byte store and its size and time as numbers; the display texts are made on
 // demand. The texts are exactly those the listing would have stored.
 //
-// Moving or swapping a table keeps its indexes valid: they hold views into
-// byte stores that are vectors, whose buffers move with them.
+// Moving or swapping a table keeps its indexes valid: they hold positions,
+// and the names are read from the table's own byte stores.
 class FileTable {
 public:
     void clear();
@@ -62,14 +63,14 @@ private:
     };
     std::vector<Entry> files_;
     std::vector<char> names_;
-    std::unordered_map<std::string_view, std::uint32_t> index_;
-    bool indexed_ = false;
+    NameIndex index_;
     void appendFolded(std::string_view name, std::string& out) const;
+    std::string_view foldedName(std::size_t k) const;
     Fold fold_ = nullptr; // nullptr: foldedCase
     const void* foldContext_ = nullptr;
-    std::vector<char> foldedNames_; // every name folded, one after another
-    std::unordered_map<std::string_view, std::uint32_t> foldedIndex_;
-    bool foldIndexed_ = false;
+    std::vector<char> foldedNames_;         // every name folded, one after another
+    std::vector<std::uint64_t> foldedEnds_; // where each folded name ends in foldedNames_
+    NameIndex foldedIndex_;
 };
 
 } // namespace tessarin::sync

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <string>
 
 #include "sync/FileTable.h"
 
@@ -26,6 +27,21 @@ TEST(FileTable, FirstPositionFollowsTheRowsAcrossIndexAndRelisting)
     table.addFile("x", 0x20, 1, 0);
     table.addFile("b", 0x20, 1, 0);
     EXPECT_EQ(table.firstPosition("b"), 1u);
+
+    // Enough names that they collide in the index and wrap round its end:
+    // each one, folded or not, is found at its first place; twins and names
+    // never added are not taken for one another.
+    table.clear();
+    for (int k = 0; k < 5000; ++k)
+        table.addFile("d" + std::to_string(k % 3000) + "/F", 0x20, 1, 0);
+    table.buildNameIndex();
+    table.buildFoldedIndex();
+    for (int k = 0; k < 3000; ++k) {
+        ASSERT_EQ(table.firstPosition("d" + std::to_string(k) + "/F"), std::size_t(k));
+        ASSERT_EQ(table.firstFoldedPosition("d" + std::to_string(k) + "/f"), std::size_t(k));
+    }
+    EXPECT_FALSE(table.firstPosition("d3000/F").has_value());
+    EXPECT_FALSE(table.firstPosition("d1/f").has_value());
 }
 
 // A compare hands a table in with a swap and builds it in a value that is
