@@ -22,6 +22,7 @@ void FileTable::swap(FileTable& other) noexcept
     swap(files_, other.files_);
     swap(names_, other.names_);
     index_.swap(other.index_);
+    swap(twins_, other.twins_);
     swap(foldedNames_, other.foldedNames_);
     swap(foldedEnds_, other.foldedEnds_);
     foldedIndex_.swap(other.foldedIndex_);
@@ -59,7 +60,7 @@ std::string FileTable::modifiedText(std::size_t k) const
 
 void FileTable::buildNameIndex()
 {
-    index_.build(files_.size(), [this](std::size_t k) { return name(k); });
+    twins_ = index_.build(files_.size(), [this](std::size_t k) { return name(k); });
 }
 
 void FileTable::dropFoldedIndex()
@@ -122,6 +123,13 @@ std::optional<std::size_t> FileTable::firstPosition(std::string_view wanted) con
         if (name(k) == wanted)
             return k;
     return std::nullopt;
+}
+
+std::optional<std::size_t> FileTable::firstPosition(std::string_view wanted, std::size_t hint) const
+{
+    if (index_.built() && !twins_ && hint < files_.size() && name(hint) == wanted)
+        return hint;
+    return firstPosition(wanted);
 }
 
 } // namespace tessarin::sync

@@ -37,6 +37,12 @@ public:
     // Position of the first file with exactly this name (byte for byte).
     // Built once the listing is complete; before that, a linear search.
     std::optional<std::size_t> firstPosition(std::string_view name) const;
+    // The same, trying the position hint first: two listings of like trees
+    // hold most names in the same order, so a caller that walks one table
+    // and hints the place after the last match reads the other in order,
+    // without a look into the index. Where the table holds a name twice,
+    // the hint is not trusted.
+    std::optional<std::size_t> firstPosition(std::string_view name, std::size_t hint) const;
     void buildNameIndex();
 
     // The same for names matched without regard to letter case: position of
@@ -64,6 +70,7 @@ private:
     std::vector<Entry> files_;
     std::vector<char> names_;
     NameIndex index_;
+    bool twins_ = false; // the index found a name twice
     void appendFolded(std::string_view name, std::string& out) const;
     std::string_view foldedName(std::size_t k) const;
     Fold fold_ = nullptr; // nullptr: foldedCase

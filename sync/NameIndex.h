@@ -19,9 +19,11 @@ public:
     void clear() { slots_ = {}; }
     void swap(NameIndex& other) noexcept { slots_.swap(other.slots_); }
 
-    // Indexes positions 0 to count - 1; of equal names, the first.
-    template <class NameAt> void build(std::size_t count, const NameAt& nameAt)
+    // Indexes positions 0 to count - 1; of equal names, the first. Returns
+    // whether some name was met twice.
+    template <class NameAt> bool build(std::size_t count, const NameAt& nameAt)
     {
+        bool twins = false;
         std::size_t capacity = 16;
         while (capacity < 2 * count)
             capacity *= 2;
@@ -36,10 +38,13 @@ public:
                     slots_[at] = Slot{static_cast<std::uint32_t>(k + 1), tagOf(hash)};
                     break;
                 }
-                if (slot.tag == tagOf(hash) && nameAt(slot.positionPlusOne - 1) == name)
-                    break; // the first of equal names stays
+                if (slot.tag == tagOf(hash) && nameAt(slot.positionPlusOne - 1) == name) {
+                    twins = true; // the first of equal names stays
+                    break;
+                }
             }
         }
+        return twins;
     }
 
     // The first position of name; nothing when none holds it. Only once built.

@@ -340,7 +340,8 @@ void SyncSession::AddOperation(OperationList& list, Operation operation, std::st
 bool SyncSession::BuildOperationLists(core::Progress& progress)
 {
     // Matching goes through each table's name index (first position of a
-    // name), so the work grows with m + n. Newer means a later ModifiedText;
+    // name), so the work grows with m + n; hinted with the place after the
+    // last match, as both tables list like trees in the same order. Newer means a later ModifiedText;
     // whole local seconds order exactly as those texts do. The lists are
     // built here and handed in when complete.
     OperationList lists[2];
@@ -354,6 +355,7 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
         std::string slashName;
         const bool volumesInside = !volumesBelow_[0].empty() || !volumesBelow_[1].empty();
+        std::size_t next = 0; // where the target's match of the next name likely is
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {
                 progress.setStatus(phaseText(format, i + 1, count));
@@ -372,8 +374,9 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
                 if (insideUnreadable(slashName))
                     continue;
             }
-            const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name);
+            const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name, next);
             if (j) {
+                next = *j + 1;
                 // Newer as both volumes can hold the times (sync/TimeRules.h);
                 // below a volume mounted inside a root, that volume's rules.
                 const bool inner = volumesInside;

@@ -15,6 +15,8 @@ TEST(FileTable, FirstPositionFollowsTheRowsAcrossIndexAndRelisting)
     table.addFile("a", 0x20, 1, 0);
     table.buildNameIndex();
     EXPECT_EQ(table.firstPosition("a"), 0u);
+    EXPECT_EQ(table.firstPosition("a", 2), 0u); // a hint at a twin is not the first
+    EXPECT_EQ(table.firstPosition("b", 0), 1u);
     table.addFile("c", 0x20, 1, 0);
     EXPECT_EQ(table.firstPosition("c"), 3u);
 
