@@ -87,7 +87,7 @@ std::string notesText(const std::vector<RowNote>& notes)
         text += " ";
         text += n.fileName;
         text += "：";
-        text += n.text;
+        text += clampedTimeText(n.time, n.stored);
     }
     if (notes.size() > listed)
         text += "\n……另有" + std::to_string(notes.size() - listed) + "个文件未列出。";
@@ -120,7 +120,8 @@ std::string failureDetailsText(const std::vector<RowFailure>& failures, const st
     // Notes beyond those the box lists are there too.
     if (notes.size() > kListedFailures)
         for (const RowNote& n : notes)
-            text += (text.empty() ? "" : "\n") + std::string(directionArrow(n.side)) + " " + n.fileName + "：" + n.text;
+            text += (text.empty() ? "" : "\n") + std::string(directionArrow(n.side)) + " " + n.fileName + "：" +
+                    clampedTimeText(n.time, n.stored);
     return text;
 }
 

@@ -24,7 +24,7 @@ namespace {
 // Updates under way at once: enough to overlap their waits for the disk.
 constexpr unsigned kCopyThreads = 4;
 
-enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
+using Command = SyncCommand;
 
 const char* sideName(SyncSide side)
 {
@@ -63,6 +63,7 @@ public:
     SyncReport run()
     {
         SyncReport report;
+        report.command = command_;
         if (session_.busy() || nothingToDo())
             return report;
         const bool walkedInto[2] = {session_.holdsOtherRoot(1), session_.holdsOtherRoot(2)};
@@ -70,6 +71,7 @@ public:
                 rootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
             prompt_.tell(*notice, "提示", core::MessageIcon::Warning);
             report.refused = true;
+            report.refusal = *notice;
             return report;
         }
         report.ran = true;
@@ -300,7 +302,7 @@ private:
         const std::int64_t time = source.modifiedSeconds(*position);
         const std::int64_t stored = storedTime(time, target, session_.zoneOffset());
         if (stored != time)
-            noted_.push_back({k, RowNote{side, name, clampedTimeText(time, stored)}});
+            noted_.push_back({k, RowNote{side, name, time, stored}});
     }
 
     // The word an attribute row applies: its permission bits only where both

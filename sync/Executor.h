@@ -45,11 +45,12 @@ inline std::string_view failureWord(const RowFailure& failure)
 
 // Something a row did that its user should know, though it did not fail:
 // a copy whose time the target volume cannot hold was given the nearest
-// time it holds.
+// time it holds (both in whole local seconds).
 struct RowNote {
     SyncSide side = 1;
     std::string fileName;
-    std::string text;
+    std::int64_t time = 0;
+    std::int64_t stored = 0;
 };
 
 // An error that stopped a command at a row (a file standing where a
@@ -69,8 +70,12 @@ private:
     std::size_t notRun_;
 };
 
-// What one command did.
+// The five commands: the three whole-list ones and "执行" under a list.
+enum class SyncCommand { OneToTwo, TwoToOne, BothWays, CheckedRows };
+
+// What one command did: all its caller needs to tell the user.
 struct SyncReport {
+    SyncCommand command = SyncCommand::OneToTwo;
     // False when the command returned at once: nothing to do (empty lists),
     // refused (a compare or another command under way, a missing source root,
     // nested roots), with no refresh.
@@ -78,6 +83,7 @@ struct SyncReport {
     // True when the command was refused with a notice (a missing source root,
     // nested or identical roots); nothing was changed.
     bool refused = false;
+    std::string refusal; // that notice
     std::size_t rowsRun = 0;
     // True when the user stopped the command (Esc, closing the window, an
     // interrupt) before its last row; notRun rows did not begin.
