@@ -8,7 +8,6 @@
 
 #include "core/Error.h"
 #include "core/Progress.h"
-#include "core/Prompt.h"
 #include "sync/Operation.h"
 #include "sync/SyncOptions.h"
 #include "sync/SyncSession.h"
@@ -108,20 +107,21 @@ std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row);
 class SyncExecutor {
 public:
     // progress: row number and total while rows run, then the refresh's texts.
-    // prompt: the completion message, the failure report and refusal notices.
-    SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt);
+    // The executor shows no message: its caller tells the report
+    // (messages::tellSyncReport).
+    SyncExecutor(SyncSession& session, core::Progress& progress);
 
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
     // a copy throws CommandStopped: later rows are not run, no refresh, no
-    // completion message, and the status says "同步已中止。"; only one outside
+    // report, and the status says "同步已中止。"; only one outside
     // the root or whose name the volume cannot hold fails its rows alone. A
     // directory the directory pass could not create or remove is a failure
     // of kind Folder, reported once per command. A stop request
     // (progress.stopRequested()) is heard before each row: the rows run so
     // far stay done, the copies under way finish, what was written is
-    // flushed, the lists are refreshed and the message says how many rows
-    // did not run (stoppedText).
+    // flushed, the lists are refreshed and the report says how many rows
+    // did not run.
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);
@@ -141,7 +141,6 @@ public:
 private:
     SyncSession& session_;
     core::Progress& progress_;
-    core::Prompt& prompt_;
     bool refresh_ = true;
 };
 
