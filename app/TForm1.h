@@ -39,7 +39,8 @@ struct Workspace;
 
 namespace tessarin::sync {
 class SyncExecutor;
-}
+struct SyncReport;
+} // namespace tessarin::sync
 
 namespace tessarin::app {
 
@@ -207,7 +208,9 @@ private:
 
     // The work of the compare command on the root texts of the fields.
     std::function<void(Workspace&)> compareWork();
-    void runSync(std::function<void(sync::SyncExecutor&)> command);
+    // A synchronisation command on the job thread; its report is told
+    // through the workspace's prompt once the lists are refreshed.
+    void runSync(std::function<sync::SyncReport(sync::SyncExecutor&)> command);
     void showComparedRoots();
     // A job let go takes its workspace with it; the window shows a fresh one.
     void takeFreshWorkspace();

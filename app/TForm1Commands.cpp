@@ -15,11 +15,12 @@
 #include "dialogs/TForm3.h"
 #include "dialogs/TForm4.h"
 #include "finder/TForm5.h"
+#include "messages/CompletionText.h"
+#include "messages/SyncMessages.h"
 #include "platform/IoSteps.h"
 #include "platform/Path.h"
 #include "settings/SettingsFile.h"
 #include "settings/SettingsPath.h"
-#include "sync/CompletionText.h"
 #include "widgets/CommandJob.h"
 #include "widgets/DesktopShell.h"
 #include "widgets/DirectoryHistory.h"
@@ -83,11 +84,11 @@ void TForm1::runCommand(std::function<void(Workspace&)> work)
         // The box shows what stopped the command, how many rows did not run
         // and what had failed before; its details list every failure.
         error = widgets::displayText(e.what());
-        std::string text = sync::notRunText(e.notRun());
+        std::string text = messages::notRunText(e.notRun());
         if (!e.failures().empty())
-            text += "\n\n" + sync::failureListText(e.failures());
+            text += "\n\n" + messages::failureListText(e.failures());
         failures = widgets::displayText(text);
-        details = sync::failureDetailsText(e.failures());
+        details = messages::failureDetailsText(e.failures());
     } catch (const std::exception& e) {
         error = widgets::displayText(e.what());
     }
@@ -145,21 +146,20 @@ std::function<void(Workspace&)> TForm1::compareWork()
     widgets::showRootText(*edDir1, *root1);
     widgets::showRootText(*edDir2, *root2);
     return [root1 = std::move(*root1), root2 = std::move(*root2), options = currentOptions()](Workspace& w) {
-        if (!w.session.CompareDirectories(root1, root2, options, w.progress))
-            return;
-        // What could not be read is left out: the user must know before synchronising.
-        const std::string leftOut = sync::unreadableText(w.session);
-        if (!leftOut.empty())
-            w.prompt.tell(leftOut, "提示", core::MessageIcon::Warning, sync::unreadableDetailsText(w.session));
+        if (w.session.CompareDirectories(root1, root2, options, w.progress))
+            messages::tellUnreadable(w.session, w.prompt);
     };
 }
 
-void TForm1::runSync(std::function<void(sync::SyncExecutor&)> command)
+void TForm1::runSync(std::function<sync::SyncReport(sync::SyncExecutor&)> command)
 {
     if (command_)
         return;
     showComparedRoots();
-    runCommand([command = std::move(command)](Workspace& w) { command(w.executor); });
+    // The executor has refreshed the lists when it returns; the message
+    // comes after, on the GUI thread through the job's prompt.
+    runCommand(
+        [command = std::move(command)](Workspace& w) { messages::tellSyncReport(command(w.executor), w.prompt); });
 }
 
 void TForm1::showComparedRoots()
@@ -189,7 +189,7 @@ void TForm1::C2Click()
 
 void TForm1::BitBtn2Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncOneToTwo(options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.SyncOneToTwo(options); });
 }
 
 void TForm1::ToolButton2Click()
@@ -204,7 +204,7 @@ void TForm1::L1Click()
 
 void TForm1::BitBtn3Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncTwoToOne(options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.SyncTwoToOne(options); });
 }
 
 void TForm1::ToolButton3Click()
@@ -219,7 +219,7 @@ void TForm1::R1Click()
 
 void TForm1::BitBtn4Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.SyncBothWays(options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.SyncBothWays(options); });
 }
 
 void TForm1::ToolButton4Click()
@@ -234,12 +234,12 @@ void TForm1::E1Click()
 
 void TForm1::BitBtn7Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.RunCheckedRows(1, options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.RunCheckedRows(1, options); });
 }
 
 void TForm1::BitBtn11Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { executor.RunCheckedRows(2, options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.RunCheckedRows(2, options); });
 }
 
 // --- Selection --------------------------------------------------------------

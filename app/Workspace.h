@@ -16,7 +16,7 @@ namespace tessarin::app {
 struct Workspace {
     Workspace(platform::FileSystem& fileSystem, std::shared_ptr<WindowLink> windowLink)
         : link(std::move(windowLink)), session(fileSystem), progress(link), observer(link), prompt(link),
-          executor(session, progress, prompt)
+          executor(session, progress)
     {
         session.setObserver(&observer);
     }

@@ -5,9 +5,9 @@
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "cli/TerminalProgress.h"
+#include "messages/CompletionText.h"
 #include "platform/Path.h"
 #include "platform/Services.h"
-#include "sync/CompletionText.h"
 #include "sync/SyncSession.h"
 
 namespace tessarin::cli {
@@ -45,7 +45,8 @@ bool reportUnreadable(const sync::SyncSession& session)
         }
         for (const std::string& link : session.othersLinks(side)) {
             const std::string path = session.rootText(side) + link;
-            std::fprintf(stderr, "tessarin-cli: %s: %s\n", path.c_str(), std::string(sync::kOthersLinkText).c_str());
+            std::fprintf(stderr, "tessarin-cli: %s: %s\n", path.c_str(),
+                         std::string(messages::kOthersLinkText).c_str());
             any = true;
         }
     }

@@ -8,9 +8,10 @@
 #include "cli/Options.h"
 #include "cli/Output.h"
 #include "cli/TerminalProgress.h"
+#include "messages/CompletionText.h"
+#include "messages/SyncMessages.h"
 #include "platform/Path.h"
 #include "platform/Services.h"
-#include "sync/CompletionText.h"
 #include "sync/Executor.h"
 #include "sync/RootCheck.h"
 #include "sync/SyncSession.h"
@@ -162,7 +163,7 @@ int runSync(const Arguments& args, platform::Services& services)
         return kFailureExit;
     }
 
-    sync::SyncExecutor executor(session, progress, prompt);
+    sync::SyncExecutor executor(session, progress);
     // Nothing shows the lists afterwards: no second walk of both trees.
     executor.setRefreshAfterCommand(false);
     const std::vector<sync::PlannedRow> plan = executor.planWholeList(source, options);
@@ -195,10 +196,11 @@ int runSync(const Arguments& args, platform::Services& services)
         // The error that stopped the command, and what had failed before it.
         progress.clear();
         std::fprintf(stderr, "tessarin-cli: %s\ntessarin-cli: %s\n", stopped.what(),
-                     sync::notRunText(stopped.notRun()).c_str());
+                     messages::notRunText(stopped.notRun()).c_str());
         printFailures(out, stopped.failures());
         return kFailureExit;
     }
+    messages::tellSyncReport(report, prompt);
     progress.clear();
     printFailures(out, report.failures);
     // Ctrl+C: the message said how many rows did not run.

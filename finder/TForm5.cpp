@@ -14,6 +14,7 @@
 #include "dupfind/DeleteChecked.h"
 #include "finder/FoundFilesModel.h"
 #include "finder/SearchJob.h"
+#include "messages/DeletionMessages.h"
 #include "widgets/CommandJob.h"
 #include "widgets/ListKeys.h"
 #include "widgets/TextConversion.h"
@@ -224,7 +225,12 @@ void TForm5::BitBtn6Click()
 
 void TForm5::BitBtn7Click()
 {
-    dupfind::deleteCheckedFiles(rows_, fileSystem_, *prompt_, [this] { model_->rowsReplaced(); });
+    if (!messages::askToDelete(*prompt_))
+        return;
+    const dupfind::DeletionReport report = dupfind::deleteCheckedFiles(rows_, fileSystem_);
+    // The list no longer shows what was deleted while the message is read.
+    model_->rowsReplaced();
+    messages::tellDeletionReport(report, *prompt_);
 }
 
 void TForm5::done(int result)

@@ -10,7 +10,6 @@
 #include "core/Error.h"
 #include "core/Throttle.h"
 #include "platform/Path.h"
-#include "sync/CompletionText.h"
 #include "sync/CopyPipeline.h"
 #include "sync/FolderError.h"
 #include "sync/FolderPass.h"
@@ -24,7 +23,7 @@ namespace {
 // Updates under way at once: enough to overlap their waits for the disk.
 constexpr unsigned kCopyThreads = 4;
 
-enum class Command { OneToTwo, TwoToOne, BothWays, CheckedRows };
+using Command = SyncCommand;
 
 const char* sideName(SyncSide side)
 {
@@ -51,25 +50,26 @@ std::string rowProgressText(std::size_t current, std::size_t total)
     return text;
 }
 
-// One run of one command, from its checks to its completion message.
+// One run of one command, from its checks to its report.
 class CommandRun {
 public:
-    CommandRun(SyncSession& session, core::Progress& progress, core::Prompt& prompt, Command command, SyncSide side,
+    CommandRun(SyncSession& session, core::Progress& progress, Command command, SyncSide side,
                const SyncOptions& options, bool refreshAfterwards)
-        : session_(session), fs_(session.fileSystem()), progress_(progress), prompt_(prompt), command_(command),
-          checkedSide_(side), options_(options), refreshAfterwards_(refreshAfterwards), folders_(session, fs_)
+        : session_(session), fs_(session.fileSystem()), progress_(progress), command_(command), checkedSide_(side),
+          options_(options), refreshAfterwards_(refreshAfterwards), folders_(session, fs_)
     {}
 
     SyncReport run()
     {
         SyncReport report;
+        report.command = command_;
         if (session_.busy() || nothingToDo())
             return report;
         const bool walkedInto[2] = {session_.holdsOtherRoot(1), session_.holdsOtherRoot(2)};
         if (const auto notice =
                 rootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
-            prompt_.tell(*notice, "提示", core::MessageIcon::Warning);
             report.refused = true;
+            report.refusal = *notice;
             return report;
         }
         report.ran = true;
@@ -91,13 +91,6 @@ public:
             progress_.setStatus("同步已停止。");
         if (refreshAfterwards_)
             refresh();
-        const bool checked = command_ == Command::CheckedRows;
-        const std::string text = report.stopped ? stoppedText(report.notRun, report.failures, report.notes)
-                                                : completionText(successText(), checked, report.failures, report.notes);
-        prompt_.tell(text, checked ? "提示" : "信息",
-                     report.failures.empty() && !report.stopped ? core::MessageIcon::Information
-                                                                : core::MessageIcon::Warning,
-                     failureDetailsText(report.failures, report.notes));
         return report;
     }
 
@@ -155,21 +148,6 @@ private:
             break;
         }
         return 0;
-    }
-
-    std::string_view successText() const
-    {
-        switch (command_) {
-        case Command::OneToTwo:
-            return "目录一同步到目录二完成！";
-        case Command::TwoToOne:
-            return "目录二同步到目录一完成！";
-        case Command::BothWays:
-            return "双向同步完成！";
-        case Command::CheckedRows:
-            break;
-        }
-        return "选择的同步成功完成！";
     }
 
     bool runs(SyncSide side, const SyncOperation& row) const
@@ -300,7 +278,7 @@ private:
         const std::int64_t time = source.modifiedSeconds(*position);
         const std::int64_t stored = storedTime(time, target, session_.zoneOffset());
         if (stored != time)
-            noted_.push_back({k, RowNote{side, name, clampedTimeText(time, stored)}});
+            noted_.push_back({k, RowNote{side, name, time, stored}});
     }
 
     // The word an attribute row applies: its permission bits only where both
@@ -550,7 +528,7 @@ private:
         fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)}, started_);
     }
 
-    // "完成" means on disk: what the rows wrote is flushed before the message.
+    // "完成" means on disk: what the rows wrote is flushed before the report.
     void flushWrites(SyncReport& report)
     {
         const platform::FsResult flushed = fs_.flushWrites();
@@ -566,7 +544,6 @@ private:
     SyncSession& session_;
     platform::FileSystem& fs_;
     core::Progress& progress_;
-    core::Prompt& prompt_;
     const Command command_;
     const SyncSide checkedSide_;
     const SyncOptions options_;
@@ -604,29 +581,28 @@ private:
 
 } // namespace
 
-SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt)
-    : session_(session), progress_(progress), prompt_(prompt)
+SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress) : session_(session), progress_(progress)
 {}
 
 SyncReport SyncExecutor::SyncOneToTwo(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::OneToTwo, 1, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::OneToTwo, 1, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncTwoToOne(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::TwoToOne, 2, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::TwoToOne, 2, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::BothWays, 1, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::BothWays, 1, options, refresh_).run();
 }
 
 std::vector<PlannedRow> SyncExecutor::planWholeList(SyncSide from, const SyncOptions& options)
 {
     const Command command = from == 1 ? Command::OneToTwo : from == 2 ? Command::TwoToOne : Command::BothWays;
-    return CommandRun(session_, progress_, prompt_, command, from == 2 ? 2 : 1, options, refresh_).plan();
+    return CommandRun(session_, progress_, command, from == 2 ? 2 : 1, options, refresh_).plan();
 }
 
 std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row)
@@ -641,7 +617,7 @@ std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row)
 
 SyncReport SyncExecutor::RunCheckedRows(SyncSide side, const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, prompt_, Command::CheckedRows, side, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::CheckedRows, side, options, refresh_).run();
 }
 
 } // namespace tessarin::sync

@@ -8,7 +8,6 @@
 
 #include "core/Error.h"
 #include "core/Progress.h"
-#include "core/Prompt.h"
 #include "sync/Operation.h"
 #include "sync/SyncOptions.h"
 #include "sync/SyncSession.h"
@@ -45,11 +44,12 @@ inline std::string_view failureWord(const RowFailure& failure)
 
 // Something a row did that its user should know, though it did not fail:
 // a copy whose time the target volume cannot hold was given the nearest
-// time it holds.
+// time it holds (both in whole local seconds).
 struct RowNote {
     SyncSide side = 1;
     std::string fileName;
-    std::string text;
+    std::int64_t time = 0;
+    std::int64_t stored = 0;
 };
 
 // An error that stopped a command at a row (a file standing where a
@@ -69,8 +69,12 @@ private:
     std::size_t notRun_;
 };
 
-// What one command did.
+// The five commands: the three whole-list ones and "执行" under a list.
+enum class SyncCommand { OneToTwo, TwoToOne, BothWays, CheckedRows };
+
+// What one command did: all its caller needs to tell the user.
 struct SyncReport {
+    SyncCommand command = SyncCommand::OneToTwo;
     // False when the command returned at once: nothing to do (empty lists),
     // refused (a compare or another command under way, a missing source root,
     // nested roots), with no refresh.
@@ -78,6 +82,7 @@ struct SyncReport {
     // True when the command was refused with a notice (a missing source root,
     // nested or identical roots); nothing was changed.
     bool refused = false;
+    std::string refusal; // that notice
     std::size_t rowsRun = 0;
     // True when the user stopped the command (Esc, closing the window, an
     // interrupt) before its last row; notRun rows did not begin.
@@ -102,20 +107,21 @@ std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row);
 class SyncExecutor {
 public:
     // progress: row number and total while rows run, then the refresh's texts.
-    // prompt: the completion message, the failure report and refusal notices.
-    SyncExecutor(SyncSession& session, core::Progress& progress, core::Prompt& prompt);
+    // The executor shows no message: its caller tells the report
+    // (messages::tellSyncReport).
+    SyncExecutor(SyncSession& session, core::Progress& progress);
 
     // The whole-list commands and the checked-rows command. Options are those
     // in force when the command starts. A directory that cannot be created for
     // a copy throws CommandStopped: later rows are not run, no refresh, no
-    // completion message, and the status says "同步已中止。"; only one outside
+    // report, and the status says "同步已中止。"; only one outside
     // the root or whose name the volume cannot hold fails its rows alone. A
     // directory the directory pass could not create or remove is a failure
     // of kind Folder, reported once per command. A stop request
     // (progress.stopRequested()) is heard before each row: the rows run so
     // far stay done, the copies under way finish, what was written is
-    // flushed, the lists are refreshed and the message says how many rows
-    // did not run (stoppedText).
+    // flushed, the lists are refreshed and the report says how many rows
+    // did not run.
     SyncReport SyncOneToTwo(const SyncOptions& options);
     SyncReport SyncTwoToOne(const SyncOptions& options);
     SyncReport SyncBothWays(const SyncOptions& options);
@@ -135,7 +141,6 @@ public:
 private:
     SyncSession& session_;
     core::Progress& progress_;
-    core::Prompt& prompt_;
     bool refresh_ = true;
 };
 

@@ -3,6 +3,7 @@
 // recording progress and prompt.
 #include <gtest/gtest.h>
 
+#include "messages/SyncMessages.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FieldRoot.h"
 #include "support/RecordingProgress.h"
@@ -13,6 +14,49 @@
 namespace testsupport {
 
 using Strings = std::vector<std::string>;
+
+// The executor as the window and tessarin-cli run it: each command, then its
+// report told through the prompt.
+class TellingExecutor {
+public:
+    TellingExecutor(tessarin::sync::SyncSession& session, tessarin::core::Progress& progress,
+                    tessarin::core::Prompt& prompt)
+        : executor_(session, progress), prompt_(prompt)
+    {}
+
+    tessarin::sync::SyncReport SyncOneToTwo(const tessarin::sync::SyncOptions& o)
+    {
+        return told(executor_.SyncOneToTwo(o));
+    }
+    tessarin::sync::SyncReport SyncTwoToOne(const tessarin::sync::SyncOptions& o)
+    {
+        return told(executor_.SyncTwoToOne(o));
+    }
+    tessarin::sync::SyncReport SyncBothWays(const tessarin::sync::SyncOptions& o)
+    {
+        return told(executor_.SyncBothWays(o));
+    }
+    tessarin::sync::SyncReport RunCheckedRows(tessarin::sync::SyncSide side, const tessarin::sync::SyncOptions& o)
+    {
+        return told(executor_.RunCheckedRows(side, o));
+    }
+    std::vector<tessarin::sync::PlannedRow> planWholeList(tessarin::sync::SyncSide from,
+                                                          const tessarin::sync::SyncOptions& o)
+    {
+        return executor_.planWholeList(from, o);
+    }
+    void setRefreshAfterCommand(bool refresh) { executor_.setRefreshAfterCommand(refresh); }
+
+private:
+    tessarin::sync::SyncReport told(tessarin::sync::SyncReport report)
+    {
+        tessarin::messages::tellSyncReport(report, prompt_);
+        return report;
+    }
+
+    tessarin::sync::SyncExecutor executor_;
+    tessarin::core::Prompt& prompt_;
+};
 
 struct ExecutorFixture : ::testing::Test {
     TempDir tmp;
@@ -37,7 +81,7 @@ struct ExecutorFixture : ::testing::Test {
         progress.statuses.clear();
     }
 
-    tessarin::sync::SyncExecutor executor() { return tessarin::sync::SyncExecutor(*session, progress, prompt); }
+    TellingExecutor executor() { return TellingExecutor(*session, progress, prompt); }
 
     // The rows of a list as "word name".
     Strings rows(int side) const

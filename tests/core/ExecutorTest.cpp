@@ -458,7 +458,7 @@ TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
     }
     ClickingProgress clicking;
     clicking.session = session.get();
-    SyncExecutor ex(*session, clicking, prompt);
+    testsupport::TellingExecutor ex(*session, clicking, prompt);
     const SyncReport report = ex.SyncOneToTwo(options);
     EXPECT_EQ(report.rowsRun, 2u);
     // Two passes while the rows ran were refused; the refresh's own passes came after.
@@ -644,7 +644,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
     compare();
     ASSERT_EQ(rows(1), (Strings{"新建 a-bad.txt", "更新 b-slow.txt", "新建 c.txt", "新建 d.txt"}));
     StoppingProgress stopping(3, held);
-    SyncExecutor ex(*session, stopping, prompt);
+    testsupport::TellingExecutor ex(*session, stopping, prompt);
     const SyncReport report = ex.SyncOneToTwo(options);
     EXPECT_TRUE(report.stopped);
     EXPECT_EQ(report.rowsRun, 2u);
@@ -668,7 +668,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
     // Without the refresh the status rests on the stop.
     prompt.shown.clear();
     StoppingProgress early(2, held);
-    SyncExecutor quiet(*session, early, prompt);
+    testsupport::TellingExecutor quiet(*session, early, prompt);
     quiet.setRefreshAfterCommand(false);
     const SyncReport second = quiet.SyncOneToTwo(options);
     EXPECT_TRUE(second.stopped);

@@ -7,6 +7,7 @@
 
 #include "dupfind/DeleteChecked.h"
 #include "dupfind/SameFileSearch.h"
+#include "messages/DeletionMessages.h"
 #include "platform/PosixFileReader.h"
 #include "platform/PosixFileSystem.h"
 #include "support/FileDigest.h"
@@ -21,6 +22,16 @@ using testsupport::writeFile;
 using Strings = std::vector<std::string>;
 
 namespace {
+
+// "执行删除" as the finder runs it: the question, then on Yes the deletion
+// and its message. Whether the user said Yes.
+bool deleteAsTheFinder(FoundFiles& rows, platform::FileSystem& fileSystem, core::Prompt& prompt)
+{
+    if (!messages::askToDelete(prompt))
+        return false;
+    messages::tellDeletionReport(deleteCheckedFiles(rows, fileSystem), prompt);
+    return true;
+}
 
 class HookedProgress : public testsupport::RecordingProgress {
 public:
@@ -290,7 +301,7 @@ TEST_F(Search, TheChosenFileIsNeverItsOwnCopyUnderAnyName)
     // Select all, then delete: the chosen file stays.
     checkAll(search.results());
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(deleteCheckedFiles(search.results(), fs, prompt));
+    EXPECT_TRUE(deleteAsTheFinder(search.results(), fs, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "r/chosen.bin"));
     EXPECT_EQ(testsupport::readFile(tmp / "r/chosen.bin"), "payload");
     EXPECT_FALSE(testsupport::exists(tmp / "r/sub/copy.bin"));
@@ -372,14 +383,14 @@ TEST_F(Deleting, NoOrCancelDeletesNothingAndShowsNothingMore)
     for (const tessarin::core::Answer answer : {tessarin::core::Answer::No, tessarin::core::Answer::Cancel}) {
         prompt.shown.clear();
         prompt.answers = {answer};
-        EXPECT_FALSE(deleteCheckedFiles(rows, remover, prompt));
+        EXPECT_FALSE(deleteAsTheFinder(rows, remover, prompt));
         ASSERT_EQ(prompt.shown.size(), 1u);
         EXPECT_EQ(prompt.shown[0].text, "确实要彻底删除选中的文件吗？");
         EXPECT_EQ(prompt.shown[0].caption, "删除确认");
         EXPECT_TRUE(remover.removed.empty());
     }
     prompt.answers.clear(); // the default answer is No
-    EXPECT_FALSE(deleteCheckedFiles(rows, remover, prompt));
+    EXPECT_FALSE(deleteAsTheFinder(rows, remover, prompt));
     EXPECT_TRUE(testsupport::exists(tmp / "a"));
 }
 
@@ -391,7 +402,7 @@ TEST_F(Deleting, ConsecutiveCheckedRowsAndTheLastRowAreAllDeleted)
     addRow("d", false);
     addRow("e", true);
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteAsTheFinder(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"a", "d"}));
     EXPECT_EQ(remover.removed, (Strings{tmp / "b", tmp / "c", tmp / "e"}));
     EXPECT_FALSE(testsupport::exists(tmp / "c"));
@@ -408,7 +419,7 @@ TEST_F(Deleting, AFailedRowStaysCheckedTheWalkGoesOnAndTheFailureIsReported)
     rows.push_back({"gone", tmp.path() + "/", true}); // already deleted by someone else
     remover.failing.insert(tmp / "b");
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteAsTheFinder(rows, remover, prompt));
     EXPECT_EQ(names(), (Strings{"b+", "gone+"}));
     EXPECT_FALSE(testsupport::exists(tmp / "c"));
     ASSERT_EQ(prompt.shown.size(), 2u);
@@ -426,7 +437,7 @@ TEST_F(Deleting, ManyFailuresAreCountedBeyondTwentyAndAllAreInTheDetails)
         all += (i > 10 ? "\n" : "") + tmp / ("f" + std::to_string(i)) + "：Permission denied";
     }
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(deleteCheckedFiles(rows, remover, prompt));
+    EXPECT_TRUE(deleteAsTheFinder(rows, remover, prompt));
     ASSERT_EQ(prompt.shown.size(), 2u);
     const std::string& text = prompt.shown[1].text;
     EXPECT_EQ(text.rfind("下列文件未能删除：\n" + tmp / "f10" + "：Permission denied\n", 0), 0u) << text;
@@ -454,7 +465,7 @@ TEST_F(Search, AFileReachedByManyPathsIsListedOnceAndDeletedWithoutFalseFailures
 
     checkAll(search.results());
     prompt.answers = {tessarin::core::Answer::Yes};
-    EXPECT_TRUE(deleteCheckedFiles(search.results(), fs, prompt));
+    EXPECT_TRUE(deleteAsTheFinder(search.results(), fs, prompt));
     EXPECT_TRUE(search.results().empty());
     ASSERT_EQ(prompt.shown.size(), 2u);
     EXPECT_EQ(prompt.shown[1].text, "已经成功删除了选中的文件！");

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "ExecutorFixture.h"
+#include "messages/CompletionText.h"
 #include "support/RefusingFileSystem.h"
-#include "sync/CompletionText.h"
 
 using namespace tessarin;
 using namespace tessarin::sync;
+using tessarin::messages::unreadableDetailsText;
+using tessarin::messages::unreadableText;
 using testsupport::exists;
 using testsupport::readFile;
 using testsupport::RefusingFileSystem;

@@ -215,8 +215,7 @@ TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
     EXPECT_EQ(stoppable.statuses.back(), "比较已停止。");
     EXPECT_FALSE(s.comparing());
     // Nothing of it can be synchronised.
-    testsupport::ScriptedPrompt quiet;
-    SyncExecutor run(s, stoppable, quiet);
+    SyncExecutor run(s, stoppable);
     options.deleteOldFile = true;
     EXPECT_FALSE(run.SyncOneToTwo(options).ran);
     EXPECT_TRUE(testsupport::exists(two + "/z.txt"));

@@ -1,18 +1,18 @@
-#include "sync/CompletionText.h"
+#include "messages/CompletionText.h"
 
 #include <algorithm>
 
 #include "sync/Texts.h"
 
-namespace tessarin::sync {
+namespace tessarin::messages {
 
 namespace {
 
-std::string failureLine(const RowFailure& f)
+std::string failureLine(const sync::RowFailure& f)
 {
-    std::string line(directionArrow(f.side));
+    std::string line(sync::directionArrow(f.side));
     line += " ";
-    line += failureWord(f);
+    line += sync::failureWord(f);
     line += " ";
     line += f.fileName;
     line += "：";
@@ -20,7 +20,7 @@ std::string failureLine(const RowFailure& f)
     return line;
 }
 
-std::vector<std::string> unreadablePaths(const SyncSession& session)
+std::vector<std::string> unreadablePaths(const sync::SyncSession& session)
 {
     std::vector<std::string> paths;
     for (int side = 1; side <= 2; ++side)
@@ -29,7 +29,7 @@ std::vector<std::string> unreadablePaths(const SyncSession& session)
     return paths;
 }
 
-std::vector<std::string> othersLinkLines(const SyncSession& session)
+std::vector<std::string> othersLinkLines(const sync::SyncSession& session)
 {
     std::vector<std::string> lines;
     for (int side = 1; side <= 2; ++side)
@@ -51,8 +51,8 @@ std::string listedText(std::string heading, const std::vector<std::string>& line
 
 } // namespace
 
-std::string completionText(std::string_view successText, bool checkedRows, const std::vector<RowFailure>& failures,
-                           const std::vector<RowNote>& notes)
+std::string completionText(std::string_view successText, bool checkedRows,
+                           const std::vector<sync::RowFailure>& failures, const std::vector<sync::RowNote>& notes)
 {
     std::string text =
         checkedRows && !failures.empty() ? std::string("选择的同步已执行完毕。") : std::string(successText);
@@ -63,7 +63,8 @@ std::string completionText(std::string_view successText, bool checkedRows, const
     return text;
 }
 
-std::string stoppedText(std::size_t notRun, const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+std::string stoppedText(std::size_t notRun, const std::vector<sync::RowFailure>& failures,
+                        const std::vector<sync::RowNote>& notes)
 {
     std::string text = "同步已停止，有" + std::to_string(notRun) + "个操作没有执行。";
     if (!failures.empty())
@@ -73,7 +74,7 @@ std::string stoppedText(std::size_t notRun, const std::vector<RowFailure>& failu
     return text;
 }
 
-std::string notesText(const std::vector<RowNote>& notes)
+std::string notesText(const std::vector<sync::RowNote>& notes)
 {
     if (notes.empty())
         return {};
@@ -81,13 +82,13 @@ std::string notesText(const std::vector<RowNote>& notes)
         "有" + std::to_string(notes.size()) + "个文件的修改时间超出了目标卷能保存的范围，已改为最接近的时间：";
     const std::size_t listed = std::min(notes.size(), kListedFailures);
     for (std::size_t k = 0; k < listed; ++k) {
-        const RowNote& n = notes[k];
+        const sync::RowNote& n = notes[k];
         text += "\n";
-        text += directionArrow(n.side);
+        text += sync::directionArrow(n.side);
         text += " ";
         text += n.fileName;
         text += "：";
-        text += n.text;
+        text += clampedTimeText(n.time, n.stored);
     }
     if (notes.size() > listed)
         text += "\n……另有" + std::to_string(notes.size() - listed) + "个文件未列出。";
@@ -96,10 +97,10 @@ std::string notesText(const std::vector<RowNote>& notes)
 
 std::string clampedTimeText(std::int64_t time, std::int64_t stored)
 {
-    return "修改时间 " + modifiedTimeText(time) + " 写为 " + modifiedTimeText(stored);
+    return "修改时间 " + sync::modifiedTimeText(time) + " 写为 " + sync::modifiedTimeText(stored);
 }
 
-std::string failureListText(const std::vector<RowFailure>& failures)
+std::string failureListText(const std::vector<sync::RowFailure>& failures)
 {
     if (failures.empty())
         return {};
@@ -112,15 +113,16 @@ std::string failureListText(const std::vector<RowFailure>& failures)
     return text;
 }
 
-std::string failureDetailsText(const std::vector<RowFailure>& failures, const std::vector<RowNote>& notes)
+std::string failureDetailsText(const std::vector<sync::RowFailure>& failures, const std::vector<sync::RowNote>& notes)
 {
     std::string text;
-    for (const RowFailure& f : failures)
+    for (const sync::RowFailure& f : failures)
         text += (text.empty() ? "" : "\n") + failureLine(f);
     // Notes beyond those the box lists are there too.
     if (notes.size() > kListedFailures)
-        for (const RowNote& n : notes)
-            text += (text.empty() ? "" : "\n") + std::string(directionArrow(n.side)) + " " + n.fileName + "：" + n.text;
+        for (const sync::RowNote& n : notes)
+            text += (text.empty() ? "" : "\n") + std::string(sync::directionArrow(n.side)) + " " + n.fileName + "：" +
+                    clampedTimeText(n.time, n.stored);
     return text;
 }
 
@@ -129,7 +131,7 @@ std::string notRunText(std::size_t notRun)
     return "同步已中止，有" + std::to_string(notRun) + "个操作没有执行（包括出错的这一个）。";
 }
 
-std::string unreadableText(const SyncSession& session)
+std::string unreadableText(const sync::SyncSession& session)
 {
     const std::vector<std::string> paths = unreadablePaths(session);
     const std::vector<std::string> links = othersLinkLines(session);
@@ -143,7 +145,7 @@ std::string unreadableText(const SyncSession& session)
     return text;
 }
 
-std::string unreadableDetailsText(const SyncSession& session)
+std::string unreadableDetailsText(const sync::SyncSession& session)
 {
     std::string text;
     for (const std::string& path : unreadablePaths(session))
@@ -153,4 +155,4 @@ std::string unreadableDetailsText(const SyncSession& session)
     return text;
 }
 
-} // namespace tessarin::sync
+} // namespace tessarin::messages
