@@ -135,10 +135,10 @@ TForm1::TForm1(platform::FileSystem& fileSystem, QWidget* parent)
     setWindowIcon(widgets::applicationIcon());
     setFont(widgets::windowFont());
 
-    for (int side = 1; side <= 2; ++side) {
-        fileModels_[side - 1] = new FileListModel(session().table(side), this);
-        operationModels_[side - 1] = new OperationListModel(session().list(side), side, this);
-        operationModels_[side - 1]->setLockedWhile([this] { return commandRunning(); });
+    for (const sync::SyncSide side : sync::kBothSides) {
+        fileModels_[sync::sideIndex(side)] = new FileListModel(session().table(side), this);
+        operationModels_[sync::sideIndex(side)] = new OperationListModel(session().list(side), side, this);
+        operationModels_[sync::sideIndex(side)]->setLockedWhile([this] { return commandRunning(); });
     }
 
     createMenus();
@@ -391,9 +391,9 @@ void TForm1::takeFreshWorkspace()
     workspace_->progress.requestStop(true);
     workspace_ = std::make_shared<Workspace>(fileSystem_, std::make_shared<WindowLink>(*this, lists_.get()));
     lists_->listsAboutToBeRebuilt();
-    for (int side = 1; side <= 2; ++side) {
-        fileModels_[side - 1]->show(session().table(side));
-        operationModels_[side - 1]->show(session().list(side));
+    for (const sync::SyncSide side : sync::kBothSides) {
+        fileModels_[sync::sideIndex(side)]->show(session().table(side));
+        operationModels_[sync::sideIndex(side)]->show(session().list(side));
     }
     lists_->listsEmptied();
     for (QLabel* label : {Label3, Label4}) {
@@ -404,12 +404,12 @@ void TForm1::takeFreshWorkspace()
 
 FileListModel* TForm1::fileListModel(sync::SyncSide side) const
 {
-    return fileModels_[side - 1];
+    return fileModels_[sync::sideIndex(side)];
 }
 
 OperationListModel* TForm1::operationListModel(sync::SyncSide side) const
 {
-    return operationModels_[side - 1];
+    return operationModels_[sync::sideIndex(side)];
 }
 
 } // namespace tessarin::app

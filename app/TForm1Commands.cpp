@@ -168,10 +168,10 @@ void TForm1::showComparedRoots()
     // and its refresh lists them again: the fields show those roots, so no
     // list stands under another directory's name. Before any compare there
     // are no rows, nothing runs, and the fields stay as they are.
-    if (session().list(1).empty() && session().list(2).empty())
+    if (session().list(sync::SyncSide::One).empty() && session().list(sync::SyncSide::Two).empty())
         return;
-    widgets::showPath(*edDir1, platform::rootFieldText(session().rootText(1)));
-    widgets::showPath(*edDir2, platform::rootFieldText(session().rootText(2)));
+    widgets::showPath(*edDir1, platform::rootFieldText(session().rootText(sync::SyncSide::One)));
+    widgets::showPath(*edDir2, platform::rootFieldText(session().rootText(sync::SyncSide::Two)));
 }
 
 void TForm1::ToolButton1Click()
@@ -234,12 +234,16 @@ void TForm1::E1Click()
 
 void TForm1::BitBtn7Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.RunCheckedRows(1, options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) {
+        return executor.RunCheckedRows(sync::SyncSide::One, options);
+    });
 }
 
 void TForm1::BitBtn11Click()
 {
-    runSync([options = currentOptions()](sync::SyncExecutor& executor) { return executor.RunCheckedRows(2, options); });
+    runSync([options = currentOptions()](sync::SyncExecutor& executor) {
+        return executor.RunCheckedRows(sync::SyncSide::Two, options);
+    });
 }
 
 // --- Selection --------------------------------------------------------------
@@ -247,43 +251,43 @@ void TForm1::BitBtn11Click()
 void TForm1::setAllChecked(sync::SyncSide side, bool checked)
 {
     if (!command_)
-        operationModels_[side - 1]->setAllChecked(checked);
+        operationModels_[sync::sideIndex(side)]->setAllChecked(checked);
 }
 
 void TForm1::invertChecked(sync::SyncSide side)
 {
     if (!command_)
-        operationModels_[side - 1]->invertChecked();
+        operationModels_[sync::sideIndex(side)]->invertChecked();
 }
 
 void TForm1::BitBtn1Click()
 {
-    setAllChecked(1, true);
+    setAllChecked(sync::SyncSide::One, true);
 }
 
 void TForm1::BitBtn5Click()
 {
-    setAllChecked(1, false);
+    setAllChecked(sync::SyncSide::One, false);
 }
 
 void TForm1::BitBtn6Click()
 {
-    invertChecked(1);
+    invertChecked(sync::SyncSide::One);
 }
 
 void TForm1::BitBtn8Click()
 {
-    setAllChecked(2, true);
+    setAllChecked(sync::SyncSide::Two, true);
 }
 
 void TForm1::BitBtn9Click()
 {
-    setAllChecked(2, false);
+    setAllChecked(sync::SyncSide::Two, false);
 }
 
 void TForm1::BitBtn10Click()
 {
-    invertChecked(2);
+    invertChecked(sync::SyncSide::Two);
 }
 
 // --- Other windows ----------------------------------------------------------

@@ -31,14 +31,14 @@ void WindowLists::listsEmptied()
 
 void WindowLists::sideAboutToBeListed(sync::SyncSide side)
 {
-    files_[side - 1]->aboutToReplace();
+    files_[sync::sideIndex(side)]->aboutToReplace();
 }
 
 void WindowLists::sideListed(sync::SyncSide side, std::string_view countText)
 {
     // The reset ends before the label repaints: a repaint may draw the lists too.
-    files_[side - 1]->replaced();
-    QLabel* label = counts_[side - 1];
+    files_[sync::sideIndex(side)]->replaced();
+    QLabel* label = counts_[sync::sideIndex(side)];
     label->setText(widgets::displayText(countText));
     label->adjustSize();
     label->repaint();

@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "sync/Operation.h"
+
 namespace tessarin::platform {
 struct Services;
 }
@@ -35,7 +37,7 @@ int runDrives(const Arguments& args, platform::Services& services);
 int runFindCopies(const Arguments& args, platform::Services& services);
 
 // One row as compare prints it: arrow TAB word TAB name.
-void printRow(Output& out, const sync::SyncSession& session, int side, std::size_t index);
+void printRow(Output& out, const sync::SyncSession& session, sync::SyncSide side, std::size_t index);
 // Prints the rows of C_L1, then those of C_L2.
 void printOperationLists(Output& out, const sync::SyncSession& session);
 

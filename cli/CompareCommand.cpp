@@ -16,7 +16,7 @@ namespace {
 enum { kNoSubfolders = 256 };
 }
 
-void printRow(Output& out, const sync::SyncSession& session, int side, std::size_t index)
+void printRow(Output& out, const sync::SyncSession& session, sync::SyncSide side, std::size_t index)
 {
     const sync::SyncOperation& row = session.list(side)[index];
     std::string head(sync::directionArrow(side));
@@ -28,7 +28,7 @@ void printRow(Output& out, const sync::SyncSession& session, int side, std::size
 
 void printOperationLists(Output& out, const sync::SyncSession& session)
 {
-    for (int side = 1; side <= 2; ++side)
+    for (const sync::SyncSide side : sync::kBothSides)
         for (std::size_t i = 0; i < session.list(side).size(); ++i)
             printRow(out, session, side, i);
     out.flush();
@@ -37,7 +37,7 @@ void printOperationLists(Output& out, const sync::SyncSession& session)
 bool reportUnreadable(const sync::SyncSession& session)
 {
     bool any = false;
-    for (int side = 1; side <= 2; ++side) {
+    for (const sync::SyncSide side : sync::kBothSides) {
         for (const std::string& directory : session.unreadable(side)) {
             const std::string path = session.rootText(side) + directory + "/";
             std::fprintf(stderr, "tessarin-cli: 无法读取“%s”，其中的内容没有比较\n", path.c_str());

@@ -61,17 +61,17 @@ void printFailures(Output& out, const std::vector<sync::RowFailure>& failures)
 // A deletion a script did not mean: why the sync is refused before any
 // change, or nothing.
 std::optional<std::string> safetyRefusal(const sync::SyncSession& session, const std::vector<sync::PlannedRow>& plan,
-                                         sync::SyncSide source, const sync::SyncOptions& options, long long maxDelete,
-                                         bool allowEmptySource)
+                                         std::optional<sync::SyncSide> source, const sync::SyncOptions& options,
+                                         long long maxDelete, bool allowEmptySource)
 {
     std::size_t deletions = 0;
     for (const sync::PlannedRow& row : plan)
         deletions += session.list(row.side)[row.index].operation == sync::Operation::Delete;
     // An unplugged stick leaves its empty mount point behind: taken as the
     // source, it would empty the target.
-    if (source != 0 && options.deleteOldFile && !allowEmptySource && session.table(source).fileCount() == 0 &&
-        session.table(sync::otherSide(source)).fileCount() != 0) {
-        const std::string root = platform::rootFieldText(session.rootText(source));
+    if (source && options.deleteOldFile && !allowEmptySource && session.table(*source).fileCount() == 0 &&
+        session.table(sync::otherSide(*source)).fileCount() != 0) {
+        const std::string root = platform::rootFieldText(session.rootText(*source));
         return "源目录“" + root + "”中没有任何文件，同步将删除目标中的全部" + std::to_string(deletions) +
                "个文件，没有执行。确需如此时请加 --allow-empty-source。";
     }
@@ -156,9 +156,14 @@ int runSync(const Arguments& args, platform::Services& services)
     const bool leftOut = reportUnreadable(session);
     // A one-way sync from a root that is no directory (a file, a mistyped
     // path) is refused with a word, even when it has no row to run.
-    const sync::SyncSide source = direction == "one-to-two" ? 1 : direction == "two-to-one" ? 2 : 0;
-    const bool walkedInto[2] = {session.holdsOtherRoot(1), session.holdsOtherRoot(2)};
-    if (const auto notice = sync::rootsRefusal(fs, session.rootText(1), session.rootText(2), source, walkedInto)) {
+    const sync::SyncCommand command = direction == "one-to-two"   ? sync::SyncCommand::OneToTwo
+                                      : direction == "two-to-one" ? sync::SyncCommand::TwoToOne
+                                                                  : sync::SyncCommand::BothWays;
+    const std::optional<sync::SyncSide> source = sync::sourceSide(command);
+    const bool walkedInto[2] = {session.holdsOtherRoot(sync::SyncSide::One),
+                                session.holdsOtherRoot(sync::SyncSide::Two)};
+    if (const auto notice = sync::rootsRefusal(fs, session.rootText(sync::SyncSide::One),
+                                               session.rootText(sync::SyncSide::Two), source, walkedInto)) {
         prompt.tell(*notice, "提示", core::MessageIcon::Warning);
         return kFailureExit;
     }
@@ -166,7 +171,7 @@ int runSync(const Arguments& args, platform::Services& services)
     sync::SyncExecutor executor(session, progress);
     // Nothing shows the lists afterwards: no second walk of both trees.
     executor.setRefreshAfterCommand(false);
-    const std::vector<sync::PlannedRow> plan = executor.planWholeList(source, options);
+    const std::vector<sync::PlannedRow> plan = executor.planWholeList(command, options);
     if (const auto refusal = safetyRefusal(session, plan, source, options, maxDelete, allowEmptySource)) {
         std::fprintf(stderr, "tessarin-cli: %s\n", refusal->c_str());
         return kRefusedExit;
@@ -186,9 +191,9 @@ int runSync(const Arguments& args, platform::Services& services)
 
     sync::SyncReport report;
     try {
-        if (source == 1)
+        if (command == sync::SyncCommand::OneToTwo)
             report = executor.SyncOneToTwo(options);
-        else if (source == 2)
+        else if (command == sync::SyncCommand::TwoToOne)
             report = executor.SyncTwoToOne(options);
         else
             report = executor.SyncBothWays(options);

@@ -23,7 +23,7 @@ std::string failureLine(const sync::RowFailure& f)
 std::vector<std::string> unreadablePaths(const sync::SyncSession& session)
 {
     std::vector<std::string> paths;
-    for (int side = 1; side <= 2; ++side)
+    for (const sync::SyncSide side : sync::kBothSides)
         for (const std::string& directory : session.unreadable(side))
             paths.push_back(session.rootText(side) + directory + "/");
     return paths;
@@ -32,7 +32,7 @@ std::vector<std::string> unreadablePaths(const sync::SyncSession& session)
 std::vector<std::string> othersLinkLines(const sync::SyncSession& session)
 {
     std::vector<std::string> lines;
-    for (int side = 1; side <= 2; ++side)
+    for (const sync::SyncSide side : sync::kBothSides)
         for (const std::string& link : session.othersLinks(side))
             lines.push_back(session.rootText(side) + link + "：" + std::string(kOthersLinkText));
     return lines;

@@ -27,7 +27,7 @@ using Command = SyncCommand;
 
 const char* sideName(SyncSide side)
 {
-    return side == 1 ? "目录一" : "目录二";
+    return side == SyncSide::One ? "目录一" : "目录二";
 }
 
 // Hides the progress indicator on every way out of the row loop.
@@ -65,9 +65,9 @@ public:
         report.command = command_;
         if (session_.busy() || nothingToDo())
             return report;
-        const bool walkedInto[2] = {session_.holdsOtherRoot(1), session_.holdsOtherRoot(2)};
-        if (const auto notice =
-                rootsRefusal(fs_, session_.rootText(1), session_.rootText(2), requiredSource(), walkedInto)) {
+        const bool walkedInto[2] = {session_.holdsOtherRoot(SyncSide::One), session_.holdsOtherRoot(SyncSide::Two)};
+        if (const auto notice = rootsRefusal(fs_, session_.rootText(SyncSide::One), session_.rootText(SyncSide::Two),
+                                             requiredSource(), walkedInto)) {
             report.refused = true;
             report.refusal = *notice;
             return report;
@@ -108,15 +108,15 @@ public:
         };
         switch (command_) {
         case Command::OneToTwo:
-            take(1);
+            take(SyncSide::One);
             break;
         case Command::TwoToOne:
-            take(2);
+            take(SyncSide::Two);
             break;
         case Command::BothWays:
             noteBothWaysPairs();
-            take(1);
-            take(2);
+            take(SyncSide::One);
+            take(SyncSide::Two);
             break;
         case Command::CheckedRows:
             take(checkedSide_);
@@ -130,24 +130,14 @@ private:
     {
         if (command_ == Command::CheckedRows)
             return session_.list(checkedSide_).empty();
-        return session_.list(1).empty() && session_.list(2).empty();
+        return session_.list(SyncSide::One).empty() && session_.list(SyncSide::Two).empty();
     }
 
     // The side whose files the rows carry over: it must exist, or the rows
     // would delete the other side's files for a mistyped path.
-    SyncSide requiredSource() const
+    std::optional<SyncSide> requiredSource() const
     {
-        switch (command_) {
-        case Command::OneToTwo:
-            return 1;
-        case Command::TwoToOne:
-            return 2;
-        case Command::CheckedRows:
-            return checkedSide_;
-        case Command::BothWays:
-            break;
-        }
-        return 0;
+        return command_ == Command::CheckedRows ? checkedSide_ : sourceSide(command_);
     }
 
     bool runs(SyncSide side, const SyncOperation& row) const
@@ -178,9 +168,9 @@ private:
     {
         // Paired as the compare paired them (without regard to case on a
         // volume that ignores it).
-        for (const SyncOperation& row : session_.list(1))
+        for (const SyncOperation& row : session_.list(SyncSide::One))
             namesInList1_.insert(session_.matchKey(row.FileName));
-        for (const SyncOperation& row : session_.list(2))
+        for (const SyncOperation& row : session_.list(SyncSide::Two))
             if (row.operation == Operation::Update)
                 updatesInList2_.insert(session_.matchKey(row.FileName));
     }
@@ -188,7 +178,7 @@ private:
     bool attributesGoTheOtherWay(SyncSide side, const std::string& name) const
     {
         const std::string key = session_.matchKey(name);
-        return side == 1 ? updatesInList2_.count(key) != 0 : namesInList1_.count(key) != 0;
+        return side == SyncSide::One ? updatesInList2_.count(key) != 0 : namesInList1_.count(key) != 0;
     }
 
     void runRows(const std::vector<PlannedRow>& rows, SyncReport& report)
@@ -304,14 +294,14 @@ private:
     // only while the last one ended in an error.
     void directoryStep(SyncSide side, std::size_t k)
     {
-        if (command_ == Command::CheckedRows || passComplete_[side - 1])
+        if (command_ == Command::CheckedRows || passComplete_[sideIndex(side)])
             return;
         try {
             if (command_ == Command::BothWays)
                 folders_.CreateMissingFolders(side);
             else
                 MirrorFolders(side);
-            passComplete_[side - 1] = true;
+            passComplete_[sideIndex(side)] = true;
         } catch (const FolderError& e) {
             noteFolderFailure(side, k, e.path(), e.reason());
         } catch (const core::Error& e) {
@@ -336,14 +326,14 @@ private:
     // target's old files go too.
     void MirrorFolders(SyncSide side)
     {
-        if (side == 1) {
-            folders_.CreateMissingFolders(1);
+        if (side == SyncSide::One) {
+            folders_.CreateMissingFolders(SyncSide::One);
             if (options_.deleteOldFile)
-                folders_.RemoveExtraFolders(1);
+                folders_.RemoveExtraFolders(SyncSide::One);
         } else {
             if (options_.deleteOldFile)
-                folders_.RemoveExtraFolders(2);
-            folders_.CreateMissingFolders(2);
+                folders_.RemoveExtraFolders(SyncSide::Two);
+            folders_.CreateMissingFolders(SyncSide::Two);
         }
     }
 
@@ -361,7 +351,7 @@ private:
         const platform::TreePath place{session_.rootText(target), targetName};
         rowNames_.resize(std::max(rowNames_.size(), k + 1));
         rowNames_[k] = {target, name};
-        auto& claimed = claimed_[target - 1];
+        auto& claimed = claimed_[sideIndex(target)];
 
         platform::FsResult result;
         switch (word) {
@@ -372,7 +362,7 @@ private:
             if (auto clash = claim(target, place, name, copies))
                 return clash;
             clearStaleTemporaries(target, targetName);
-            copies.submit(k, platform::TreePath{base_[side - 1], name}, place, listedState(target, targetName));
+            copies.submit(k, platform::TreePath{base_[sideIndex(side)], name}, place, listedState(target, targetName));
             noteClampedTime(side, name, k);
             break;
         case Operation::New:
@@ -382,7 +372,7 @@ private:
             clearStaleTemporaries(target, targetName);
             // Where the compare found no file, none may be replaced: not one
             // that appeared since, nor one the volume takes for this name.
-            result = fs_.copyFile(platform::TreePath{base_[side - 1], name}, place,
+            result = fs_.copyFile(platform::TreePath{base_[sideIndex(side)], name}, place,
                                   {platform::TargetExpectation::Kind::Nothing});
             if (result.ok())
                 claimed.emplace(result.written, name);
@@ -436,7 +426,7 @@ private:
         const platform::EntryState state = fs_.entryState(place);
         if (state.kind == platform::EntryKind::Missing)
             return std::nullopt;
-        const auto [held, fresh] = claimed_[target - 1].emplace(state.id, name);
+        const auto [held, fresh] = claimed_[sideIndex(target)].emplace(state.id, name);
         if (fresh || held->second == name)
             return std::nullopt;
         return "与“" + held->second + "”在" + sideName(target) +
@@ -448,7 +438,7 @@ private:
                                CopyPipeline& copies)
     {
         collectWritten(copies);
-        auto& claimed = claimed_[target - 1];
+        auto& claimed = claimed_[sideIndex(target)];
         const auto [mine, fresh] = claimed.emplace(refused.found, name);
         if (!fresh && mine->second != name)
             return sameFileText(target, mine->second);
@@ -494,7 +484,7 @@ private:
     void collectWritten(CopyPipeline& copies)
     {
         for (const CopyPipeline::Written& w : copies.takeWritten())
-            claimed_[rowNames_[w.row].first - 1].insert_or_assign(w.file, rowNames_[w.row].second);
+            claimed_[sideIndex(rowNames_[w.row].first)].insert_or_assign(w.file, rowNames_[w.row].second);
     }
 
     // The directories a copy needs. One that would lie outside the root (its
@@ -523,7 +513,7 @@ private:
     {
         const std::size_t slash = name.rfind('/');
         std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
-        if (!staleCleared_[target - 1].insert(directory).second)
+        if (!staleCleared_[sideIndex(target)].insert(directory).second)
             return;
         fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)}, started_);
     }
@@ -539,7 +529,11 @@ private:
     }
 
     // A new compare of the roots the rows were made for.
-    void refresh() { session_.CompareDirectories(session_.rootText(1), session_.rootText(2), options_, progress_); }
+    void refresh()
+    {
+        session_.CompareDirectories(session_.rootText(SyncSide::One), session_.rootText(SyncSide::Two), options_,
+                                    progress_);
+    }
 
     SyncSession& session_;
     platform::FileSystem& fs_;
@@ -550,8 +544,8 @@ private:
     const bool refreshAfterwards_;
     FolderPass folders_;
     // Where each side's names are joined: the directory its walk started at.
-    const std::string base_[2] = {platform::rootDirectory(session_.rootText(1)).bytes(),
-                                  platform::rootDirectory(session_.rootText(2)).bytes()};
+    const std::string base_[2] = {platform::rootDirectory(session_.rootText(SyncSide::One)).bytes(),
+                                  platform::rootDirectory(session_.rootText(SyncSide::Two)).bytes()};
     bool passComplete_[2] = {false, false};
     // The files this run has written or matched, each with the name of the
     // row that did: no other row writes to, sets or deletes one of them (on
@@ -586,23 +580,37 @@ SyncExecutor::SyncExecutor(SyncSession& session, core::Progress& progress) : ses
 
 SyncReport SyncExecutor::SyncOneToTwo(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, Command::OneToTwo, 1, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::OneToTwo, SyncSide::One, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncTwoToOne(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, Command::TwoToOne, 2, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::TwoToOne, SyncSide::Two, options, refresh_).run();
 }
 
 SyncReport SyncExecutor::SyncBothWays(const SyncOptions& options)
 {
-    return CommandRun(session_, progress_, Command::BothWays, 1, options, refresh_).run();
+    return CommandRun(session_, progress_, Command::BothWays, SyncSide::One, options, refresh_).run();
 }
 
-std::vector<PlannedRow> SyncExecutor::planWholeList(SyncSide from, const SyncOptions& options)
+std::vector<PlannedRow> SyncExecutor::planWholeList(SyncCommand command, const SyncOptions& options)
 {
-    const Command command = from == 1 ? Command::OneToTwo : from == 2 ? Command::TwoToOne : Command::BothWays;
-    return CommandRun(session_, progress_, command, from == 2 ? 2 : 1, options, refresh_).plan();
+    const SyncSide from = sourceSide(command).value_or(SyncSide::One);
+    return CommandRun(session_, progress_, command, from, options, refresh_).plan();
+}
+
+std::optional<SyncSide> sourceSide(SyncCommand command)
+{
+    switch (command) {
+    case SyncCommand::OneToTwo:
+        return SyncSide::One;
+    case SyncCommand::TwoToOne:
+        return SyncSide::Two;
+    case SyncCommand::BothWays:
+    case SyncCommand::CheckedRows:
+        break;
+    }
+    return std::nullopt;
 }
 
 std::uint64_t copiedBytes(const SyncSession& session, const PlannedRow& row)

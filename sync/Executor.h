@@ -3,6 +3,7 @@
 // operation lists of a SyncSession. Declared here as the contract between the
 // executor and its callers (window, tessarin-cli, tests).
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,7 @@ enum class FailureKind { Row, Folder, Flush };
 // One row that was run and failed, or one directory of the directory pass
 // (fileName then holds the directory's path), with the system's reason.
 struct RowFailure {
-    SyncSide side = 1;
+    SyncSide side = SyncSide::One;
     Operation operation = Operation::Update;
     std::string fileName;
     std::string reason;
@@ -46,7 +47,7 @@ inline std::string_view failureWord(const RowFailure& failure)
 // a copy whose time the target volume cannot hold was given the nearest
 // time it holds (both in whole local seconds).
 struct RowNote {
-    SyncSide side = 1;
+    SyncSide side = SyncSide::One;
     std::string fileName;
     std::int64_t time = 0;
     std::int64_t stored = 0;
@@ -71,6 +72,10 @@ private:
 
 // The five commands: the three whole-list ones and "执行" under a list.
 enum class SyncCommand { OneToTwo, TwoToOne, BothWays, CheckedRows };
+
+// The side whose files a one-way whole-list command carries over; none for
+// the two-way command and the checked rows (whose side is their list's).
+std::optional<SyncSide> sourceSide(SyncCommand command);
 
 // What one command did: all its caller needs to tell the user.
 struct SyncReport {
@@ -127,10 +132,9 @@ public:
     SyncReport SyncBothWays(const SyncOptions& options);
     SyncReport RunCheckedRows(SyncSide side, const SyncOptions& options);
 
-    // The rows SyncOneToTwo (from 1), SyncTwoToOne (2) or SyncBothWays (0)
-    // would run with the options, in the order they would run; changes
-    // nothing.
-    std::vector<PlannedRow> planWholeList(SyncSide from, const SyncOptions& options);
+    // The rows a whole-list command (OneToTwo, TwoToOne or BothWays) would
+    // run with the options, in the order they would run; changes nothing.
+    std::vector<PlannedRow> planWholeList(SyncCommand command, const SyncOptions& options);
 
     // Whether a command compares both roots again when it has run, so that the
     // session's lists show what is left to do (the window's lists). A caller

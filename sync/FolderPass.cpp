@@ -108,7 +108,7 @@ void FolderPass::RemoveExtraFolders(SyncSide side)
     if (target.empty())
         return;
     // Directories go away here: what was known to exist may be gone.
-    knownSide_ = 0;
+    knownSide_.reset();
     knownDirectory_.clear();
     const auto source = setOf(session_, session_.table(side).Directories);
     const std::string& targetRoot = session_.rootText(otherSide(side));

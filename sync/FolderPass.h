@@ -59,8 +59,8 @@ private:
     platform::FileSystem& fs_;
     // A directory, relative to the root of side knownSide_, whose every prefix
     // from the root on is known to exist; rows in list order share their
-    // directories, so most need no look at the disk. knownSide_ 0: none known.
-    SyncSide knownSide_ = 0;
+    // directories, so most need no look at the disk. None known: no side.
+    std::optional<SyncSide> knownSide_;
     std::string knownDirectory_;
     std::vector<RefusedFolder> refused_;
 };

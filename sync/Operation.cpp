@@ -19,7 +19,7 @@ std::string_view operationWord(Operation operation)
 
 std::string_view directionArrow(SyncSide side)
 {
-    return side == 1 ? "→" : "←";
+    return side == SyncSide::One ? "→" : "←";
 }
 
 } // namespace tessarin::sync

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -6,11 +7,17 @@
 
 namespace tessarin::sync {
 
-// The side of a row, a table or a root: 1 is directory one, 2 directory two.
-using SyncSide = int;
-inline int otherSide(SyncSide side)
+// The side of a row, a table or a root: directory one or directory two.
+enum class SyncSide : std::uint8_t { One = 1, Two = 2 };
+inline constexpr SyncSide kBothSides[] = {SyncSide::One, SyncSide::Two};
+inline constexpr SyncSide otherSide(SyncSide side)
 {
-    return side == 1 ? 2 : 1;
+    return side == SyncSide::One ? SyncSide::Two : SyncSide::One;
+}
+// Where a side's table, list or root stands in a pair of them: 0 or 1.
+inline constexpr std::size_t sideIndex(SyncSide side)
+{
+    return side == SyncSide::One ? 0 : 1;
 }
 
 enum class Operation : std::uint8_t {

@@ -11,7 +11,7 @@ constexpr int kMaxClimb = 4096;
 
 const char* sideName(SyncSide side)
 {
-    return side == 1 ? "目录一" : "目录二";
+    return side == SyncSide::One ? "目录一" : "目录二";
 }
 
 } // namespace
@@ -41,20 +41,21 @@ bool liesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
 }
 
 std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
-                                        SyncSide requiredSource, const bool (&walkedInto)[2])
+                                        std::optional<SyncSide> requiredSource, const bool (&walkedInto)[2])
 {
     const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
     const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};
-    if (requiredSource != 0 && !id[requiredSource - 1]) {
-        const std::string& root = requiredSource == 1 ? root1 : root2;
-        return std::string(sideName(requiredSource)) + "“" + (root.empty() ? "/" : root) +
+    if (requiredSource && !id[sideIndex(*requiredSource)]) {
+        const std::string& root = *requiredSource == SyncSide::One ? root1 : root2;
+        return std::string(sideName(*requiredSource)) + "“" + (root.empty() ? "/" : root) +
                "”不存在或不是目录，同步没有执行。";
     }
     if (id[0] && id[1] && *id[0] == *id[1])
         return std::string("目录一和目录二是同一个目录，同步没有执行。");
-    for (SyncSide outer = 1; outer <= 2; ++outer) {
+    for (const SyncSide outer : kBothSides) {
         const SyncSide inner = otherSide(outer);
-        if (walkedInto[outer - 1] || (id[outer - 1] && liesInside(fs, start[inner - 1], *id[outer - 1])))
+        const std::size_t o = sideIndex(outer);
+        if (walkedInto[o] || (id[o] && liesInside(fs, start[sideIndex(inner)], *id[o])))
             return std::string(sideName(inner)) + "位于" + sideName(outer) + "之内，同步没有执行。";
     }
     return std::nullopt;

@@ -17,10 +17,10 @@ bool liesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
 
 // The notice that refuses a command on these root texts, or nothing when it
 // may run. requiredSource is the side that must be an existing directory
-// (0: none, as for the two-way command). walkedInto: whether the compare's
+// (none for the two-way command). walkedInto: whether the compare's
 // walk of side 1, and of side 2, entered the other side's root, which then
 // lies inside it however it was reached (a bind mount counts).
 std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
-                                        SyncSide requiredSource, const bool (&walkedInto)[2]);
+                                        std::optional<SyncSide> requiredSource, const bool (&walkedInto)[2]);
 
 } // namespace tessarin::sync

@@ -91,8 +91,8 @@ std::uint32_t keptByBoth(const platform::VolumeTraits& a, const platform::Volume
 
 void SyncSession::decideMatching()
 {
-    for (int side = 1; side <= 2; ++side)
-        traits_[side - 1] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
+    for (const SyncSide side : kBothSides)
+        traits_[sideIndex(side)] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
     foldCase_ = traits_[0].caseInsensitive || traits_[1].caseInsensitive;
     timeResolution_ = std::max({1, traits_[0].timeResolutionSeconds, traits_[1].timeResolutionSeconds});
     // Only what both volumes keep is compared.
@@ -101,8 +101,8 @@ void SyncSession::decideMatching()
 
 const platform::VolumeTraits& SyncSession::volumeTraitsAt(SyncSide side, std::string_view name) const
 {
-    const auto& below = volumesBelow_[side - 1];
-    const platform::VolumeTraits* found = &traits_[side - 1];
+    const auto& below = volumesBelow_[sideIndex(side)];
+    const platform::VolumeTraits* found = &traits_[sideIndex(side)];
     if (below.empty())
         return *found;
     // The innermost volume on the way counts.
@@ -120,7 +120,7 @@ std::uint32_t SyncSession::comparedAttributes(std::string_view name) const
 {
     if (volumesBelow_[0].empty() && volumesBelow_[1].empty())
         return attributeMask_;
-    return keptByBoth(volumeTraitsAt(1, name), volumeTraitsAt(2, name));
+    return keptByBoth(volumeTraitsAt(SyncSide::One, name), volumeTraitsAt(SyncSide::Two, name));
 }
 
 void SyncSession::appendMatchKey(std::string_view name, std::string& out) const
@@ -165,15 +165,15 @@ void SyncSession::prepareFoldedMatching()
         return;
     // The walks folded whole names already where a root's volume ignores case.
     if (!foldCase_)
-        for (int side = 1; side <= 2; ++side)
+        for (const SyncSide side : kBothSides)
             table(side).buildFoldedIndex(&SyncSession::appendMatchKeyOf, this);
     pairFoldedNames();
 }
 
 void SyncSession::pairFoldedNames()
 {
-    const FileTable& one = table(1);
-    const FileTable& two = table(2);
+    const FileTable& one = table(SyncSide::One);
+    const FileTable& two = table(SyncSide::Two);
     partners_[0].assign(one.fileCount(), kNoPartner);
     partners_[1].assign(two.fileCount(), kNoPartner);
     const auto pair = [this](std::size_t i, std::size_t j) {
@@ -196,7 +196,7 @@ void SyncSession::pairFoldedNames()
 
 std::optional<std::size_t> SyncSession::partnerOf(SyncSide side, std::size_t position) const
 {
-    const std::uint32_t partner = partners_[side - 1][position];
+    const std::uint32_t partner = partners_[sideIndex(side)][position];
     if (partner == kNoPartner)
         return std::nullopt;
     return partner;
@@ -214,12 +214,12 @@ std::string SyncSession::pairedName(SyncSide side, std::string_view name) const
 void SyncSession::emptyAll()
 {
     observer_->listsAboutToBeRebuilt();
-    for (int side = 1; side <= 2; ++side) {
+    for (const SyncSide side : kBothSides) {
         FileTable().swap(table(side));
         OperationList().swap(list(side));
-        unreadable_[side - 1].clear();
-        notEntered_[side - 1].clear();
-        othersLinks_[side - 1].clear();
+        unreadable_[sideIndex(side)].clear();
+        notEntered_[sideIndex(side)].clear();
+        othersLinks_[sideIndex(side)].clear();
     }
     unreadableSet_.clear();
     notEnteredSet_.clear();
@@ -237,22 +237,23 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
 {
     observer_->sideAboutToBeListed(side);
     table(side).swap(listing.table);
-    unreadable_[side - 1] = std::move(listing.unreadable);
-    notEntered_[side - 1] = std::move(listing.notEntered);
+    unreadable_[sideIndex(side)] = std::move(listing.unreadable);
+    notEntered_[sideIndex(side)] = std::move(listing.notEntered);
     // Unseen as a directory not entered is: its counterpart stays.
-    notEntered_[side - 1].insert(notEntered_[side - 1].end(), listing.othersLinks.begin(), listing.othersLinks.end());
-    othersLinks_[side - 1] = std::move(listing.othersLinks);
+    notEntered_[sideIndex(side)].insert(notEntered_[sideIndex(side)].end(), listing.othersLinks.begin(),
+                                        listing.othersLinks.end());
+    othersLinks_[sideIndex(side)] = std::move(listing.othersLinks);
     for (auto& [directory, traits] : listing.volumes)
-        volumesBelow_[side - 1].emplace(directory.substr(1), traits);
-    holdsOtherRoot_[side - 1] = listing.holdsOtherRoot;
+        volumesBelow_[sideIndex(side)].emplace(directory.substr(1), traits);
+    holdsOtherRoot_[sideIndex(side)] = listing.holdsOtherRoot;
     observer_->sideListed(side, fileCountText(table(side).fileCount()));
 }
 
 void SyncSession::handInLists(OperationList (&lists)[2])
 {
     observer_->listsAboutToBeReady();
-    for (int side = 1; side <= 2; ++side)
-        list(side).swap(lists[side - 1]);
+    for (const SyncSide side : kBothSides)
+        list(side).swap(lists[sideIndex(side)]);
     observer_->listsReady();
 }
 
@@ -261,7 +262,7 @@ void SyncSession::endStopped(core::Progress& progress)
     // Nothing of a stopped compare may be synchronised: it saw only part.
     stopped_ = true;
     emptyAll();
-    for (int side = 1; side <= 2; ++side)
+    for (const SyncSide side : kBothSides)
         handInSide(side, TreeListing{});
     progress.setFraction(0, 0);
     progress.setStatus(kStoppedText);
@@ -272,8 +273,9 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     progress.setStatus("正在列出文件列表...");
     zoneOffset_ = fs_.zoneOffsetNow();
     // Each walk is told the other's root, to tell whether it reaches it.
-    const std::optional<platform::FileId> rootIds[2] = {fs_.directoryId(platform::rootDirectory(rootText(1)).bytes()),
-                                                        fs_.directoryId(platform::rootDirectory(rootText(2)).bytes())};
+    const std::optional<platform::FileId> rootIds[2] = {
+        fs_.directoryId(platform::rootDirectory(rootText(SyncSide::One)).bytes()),
+        fs_.directoryId(platform::rootDirectory(rootText(SyncSide::Two)).bytes())};
     ListingSettings settings{options.syncSubFolder, foldCase_, zoneOffset_, rootIds[0]};
     ListingSettings settingsOne = settings;
     settingsOne.otherRoot = rootIds[1];
@@ -284,19 +286,19 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     // walk spends most of its time waiting for the kernel. Each walk builds
     // its own listing; only this thread touches the progress and the session.
     const core::Progress& stopSource = progress;
-    auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = rootText(2), settings, &stopSource] {
+    auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = rootText(SyncSide::Two), settings, &stopSource] {
         return listTree(fs, root, settings, stopSource);
     });
     TreeListing one;
     try {
-        one = listTree(fs_, rootText(1), settingsOne, stopSource, EventPump{&throttle, &progress});
+        one = listTree(fs_, rootText(SyncSide::One), settingsOne, stopSource, EventPump{&throttle, &progress});
     } catch (...) {
         listedTwo.wait();
         throw;
     }
     // A side stopped part way has no final count to show.
     if (!one.stopped) {
-        handInSide(1, std::move(one));
+        handInSide(SyncSide::One, std::move(one));
         progress.processEvents();
     }
     while (listedTwo.wait_for(std::chrono::milliseconds(std::max<std::int64_t>(progressIntervalMs_, 1))) !=
@@ -306,7 +308,7 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     stopped_ = one.stopped || two.stopped;
     if (stopped_)
         return;
-    handInSide(2, std::move(two));
+    handInSide(SyncSide::Two, std::move(two));
     progress.processEvents();
 }
 
@@ -345,12 +347,12 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
     // whole local seconds order exactly as those texts do. The lists are
     // built here and handed in when complete.
     OperationList lists[2];
-    for (int side = 1; side <= 2; ++side) {
+    for (const SyncSide side : kBothSides) {
         const SyncSide other = otherSide(side);
         const FileTable& source = table(side);
         const FileTable& target = table(other);
         const std::size_t count = source.fileCount();
-        const char* format = side == 1 ? kPhaseOneText : kPhaseTwoText;
+        const char* format = side == SyncSide::One ? kPhaseOneText : kPhaseTwoText;
         core::Throttle throttle(progressIntervalMs_);
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
         std::string slashName;
@@ -359,8 +361,8 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
         for (std::size_t i = 0; i < count; ++i) {
             if (throttle.due() || i + 1 == count) {
                 progress.setStatus(phaseText(format, i + 1, count));
-                progress.setFraction((side == 1 ? 0 : table(1).fileCount()) + i + 1,
-                                     table(1).fileCount() + table(2).fileCount());
+                progress.setFraction((side == SyncSide::One ? 0 : table(SyncSide::One).fileCount()) + i + 1,
+                                     table(SyncSide::One).fileCount() + table(SyncSide::Two).fileCount());
                 progress.processEvents();
                 if (progress.stopRequested())
                     return false;
@@ -380,15 +382,16 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
                 // Newer as both volumes can hold the times (sync/TimeRules.h);
                 // below a volume mounted inside a root, that volume's rules.
                 const bool inner = volumesInside;
-                const platform::VolumeTraits& from = inner ? volumeTraitsAt(side, name) : traits_[side - 1];
-                const platform::VolumeTraits& to = inner ? volumeTraitsAt(other, target.name(*j)) : traits_[other - 1];
+                const platform::VolumeTraits& from = inner ? volumeTraitsAt(side, name) : traits_[sideIndex(side)];
+                const platform::VolumeTraits& to =
+                    inner ? volumeTraitsAt(other, target.name(*j)) : traits_[sideIndex(other)];
                 if (sourceIsNewer(source.modifiedSeconds(i), target.modifiedSeconds(*j), from, to, zoneOffset_))
-                    AddOperation(lists[side - 1], Operation::Update, name);
+                    AddOperation(lists[sideIndex(side)], Operation::Update, name);
                 if ((source.attributes(i) ^ target.attributes(*j)) & (inner ? keptByBoth(from, to) : attributeMask_))
-                    AddOperation(lists[side - 1], Operation::Attributes, name);
+                    AddOperation(lists[sideIndex(side)], Operation::Attributes, name);
             } else {
-                AddOperation(lists[side - 1], Operation::New, name);
-                AddOperation(lists[other - 1], Operation::Delete, name);
+                AddOperation(lists[sideIndex(side)], Operation::New, name);
+                AddOperation(lists[sideIndex(other)], Operation::Delete, name);
             }
         }
     }

@@ -30,14 +30,14 @@ public:
     // Who shows the tables and lists; nullptr: nobody. Set it while no compare runs.
     void setObserver(SessionObserver* observer) { observer_ = observer ? observer : &silentObserver_; }
 
-    FileTable& table(SyncSide side) { return tables_[side - 1]; }
-    const FileTable& table(SyncSide side) const { return tables_[side - 1]; }
-    OperationList& list(SyncSide side) { return lists_[side - 1]; }
-    const OperationList& list(SyncSide side) const { return lists_[side - 1]; }
+    FileTable& table(SyncSide side) { return tables_[sideIndex(side)]; }
+    const FileTable& table(SyncSide side) const { return tables_[sideIndex(side)]; }
+    OperationList& list(SyncSide side) { return lists_[sideIndex(side)]; }
+    const OperationList& list(SyncSide side) const { return lists_[sideIndex(side)]; }
 
     // The root texts of the last compare (a path field's text less one
     // trailing "/", platform::rootTextOf; "" stands for the root "/").
-    const std::string& rootText(SyncSide side) const { return roots_[side - 1]; }
+    const std::string& rootText(SyncSide side) const { return roots_[sideIndex(side)]; }
 
     // True while a compare command or a synchronisation runs (both process
     // events, so a click can arrive meanwhile); a command started then is not begun.
@@ -68,12 +68,12 @@ public:
 
     // Directories the last compare could not read (or not read to the end),
     // relative to the root of a side as in Directories; "" stands for the root.
-    const std::vector<std::string>& unreadable(SyncSide side) const { return unreadable_[side - 1]; }
+    const std::vector<std::string>& unreadable(SyncSide side) const { return unreadable_[sideIndex(side)]; }
 
     // Links of another user's that the last compare did not follow, since
     // they lead out of a side's root; relative as unreadable(). Nothing at
     // or under them was seen.
-    const std::vector<std::string>& othersLinks(SyncSide side) const { return othersLinks_[side - 1]; }
+    const std::vector<std::string>& othersLinks(SyncSide side) const { return othersLinks_[sideIndex(side)]; }
 
     // Whether a path lies inside a directory that could not be read on either
     // side. path is relative to the roots and begins with "/" ("/a/b" for a
@@ -95,7 +95,7 @@ public:
     // What the last compare knew of each root's volume, and what it decided
     // from both: names matched without regard to case, the attribute bits
     // compared, and the seconds within which two times count as equal.
-    const platform::VolumeTraits& volumeTraits(SyncSide side) const { return traits_[side - 1]; }
+    const platform::VolumeTraits& volumeTraits(SyncSide side) const { return traits_[sideIndex(side)]; }
     bool namesFoldCase() const { return foldCase_; }
     std::uint32_t comparedAttributes() const { return attributeMask_; }
     // The same for one file (a name of side's, or the other side's partner
@@ -132,7 +132,7 @@ public:
     // Whether the last compare's walk of side entered the other side's root:
     // the other root lies inside this one, however it was reached (a bind
     // mount of a folder inside counts).
-    bool holdsOtherRoot(SyncSide side) const { return holdsOtherRoot_[side - 1]; }
+    bool holdsOtherRoot(SyncSide side) const { return holdsOtherRoot_[sideIndex(side)]; }
 
     // Interval of the status and event throttle, in milliseconds (0: every update).
     void setProgressInterval(std::int64_t ms) { progressIntervalMs_ = ms; }

@@ -55,8 +55,8 @@ TEST_F(Compare, EqualPairsGiveNoRowsWhateverTheirSizeOrSubSeconds)
     writeFile(one + "/ms", "x", T, 100000000);
     writeFile(two + "/ms", "x", T, 900000000);
     run();
-    EXPECT_TRUE(rows(session, 1).empty());
-    EXPECT_TRUE(rows(session, 2).empty());
+    EXPECT_TRUE(rows(session, SyncSide::One).empty());
+    EXPECT_TRUE(rows(session, SyncSide::Two).empty());
 }
 
 TEST_F(Compare, NewerAndAttributeDifferences)
@@ -71,8 +71,8 @@ TEST_F(Compare, NewerAndAttributeDifferences)
     ::chmod((one + "/both").c_str(), 0600);
     ::chmod((two + "/both").c_str(), 0644);
     run();
-    EXPECT_EQ(rows(session, 1), (Strings{"→ 更新 both", "→ 属性 both", "→ 更新 newer", "→ 属性 ro"}));
-    EXPECT_EQ(rows(session, 2), (Strings{"← 属性 both", "← 属性 ro"}));
+    EXPECT_EQ(rows(session, SyncSide::One), (Strings{"→ 更新 both", "→ 属性 both", "→ 更新 newer", "→ 属性 ro"}));
+    EXPECT_EQ(rows(session, SyncSide::Two), (Strings{"← 属性 both", "← 属性 ro"}));
 }
 
 TEST_F(Compare, RowOrderNewBeforeDeleteAndNamesMatchedWithCase)
@@ -84,9 +84,10 @@ TEST_F(Compare, RowOrderNewBeforeDeleteAndNamesMatchedWithCase)
     writeFile(two + "/c.txt", "", T);
     writeFile(two + "/README.TXT", "", T);
     run();
-    EXPECT_EQ(rows(session, 1),
+    EXPECT_EQ(rows(session, SyncSide::One),
               (Strings{"→ 新建 Readme.txt", "→ 新建 a.txt", "→ 更新 c.txt", "→ 删除 README.TXT", "→ 删除 b.txt"}));
-    EXPECT_EQ(rows(session, 2), (Strings{"← 删除 Readme.txt", "← 删除 a.txt", "← 新建 README.TXT", "← 新建 b.txt"}));
+    EXPECT_EQ(rows(session, SyncSide::Two),
+              (Strings{"← 删除 Readme.txt", "← 删除 a.txt", "← 新建 README.TXT", "← 新建 b.txt"}));
 }
 
 TEST_F(Compare, MissingSideMakesEveryFileNewOnOneSideAndDeleteOnTheOther)
@@ -95,8 +96,8 @@ TEST_F(Compare, MissingSideMakesEveryFileNewOnOneSideAndDeleteOnTheOther)
     writeFile(two + "/b", "", T);
     one = tmp / "gone";
     run();
-    EXPECT_EQ(rows(session, 1), (Strings{"→ 删除 x/a", "→ 删除 b"}));
-    EXPECT_EQ(rows(session, 2), (Strings{"← 新建 x/a", "← 新建 b"}));
+    EXPECT_EQ(rows(session, SyncSide::One), (Strings{"→ 删除 x/a", "→ 删除 b"}));
+    EXPECT_EQ(rows(session, SyncSide::Two), (Strings{"← 新建 x/a", "← 新建 b"}));
 }
 
 TEST_F(Compare, ProgressTextsInOrderAndFinalState)
@@ -116,8 +117,8 @@ TEST_F(Compare, EmptyRootsGiveNoProgressTextsAndNoRows)
 {
     run();
     EXPECT_EQ(progress.statuses, (Strings{"正在列出文件列表...", "准备就绪。"}));
-    EXPECT_TRUE(session.list(1).empty());
-    EXPECT_TRUE(session.list(2).empty());
+    EXPECT_TRUE(session.list(SyncSide::One).empty());
+    EXPECT_TRUE(session.list(SyncSide::Two).empty());
 }
 
 TEST_F(Compare, ThrottledProgressStillShowsTheLastTextOfEachPhase)
@@ -136,16 +137,16 @@ TEST_F(Compare, EmptyFieldDoesNothingAndTrimmingRemovesOneSlash)
 {
     writeFile(one + "/a", "", T);
     run();
-    ASSERT_EQ(session.list(1).size(), 1u);
+    ASSERT_EQ(session.list(SyncSide::One).size(), 1u);
     // An empty field names no root: no compare is made of it.
     EXPECT_FALSE(platform::rootTextOf("").has_value());
-    EXPECT_EQ(session.list(1).size(), 1u); // the previous lists stay
+    EXPECT_EQ(session.list(SyncSide::One).size(), 1u); // the previous lists stay
 
     const std::optional<std::string> a = platform::rootTextOf(one + "//"), b = platform::rootTextOf(two + "/");
     ASSERT_TRUE(session.CompareDirectories(*a, *b, options, progress));
     EXPECT_EQ(a, one + "/");
     EXPECT_EQ(b, two);
-    EXPECT_EQ(session.rootText(1), one + "/");
+    EXPECT_EQ(session.rootText(SyncSide::One), one + "/");
 }
 
 TEST_F(Compare, ASecondCompareDuringACompareIsNotBegun)
@@ -169,6 +170,6 @@ TEST_F(Compare, ASecondCompareDuringACompareIsNotBegun)
     re.d2 = one;
     ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, re));
     EXPECT_GT(re.refused, 0);
-    EXPECT_EQ(rows(session, 1), (Strings{"→ 新建 a"}));
+    EXPECT_EQ(rows(session, SyncSide::One), (Strings{"→ 新建 a"}));
     EXPECT_FALSE(session.busy());
 }

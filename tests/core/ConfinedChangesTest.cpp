@@ -58,7 +58,7 @@ TEST_F(ConfinedChanges, ADirectoryLinkLeadingOutOfDirectoryTwoTakesNoChange)
     ASSERT_EQ(::symlink((tmp / "outside").c_str(), (two + "/d").c_str()), 0);
     options.deleteOldFile = true;
     compare();
-    ASSERT_EQ(rows(1).size(), 3u);
+    ASSERT_EQ(rows(SyncSide::One).size(), 3u);
 
     const SyncReport report = executor().SyncOneToTwo(options);
     const std::string refused = platform::outsideRootText();
@@ -83,7 +83,7 @@ TEST_F(ConfinedChanges, FileLinksLeadingOutAreReplacedOrRemovedThemselvesNeverWr
         ASSERT_EQ(::symlink((tmp / "outside/" + name).c_str(), (two + "/" + name + ".txt").c_str()), 0);
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"属性 p.txt", "更新 q.txt", "删除 r.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"属性 p.txt", "更新 q.txt", "删除 r.txt"}));
 
     const SyncReport report = executor().SyncOneToTwo(options);
     EXPECT_EQ(reasonsOf(report), (Strings{"p.txt：" + platform::outsideRootText()}));
@@ -103,11 +103,11 @@ TEST_F(ConfinedChanges, RowsUnderALinkOutOfAnExtraDirectoryChangeNothingOutside)
     ASSERT_EQ(::symlink((tmp / "outside").c_str(), (two + "/extra/lnk").c_str()), 0);
     options.deleteOldFile = true;
     compare();
-    ASSERT_EQ(rows(1), (Strings{"新建 a.txt", "删除 extra/lnk/x.txt"}));
+    ASSERT_EQ(rows(SyncSide::One), (Strings{"新建 a.txt", "删除 extra/lnk/x.txt"}));
 
     // Run alone, without the directory pass: the delete is refused.
-    check(1, "extra/lnk/x.txt");
-    const SyncReport checkedOnly = executor().RunCheckedRows(1, options);
+    check(SyncSide::One, "extra/lnk/x.txt");
+    const SyncReport checkedOnly = executor().RunCheckedRows(SyncSide::One, options);
     EXPECT_EQ(reasonsOf(checkedOnly), (Strings{"extra/lnk/x.txt：" + platform::outsideRootText()}));
     EXPECT_EQ(readFile(tmp / "outside/x.txt"), "x");
 
@@ -132,7 +132,7 @@ TEST_F(ConfinedChanges, ARowLeavesATargetThatIsNotWhatTheCompareListed)
     testsupport::makeDir(two + "/real");
     ASSERT_EQ(::symlink("real", (two + "/a").c_str()), 0);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 a", "更新 f.txt", "新建 new.txt", "删除 gone.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a", "更新 f.txt", "新建 new.txt", "删除 gone.txt"}));
     writeFile(two + "/f.txt", "edited after the compare", 1600000200);
     writeFile(two + "/new.txt", "made after the compare", 1600000000);
 
@@ -141,9 +141,9 @@ TEST_F(ConfinedChanges, ARowLeavesATargetThatIsNotWhatTheCompareListed)
     EXPECT_EQ(reasonsOf(report),
               (Strings{"a：目标位置是一个指向目录的链接，没有替换", "f.txt：目标文件在比较之后被改动过，没有覆盖",
                        "new.txt：目标位置已有同名的文件，没有覆盖"}));
-    check(1, "gone.txt");
+    check(SyncSide::One, "gone.txt");
     writeFile(two + "/gone.txt", "edited too", 1600000300);
-    EXPECT_EQ(reasonsOf(executor().RunCheckedRows(1, options)),
+    EXPECT_EQ(reasonsOf(executor().RunCheckedRows(SyncSide::One, options)),
               (Strings{"gone.txt：目标文件在比较之后被改动过，没有删除"}));
     EXPECT_EQ(readFile(two + "/f.txt"), "edited after the compare");
     EXPECT_EQ(readFile(two + "/new.txt"), "made after the compare");
@@ -219,7 +219,7 @@ TEST_F(ConfinedChanges, PathsLongerThanTheLimitAreCreatedCopiedAndRemoved)
     testsupport::makeDir(two);
     compare();
     FolderPass pass(*session, posix);
-    pass.MakePathDirs(source.relativeFile, 1);
+    pass.MakePathDirs(source.relativeFile, SyncSide::One);
     const platform::FsResult copied = posix.copyFile(one + "/" + source.relativeFile, {two, source.relativeFile});
     ASSERT_TRUE(copied.ok()) << copied.error;
     platform::Fd in(platform::openPath(two + "/" + source.relativeFile, O_RDONLY));

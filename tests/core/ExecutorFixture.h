@@ -40,10 +40,10 @@ public:
     {
         return told(executor_.RunCheckedRows(side, o));
     }
-    std::vector<tessarin::sync::PlannedRow> planWholeList(tessarin::sync::SyncSide from,
+    std::vector<tessarin::sync::PlannedRow> planWholeList(tessarin::sync::SyncCommand command,
                                                           const tessarin::sync::SyncOptions& o)
     {
-        return executor_.planWholeList(from, o);
+        return executor_.planWholeList(command, o);
     }
     void setRefreshAfterCommand(bool refresh) { executor_.setRefreshAfterCommand(refresh); }
 
@@ -84,7 +84,7 @@ struct ExecutorFixture : ::testing::Test {
     TellingExecutor executor() { return TellingExecutor(*session, progress, prompt); }
 
     // The rows of a list as "word name".
-    Strings rows(int side) const
+    Strings rows(tessarin::sync::SyncSide side) const
     {
         Strings out;
         for (const auto& row : session->list(side))
@@ -92,7 +92,7 @@ struct ExecutorFixture : ::testing::Test {
         return out;
     }
 
-    void check(int side, const std::string& name)
+    void check(tessarin::sync::SyncSide side, const std::string& name)
     {
         for (auto& row : session->list(side))
             if (row.FileName == name)

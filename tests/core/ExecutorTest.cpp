@@ -77,7 +77,7 @@ TEST_F(Executor, EmptyListsDoNothingAtAll)
     EXPECT_FALSE(ex.SyncOneToTwo(options).ran);
     EXPECT_FALSE(ex.SyncTwoToOne(options).ran);
     EXPECT_FALSE(ex.SyncBothWays(options).ran);
-    EXPECT_FALSE(ex.RunCheckedRows(1, options).ran);
+    EXPECT_FALSE(ex.RunCheckedRows(SyncSide::One, options).ran);
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_TRUE(progress.statuses.empty()); // no refresh
 }
@@ -94,8 +94,8 @@ TEST_F(Executor, OneToTwoCopiesIntoAMissingTargetThenTheRefreshShowsNoRow)
     EXPECT_EQ(readFile(two + "/x/y/c.txt"), "ccc");
     EXPECT_EQ(readFile(two + "/a.txt"), "aaa");
     EXPECT_TRUE(testsupport::isDir(two + "/empty"));
-    EXPECT_TRUE(rows(1).empty());
-    EXPECT_TRUE(rows(2).empty());
+    EXPECT_TRUE(rows(SyncSide::One).empty());
+    EXPECT_TRUE(rows(SyncSide::Two).empty());
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "目录一同步到目录二完成！");
     EXPECT_EQ(prompt.shown[0].caption, "信息");
@@ -113,7 +113,7 @@ TEST_F(Executor, WithoutTheRefreshTheListsKeepTheRowsThatRanAndNoWalkFollows)
     const SyncReport report = ex.SyncOneToTwo(options);
     EXPECT_TRUE(report.ran);
     EXPECT_EQ(readFile(two + "/a.txt"), "aaa");
-    EXPECT_EQ(rows(1), Strings({"新建 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), Strings({"新建 a.txt"}));
     for (std::size_t k = statusesBefore; k < progress.statuses.size(); ++k)
         EXPECT_NE(progress.statuses[k], "正在列出文件列表...");
     ASSERT_EQ(prompt.shown.size(), 1u);
@@ -126,12 +126,12 @@ TEST_F(Executor, DeleteOldFileOffKeepsTheTargetsExtraFilesAndDirectories)
     writeFile(two + "/old.txt", "o", 1600000000);
     writeFile(two + "/extra/e.txt", "e", 1600000000);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 a.txt", "删除 extra/e.txt", "删除 old.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a.txt", "删除 extra/e.txt", "删除 old.txt"}));
     executor().SyncOneToTwo(options);
     EXPECT_TRUE(exists(two + "/old.txt"));
     EXPECT_TRUE(exists(two + "/extra/e.txt"));
     EXPECT_TRUE(exists(two + "/a.txt"));
-    EXPECT_EQ(rows(1), (Strings{"删除 extra/e.txt", "删除 old.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"删除 extra/e.txt", "删除 old.txt"}));
 }
 
 TEST_F(Executor, DeleteOldFileOnRemovesExtraFilesAndDirectoriesWithTheirContents)
@@ -150,8 +150,8 @@ TEST_F(Executor, DeleteOldFileOnRemovesExtraFilesAndDirectoriesWithTheirContents
     EXPECT_FALSE(exists(two + "/extra"));
     EXPECT_FALSE(exists(two + "/extra2")); // the nested extra/deep going first does not stop it
     EXPECT_EQ(readFile(two + "/keep/k.txt"), "k");
-    EXPECT_TRUE(rows(1).empty());
-    EXPECT_TRUE(rows(2).empty());
+    EXPECT_TRUE(rows(SyncSide::One).empty());
+    EXPECT_TRUE(rows(SyncSide::Two).empty());
     EXPECT_EQ(prompt.shown.at(0).icon, tessarin::core::MessageIcon::Information);
 }
 
@@ -161,7 +161,7 @@ TEST_F(Executor, TwoToOneMirrorsTheOtherWay)
     writeFile(one + "/gone/g.txt", "g", 1600000000);
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(rows(2), (Strings{"删除 gone/g.txt", "新建 n.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"删除 gone/g.txt", "新建 n.txt"}));
     executor().SyncTwoToOne(options);
     EXPECT_FALSE(exists(one + "/gone"));
     EXPECT_EQ(readFile(one + "/n.txt"), "new");
@@ -176,10 +176,10 @@ TEST_F(Executor, OneWayCommandsRunAttributeRowsOnlyWithSyncAttributes)
     ::chmod((two + "/a.txt").c_str(), 0604);
     options.syncAttributes = false;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"属性 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"属性 a.txt"}));
     executor().SyncOneToTwo(options);
     EXPECT_EQ(modeOf(two + "/a.txt"), 0604u);
-    EXPECT_EQ(rows(1), (Strings{"属性 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"属性 a.txt"}));
 
     // The word written is the one listed, even when the source changed since.
     options.syncAttributes = true;
@@ -202,7 +202,8 @@ TEST_F(Executor, ARowAfterACopyOfTheSameFileSeesTheCopyDone)
         ::chmod((two + "/" + name).c_str(), 0604);
     }
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 a.txt", "属性 a.txt", "更新 b.txt", "属性 b.txt", "更新 c.txt", "属性 c.txt"}));
+    EXPECT_EQ(rows(SyncSide::One),
+              (Strings{"更新 a.txt", "属性 a.txt", "更新 b.txt", "属性 b.txt", "更新 c.txt", "属性 c.txt"}));
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
         ::chmod((one + "/" + name).c_str(), 0600); // the copy carries 0600, the row the listed 0640
     const SyncReport report = executor().SyncOneToTwo(options);
@@ -246,8 +247,8 @@ TEST_F(Executor, BothWaysNeverDeletesAndNeverSwapsAPairsAttributes)
     EXPECT_EQ(readFile(two + "/only1.txt"), "1");
     EXPECT_EQ(readFile(one + "/only2/x.txt"), "2");
     EXPECT_TRUE(testsupport::isDir(two + "/emptydir"));
-    EXPECT_TRUE(rows(1).empty());
-    EXPECT_TRUE(rows(2).empty());
+    EXPECT_TRUE(rows(SyncSide::One).empty());
+    EXPECT_TRUE(rows(SyncSide::Two).empty());
     EXPECT_EQ(prompt.shown.at(0).text, "双向同步完成！");
 }
 
@@ -286,20 +287,20 @@ TEST_F(Executor, CheckedRowsRunWhateverTheOptionsAndEndUnchecked)
     writeFile(two + "/old.txt", "o", 1600000000);
     compare();
     // None checked: still a refresh and the message.
-    EXPECT_TRUE(executor().RunCheckedRows(1, options).ran);
+    EXPECT_TRUE(executor().RunCheckedRows(SyncSide::One, options).ran);
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text, "选择的同步成功完成！");
     EXPECT_EQ(prompt.shown[0].caption, "提示");
 
-    check(1, "b.txt");
-    check(1, "old.txt"); // runs although DeleteOldFile is off
-    const SyncReport report = executor().RunCheckedRows(1, options);
+    check(SyncSide::One, "b.txt");
+    check(SyncSide::One, "old.txt"); // runs although DeleteOldFile is off
+    const SyncReport report = executor().RunCheckedRows(SyncSide::One, options);
     EXPECT_EQ(report.rowsRun, 2u);
     EXPECT_FALSE(exists(two + "/a.txt"));
     EXPECT_TRUE(exists(two + "/b.txt"));
     EXPECT_FALSE(exists(two + "/old.txt"));
-    EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
-    for (int side = 1; side <= 2; ++side)
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a.txt"}));
+    for (const SyncSide side : kBothSides)
         for (const auto& row : session->list(side))
             EXPECT_FALSE(row.Checked);
 }
@@ -310,16 +311,16 @@ TEST_F(Executor, AFileWhereADirectoryIsNeededStopsTheCommandWithAnError)
     writeFile(one + "/z.txt", "z", 1600000000);
     writeFile(two + "/x", "a file", 1600000000);
     compare();
-    const Strings before = rows(1);
+    const Strings before = rows(SyncSide::One);
     try {
         executor().SyncOneToTwo(options);
         FAIL() << "no error";
     } catch (const tessarin::core::Error& e) {
         EXPECT_NE(std::string(e.what()).find(two + "/x"), std::string::npos) << e.what();
     }
-    EXPECT_FALSE(exists(two + "/z.txt")); // later rows not run
-    EXPECT_EQ(rows(1), before);           // no refresh
-    EXPECT_TRUE(prompt.shown.empty());    // no completion message
+    EXPECT_FALSE(exists(two + "/z.txt"));   // later rows not run
+    EXPECT_EQ(rows(SyncSide::One), before); // no refresh
+    EXPECT_TRUE(prompt.shown.empty());      // no completion message
     EXPECT_FALSE(session->busy());
 }
 
@@ -355,8 +356,8 @@ TEST_F(Executor, FailedRowsAreCountedListedAndWarnedOf)
     // Checked rows with a failure never claim success.
     writeFile(two + "/bad.del", "x", 1600000000);
     compare();
-    check(1, "bad.del");
-    executor().RunCheckedRows(1, options);
+    check(SyncSide::One, "bad.del");
+    executor().RunCheckedRows(SyncSide::One, options);
     EXPECT_EQ(prompt.shown.back().text.find("成功"), std::string::npos);
     EXPECT_NE(prompt.shown.back().text.find("删除 bad.del：injected delete failure"), std::string::npos);
     EXPECT_EQ(prompt.shown.back().caption, "提示");
@@ -378,9 +379,10 @@ TEST_F(Executor, ACopyFailingPartWayIsReportedAndKeepsTheOldTarget)
         };
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const SyncReport report = executor().SyncOneToTwo(options);
-        const bool reported =
-            report.failures.size() == 1 && report.failures[0].fileName == "big.bin" && prompt.shown.size() == 1 &&
-            prompt.shown[0].icon == tessarin::core::MessageIcon::Warning && rows(1) == Strings{"更新 big.bin"};
+        const bool reported = report.failures.size() == 1 && report.failures[0].fileName == "big.bin" &&
+                              prompt.shown.size() == 1 &&
+                              prompt.shown[0].icon == tessarin::core::MessageIcon::Warning &&
+                              rows(SyncSide::One) == Strings{"更新 big.bin"};
         ::_exit(reported ? 0 : 1);
     }
     int status = 0;
@@ -404,8 +406,8 @@ TEST_F(Executor, AMissingSourceRootRefusesAOneWayCommand)
     EXPECT_EQ(prompt.shown[0].text, "目录一“" + one + "”不存在或不是目录，同步没有执行。");
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     // Checked rows obey the same guard: a mistyped directory one, 全选, 执行.
-    check(1, "precious.txt");
-    EXPECT_TRUE(executor().RunCheckedRows(1, options).refused);
+    check(SyncSide::One, "precious.txt");
+    EXPECT_TRUE(executor().RunCheckedRows(SyncSide::One, options).refused);
     EXPECT_TRUE(exists(two + "/precious.txt"));
     // The other way round the missing root is the target: it is created.
     EXPECT_TRUE(executor().SyncTwoToOne(options).ran);
@@ -428,12 +430,12 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
     for (const Case& c : cases) {
         two = c.two;
         compare();
-        check(1, "a.txt");
+        check(SyncSide::One, "a.txt");
         prompt.shown.clear();
         auto ex = executor();
         EXPECT_TRUE(ex.SyncOneToTwo(options).refused) << c.two;
         EXPECT_TRUE(ex.SyncBothWays(options).refused) << c.two;
-        EXPECT_TRUE(ex.RunCheckedRows(1, options).refused) << c.two;
+        EXPECT_TRUE(ex.RunCheckedRows(SyncSide::One, options).refused) << c.two;
         ASSERT_EQ(prompt.shown.size(), 3u);
         EXPECT_EQ(prompt.shown[0].text, c.notice);
     }
@@ -441,9 +443,9 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
     EXPECT_FALSE(exists(one + "/sub"));
     // One directory under two names lists alike on both sides, so the lists
     // are empty; the check itself refuses it all the same.
-    EXPECT_EQ(rootsRefusal(posix, one, tmp / "alias/.", 0, {false, false}),
+    EXPECT_EQ(rootsRefusal(posix, one, tmp / "alias/.", std::nullopt, {false, false}),
               "目录一和目录二是同一个目录，同步没有执行。");
-    EXPECT_EQ(rootsRefusal(posix, one, tmp / "elsewhere", 0, {false, false}), std::nullopt);
+    EXPECT_EQ(rootsRefusal(posix, one, tmp / "elsewhere", std::nullopt, {false, false}), std::nullopt);
 }
 
 TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
@@ -465,7 +467,7 @@ TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
     ASSERT_GE(clicking.compareBegun.size(), 3u);
     EXPECT_FALSE(clicking.compareBegun[0]);
     EXPECT_FALSE(clicking.compareBegun[1]);
-    EXPECT_EQ(session->rootText(1), one);
+    EXPECT_EQ(session->rootText(SyncSide::One), one);
 }
 
 TEST_F(Executor, ProgressNamesTheRowAndTotalAndAlwaysTheLast)
@@ -556,7 +558,8 @@ TEST_F(Executor, AnErrorThatStopsTheCommandComesWithEveryFailureBeforeIt)
     writeFile(one + "/y.txt", "y", 1600000000);
     writeFile(two + "/x", "a file", 1600000000);
     compare();
-    ASSERT_EQ(rows(1), (Strings{"新建 a/bad-new.txt", "更新 a/bad-slow.txt", "新建 x/f.txt", "新建 y.txt", "删除 x"}));
+    ASSERT_EQ(rows(SyncSide::One),
+              (Strings{"新建 a/bad-new.txt", "更新 a/bad-slow.txt", "新建 x/f.txt", "新建 y.txt", "删除 x"}));
     try {
         executor().SyncOneToTwo(options);
         FAIL() << "not stopped";
@@ -642,7 +645,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
     writeFile(one + "/c.txt", "c", 1600000000);
     writeFile(one + "/d.txt", "d", 1600000000);
     compare();
-    ASSERT_EQ(rows(1), (Strings{"新建 a-bad.txt", "更新 b-slow.txt", "新建 c.txt", "新建 d.txt"}));
+    ASSERT_EQ(rows(SyncSide::One), (Strings{"新建 a-bad.txt", "更新 b-slow.txt", "新建 c.txt", "新建 d.txt"}));
     StoppingProgress stopping(3, held);
     testsupport::TellingExecutor ex(*session, stopping, prompt);
     const SyncReport report = ex.SyncOneToTwo(options);
@@ -656,7 +659,7 @@ TEST_F(Executor, AStopRunsNoLaterRowFinishesTheCopiesUnderWayAndRefreshes)
     ASSERT_EQ(report.failures.size(), 1u);
     EXPECT_EQ(stopping.heeded, 1);
     // The refresh ran and lists what is left.
-    EXPECT_EQ(rows(1), (Strings{"新建 a-bad.txt", "新建 c.txt", "新建 d.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a-bad.txt", "新建 c.txt", "新建 d.txt"}));
     EXPECT_EQ(stopping.statuses.back(), "准备就绪。");
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.shown[0].text,

@@ -36,10 +36,10 @@ TEST_F(FolderPassTest, MakePathDirsCreatesFromTheRootInwardsButNeverTheFileName)
     options.syncSubFolder = false; // no directory pass: only the row's own step
     compare();
     FolderPass pass(*session, recording);
-    pass.MakePathDirs("a/b/c.txt", 1);
+    pass.MakePathDirs("a/b/c.txt", SyncSide::One);
     EXPECT_EQ(recording.created, (Strings{two, two + "/a", two + "/a/b"}));
-    pass.MakePathDirs("a/b/d.txt", 1);
-    pass.MakePathDirs("top.txt", 1);
+    pass.MakePathDirs("a/b/d.txt", SyncSide::One);
+    pass.MakePathDirs("top.txt", SyncSide::One);
     EXPECT_EQ(recording.created.size(), 3u);
     EXPECT_FALSE(exists(two + "/a/b/c.txt"));
 }
@@ -56,7 +56,7 @@ TEST_F(FolderPassTest, AHiddenSubdirectoryStopsTheRemovalWhichIsReported)
     options.deleteOldFile = true;
     compare();
     FolderPass pass(*session, *fs);
-    EXPECT_THROW(pass.RemoveExtraFolders(1), tessarin::core::Error);
+    EXPECT_THROW(pass.RemoveExtraFolders(SyncSide::One), tessarin::core::Error);
     EXPECT_EQ(readFile(two + "/extra/.cache/keep"), "k");
     EXPECT_FALSE(exists(two + "/extra/e.txt"));
     EXPECT_FALSE(exists(two + "/extra/.dotfile"));
@@ -100,7 +100,7 @@ TEST_F(FolderPassTest, WithoutSubfoldersTheDirectoryStepDoesNothing)
     options.syncSubFolder = false;
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a.txt"}));
     executor().SyncOneToTwo(options);
     EXPECT_TRUE(exists(two + "/a.txt"));
     EXPECT_FALSE(exists(two + "/sub"));

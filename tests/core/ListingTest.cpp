@@ -113,9 +113,9 @@ TEST_F(Listing, SubdirectoryFilesComeBeforeTheDirectorysOwnFiles)
     writeFile(tmp / "r/x/y/d.txt", "d");
     testsupport::makeDir(tmp / "r/e");
     compare(tmp / "r/");
-    EXPECT_EQ(names(session.table(1)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
-    EXPECT_EQ(session.table(1).Directories, (Strings{"/e", "/x", "/x/y"}));
-    EXPECT_EQ(session.rootText(1), tmp / "r");
+    EXPECT_EQ(names(session.table(SyncSide::One)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
+    EXPECT_EQ(session.table(SyncSide::One).Directories, (Strings{"/e", "/x", "/x/y"}));
+    EXPECT_EQ(session.rootText(SyncSide::One), tmp / "r");
     EXPECT_EQ(observer.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
 }
 
@@ -125,8 +125,8 @@ TEST_F(Listing, WithoutSubfoldersOnlyTheRootsFiles)
     writeFile(tmp / "r/x/c.txt", "c");
     options.syncSubFolder = false;
     compare(tmp / "r");
-    EXPECT_EQ(names(session.table(1)), (Strings{"a.txt"}));
-    EXPECT_TRUE(session.table(1).Directories.empty());
+    EXPECT_EQ(names(session.table(SyncSide::One)), (Strings{"a.txt"}));
+    EXPECT_TRUE(session.table(SyncSide::One).Directories.empty());
 }
 
 TEST_F(Listing, HiddenDirectoriesSkippedHiddenFilesListedWithTheirBit)
@@ -135,7 +135,7 @@ TEST_F(Listing, HiddenDirectoriesSkippedHiddenFilesListedWithTheirBit)
     writeFile(tmp / "r/.hidden", "x");
     writeFile(tmp / "r/x/.in", "y");
     compare(tmp / "r");
-    const FileTable& t = session.table(1);
+    const FileTable& t = session.table(SyncSide::One);
     EXPECT_EQ(names(t), (Strings{"x/.in", ".hidden"}));
     EXPECT_EQ(t.Directories, (Strings{"/x"}));
     EXPECT_TRUE(t.attributes(1) & platform::kAttrHidden);
@@ -149,7 +149,7 @@ TEST_F(Listing, EntryFieldsSizeTimeAndAttributes)
     writeFile(tmp / "r/rw.txt", std::string(1152, 'x'));
     ::chmod((tmp / "r/rw.txt").c_str(), 0640);
     compare(tmp / "r");
-    const FileTable& t = session.table(1);
+    const FileTable& t = session.table(SyncSide::One);
     ASSERT_EQ(t.fileCount(), 2u);
     EXPECT_EQ(t.sizeText(0), "1.50 KB");
     EXPECT_EQ(t.sizeText(1), "1.13 KB");
@@ -165,8 +165,8 @@ TEST_F(Listing, MissingRootListsEmptyAndTheOtherSideAsUsual)
     writeFile(tmp / "r/a.txt", "a");
     std::string one = tmp / "r", two = tmp / "missing";
     ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
-    EXPECT_EQ(session.table(1).fileCount(), 1u);
-    EXPECT_EQ(session.table(2).fileCount(), 0u);
+    EXPECT_EQ(session.table(SyncSide::One).fileCount(), 1u);
+    EXPECT_EQ(session.table(SyncSide::Two).fileCount(), 0u);
     EXPECT_EQ(observer.counts.back(), "2:共0个文件");
 }
 
@@ -180,8 +180,8 @@ TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
     ASSERT_EQ(::symlink("nowhere", (tmp / "r/broken").c_str()), 0);   // broken: not listed
     ASSERT_EQ(::mkfifo((tmp / "r/fifo").c_str(), 0644), 0);           // never opened
     compare(tmp / "r");
-    EXPECT_EQ(names(session.table(1)), (Strings{"out/o.txt", "x/a.txt", "link.txt"}));
-    EXPECT_EQ(session.table(1).Directories, (Strings{"/out", "/x"}));
+    EXPECT_EQ(names(session.table(SyncSide::One)), (Strings{"out/o.txt", "x/a.txt", "link.txt"}));
+    EXPECT_EQ(session.table(SyncSide::One).Directories, (Strings{"/out", "/x"}));
 }
 
 TEST_F(Listing, UnreadableDirectoryContributesNothing)
@@ -194,8 +194,8 @@ TEST_F(Listing, UnreadableDirectoryContributesNothing)
     refusing.refused.insert(tmp / "r/locked/");
     std::string one = tmp / "r", two = tmp / "none";
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
-    EXPECT_EQ(names(s.table(1)), (Strings{"open/b.txt", "c.txt"}));
-    EXPECT_EQ(s.table(1).Directories, (Strings{"/locked", "/open"}));
+    EXPECT_EQ(names(s.table(SyncSide::One)), (Strings{"open/b.txt", "c.txt"}));
+    EXPECT_EQ(s.table(SyncSide::One).Directories, (Strings{"/locked", "/open"}));
 }
 
 TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
@@ -217,9 +217,9 @@ TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
     // Five slow reads of 60 ms: events were processed while side two was still listing.
     EXPECT_GE(watching.eventPasses, 10);
     EXPECT_EQ(watching.counts, (Strings{"1:共4个文件", "2:共4个文件"}));
-    EXPECT_EQ(names(s.table(2)), (Strings{"a/f.txt", "b/f.txt", "c/f.txt", "d/f.txt"}));
-    EXPECT_EQ(s.table(2).Directories, (Strings{"/a", "/b", "/c", "/d"}));
-    EXPECT_EQ(s.list(2).size(), 4u); // four "更新" rows: side two's files are newer
+    EXPECT_EQ(names(s.table(SyncSide::Two)), (Strings{"a/f.txt", "b/f.txt", "c/f.txt", "d/f.txt"}));
+    EXPECT_EQ(s.table(SyncSide::Two).Directories, (Strings{"/a", "/b", "/c", "/d"}));
+    EXPECT_EQ(s.list(SyncSide::Two).size(), 4u); // four "更新" rows: side two's files are newer
 }
 
 TEST_F(Listing, NamesThatAreNotUtf8StayBytes)
@@ -227,8 +227,8 @@ TEST_F(Listing, NamesThatAreNotUtf8StayBytes)
     const std::string odd = "caf\xe9-\xff.txt"; // Latin-1 bytes, invalid UTF-8
     writeFile(tmp / ("r/" + odd), "x");
     compare(tmp / "r");
-    ASSERT_EQ(session.table(1).fileCount(), 1u);
-    EXPECT_EQ(session.table(1).name(0), odd);
+    ASSERT_EQ(session.table(SyncSide::One).fileCount(), 1u);
+    EXPECT_EQ(session.table(SyncSide::One).name(0), odd);
 }
 
 TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
@@ -239,8 +239,8 @@ TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
     options.syncSubFolder = false;
     std::string one = "/", two = tmp / "none";
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
-    EXPECT_EQ(s.rootText(1), "");
-    EXPECT_EQ(s.RelativeFileName(1, "/etc"), "etc");
+    EXPECT_EQ(s.rootText(SyncSide::One), "");
+    EXPECT_EQ(s.RelativeFileName(SyncSide::One, "/etc"), "etc");
 }
 
 TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
@@ -248,8 +248,8 @@ TEST_F(Listing, RelativeFileNameCutsTheRootAndItsSlash)
     std::string one = tmp / "r", two = tmp / "s";
     testsupport::makeDir(one);
     ASSERT_TRUE(session.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
-    EXPECT_EQ(session.RelativeFileName(1, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
-    EXPECT_EQ(session.RelativeFileName(2, two + "/a.txt"), "a.txt");
+    EXPECT_EQ(session.RelativeFileName(SyncSide::One, one + "/sub/deep/a.txt"), "sub/deep/a.txt");
+    EXPECT_EQ(session.RelativeFileName(SyncSide::Two, two + "/a.txt"), "a.txt");
     // The root's text further along is no prefix.
-    EXPECT_EQ(session.RelativeFileName(1, "/copy" + one + "/a.txt"), "/copy" + one + "/a.txt");
+    EXPECT_EQ(session.RelativeFileName(SyncSide::One, "/copy" + one + "/a.txt"), "/copy" + one + "/a.txt");
 }

@@ -99,7 +99,7 @@ TEST_F(RunSafety, AFileTheVolumeTakesForANewNameIsNeitherOverwrittenNorDeleted)
     writeFile(two + "/stale.txt", "s", 1600000000);
     options.deleteOldFile = true;
     compare();
-    ASSERT_EQ(rows(1), (Strings{"新建 Readme.txt", "删除 README.TXT", "删除 stale.txt"}));
+    ASSERT_EQ(rows(SyncSide::One), (Strings{"新建 Readme.txt", "删除 README.TXT", "删除 stale.txt"}));
 
     // The volume takes the new name for the file there, whose time nobody
     // compared: it is neither overwritten nor, as the same file, deleted.
@@ -138,9 +138,9 @@ TEST_F(RunSafety, StaleTemporariesGoOnlyWhereTheRunCopiesAndOnlyRegularFilesOfTh
     ConcurrentRun concurrent;
     fs = &concurrent;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 d/.tessarin-backup", "新建 d/new.txt", "更新 d/upd.txt",
-                                "删除 d/.tessarin-Ab12Cd", "删除 d/.tessarin-abc123", "删除 d/.tessarin-config",
-                                "删除 d/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r"}))
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 d/.tessarin-backup", "新建 d/new.txt", "更新 d/upd.txt",
+                                            "删除 d/.tessarin-Ab12Cd", "删除 d/.tessarin-abc123",
+                                            "删除 d/.tessarin-config", "删除 d/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0r"}))
         << "every name but the copy's own is listed";
 
     executor().SyncOneToTwo(options);

@@ -43,9 +43,10 @@ public:
 private:
     void snapshot()
     {
-        seen.push_back(events.back() + " " + std::to_string(session->table(1).fileCount()) + "/" +
-                       std::to_string(session->table(2).fileCount()) + "/" + std::to_string(session->list(1).size()) +
-                       "/" + std::to_string(session->list(2).size()));
+        seen.push_back(events.back() + " " + std::to_string(session->table(SyncSide::One).fileCount()) + "/" +
+                       std::to_string(session->table(SyncSide::Two).fileCount()) + "/" +
+                       std::to_string(session->list(SyncSide::One).size()) + "/" +
+                       std::to_string(session->list(SyncSide::Two).size()));
     }
 };
 
@@ -92,7 +93,7 @@ TEST_F(HandOver, EachSideAndThenTheListsArriveComplete)
     ASSERT_TRUE(session.CompareDirectories(one, two, options, progress));
     EXPECT_EQ(observer.seen[4], "rebuild 0/0/0/0");
     EXPECT_EQ(observer.seen.size(), 8u);
-    EXPECT_EQ(session.list(2).size(), 3u);
+    EXPECT_EQ(session.list(SyncSide::Two).size(), 3u);
 }
 
 TEST_F(HandOver, AStoppedCompareEmptiesWhatItHadHandedInAndNeverHandsInLists)

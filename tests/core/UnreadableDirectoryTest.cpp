@@ -42,10 +42,10 @@ TEST_F(UnreadableDirectory, NoRowForWhatLiesInsideOnEitherSide)
 {
     makeTrees();
     compare();
-    EXPECT_EQ(session->unreadable(1), (Strings{"/locked"}));
-    EXPECT_TRUE(session->unreadable(2).empty());
-    EXPECT_EQ(rows(1), (Strings{"删除 extra.txt"}));
-    EXPECT_EQ(rows(2), (Strings{"新建 extra.txt"}));
+    EXPECT_EQ(session->unreadable(SyncSide::One), (Strings{"/locked"}));
+    EXPECT_TRUE(session->unreadable(SyncSide::Two).empty());
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"删除 extra.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"新建 extra.txt"}));
 
     EXPECT_TRUE(session->insideUnreadable("/locked/a.txt"));
     EXPECT_TRUE(session->insideUnreadable("/locked/sub"));
@@ -84,9 +84,9 @@ TEST_F(UnreadableDirectory, AnUnreadableRootGivesNoRowsAtAll)
     refusing.refused.insert(one + "/");
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(session->unreadable(1), (Strings{""}));
-    EXPECT_TRUE(session->list(1).empty());
-    EXPECT_TRUE(session->list(2).empty());
+    EXPECT_EQ(session->unreadable(SyncSide::One), (Strings{""}));
+    EXPECT_TRUE(session->list(SyncSide::One).empty());
+    EXPECT_TRUE(session->list(SyncSide::Two).empty());
     executor().SyncOneToTwo(options);
     EXPECT_TRUE(exists(two + "/b.txt"));
 }
@@ -129,7 +129,7 @@ TEST_F(UnreadableDirectory, AnotherUsersLinkOutOfARootIsUnseenAndNamedInTheNotic
     writeFile(two + "/lnk", "two's own", 1600000000);
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a.txt"}));
     const std::string line = one + "/lnk：是其他用户的链接，指向根目录之外，没有比较";
     EXPECT_EQ(unreadableText(*session), "有1个链接没有比较，也不会被同步：\n" + line);
     EXPECT_EQ(unreadableDetailsText(*session), line);

@@ -82,12 +82,12 @@ TEST_F(VolumeImageTraits, AfterAOneWaySyncOntoExfatTheNextCompareShowsNoRow)
     writeFile(two + "/README.TXT", "old", 1500000000); // the same file there
     options.deleteOldFile = true;
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 sub/Deep.txt", "更新 Readme.txt"}));
-    EXPECT_EQ(rows(2), (Strings{"删除 sub/Deep.txt"}));
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::One), (Strings{"新建 sub/Deep.txt", "更新 Readme.txt"}));
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::Two), (Strings{"删除 sub/Deep.txt"}));
     EXPECT_TRUE(executor().SyncOneToTwo(options).failures.empty());
     compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::One), Strings{});
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::Two), Strings{});
     // The copy landed on the one file, under the source's spelling; nothing was deleted.
     EXPECT_EQ(testsupport::readFile(two + "/Readme.txt"), "new text");
     EXPECT_EQ(testsupport::readFile(two + "/sub/Deep.txt"), "deep");
@@ -106,6 +106,6 @@ TEST_F(VolumeImageTraits, FatKeepsTimesToTwoSecondsAndIgnoresCase)
     writeFile(one + "/odd.txt", "x", 1600000001);
     writeFile(two + "/ODD.TXT", "x", 1600000001);
     compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::One), Strings{});
+    EXPECT_EQ(rows(tessarin::sync::SyncSide::Two), Strings{});
 }

@@ -64,13 +64,13 @@ TEST_F(VolumeMatching, OnACaseInsensitiveSideNamesDifferingInCaseAreOnePair)
     // Byte for byte, as on two case-sensitive volumes.
     compare();
     EXPECT_FALSE(session->namesFoldCase());
-    EXPECT_EQ(rows(1).size(), 7u);
+    EXPECT_EQ(rows(SyncSide::One).size(), 7u);
 
     twoIs(fatLike());
     compare();
     EXPECT_TRUE(session->namesFoldCase());
-    EXPECT_EQ(rows(1), (Strings{"更新 Readme.txt", "删除 only.txt"}));
-    EXPECT_EQ(rows(2), (Strings{"新建 only.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 Readme.txt", "删除 only.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"新建 only.txt"}));
 }
 
 TEST_F(VolumeMatching, TheFirstMatchRuleHoldsAmongNamesThatFoldAlike)
@@ -83,14 +83,14 @@ TEST_F(VolumeMatching, TheFirstMatchRuleHoldsAmongNamesThatFoldAlike)
     writeFile(two + "/A.txt", "x", 1600000000);
     twoIs(fatLike());
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 a.TXT", "新建 a.txt"}));
-    EXPECT_EQ(rows(2), (Strings{"删除 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 a.TXT", "新建 a.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"删除 a.txt"}));
     // An exact twin pairs first, whatever comes before it.
     ::unlink((two + "/A.txt").c_str());
     writeFile(two + "/a.txt", "x", 1600000000);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"新建 a.TXT"}));
-    EXPECT_EQ(rows(2), (Strings{"删除 a.TXT"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"新建 a.TXT"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"删除 a.TXT"}));
 }
 
 TEST_F(VolumeMatching, TimesCompareToTheCoarserSidesResolution)
@@ -100,14 +100,14 @@ TEST_F(VolumeMatching, TimesCompareToTheCoarserSidesResolution)
     writeFile(one + "/two.txt", "x", 1600000002);
     writeFile(two + "/two.txt", "x", 1600000000); // 2 s older: really older
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 odd.txt", "更新 two.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 odd.txt", "更新 two.txt"}));
     platform::VolumeTraits fat = fatLike();
     fat.caseInsensitive = false;
     twoIs(fat);
     compare();
     EXPECT_EQ(session->timeResolutionSeconds(), 2);
-    EXPECT_EQ(rows(1), (Strings{"更新 two.txt"}));
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 two.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), Strings{});
 
     // FAT keeps local time: whole hours apart (within its 2 s, up to a day)
     // is a shifted zone. exFAT keeps its offset, so there an hour is an hour.
@@ -118,11 +118,11 @@ TEST_F(VolumeMatching, TimesCompareToTheCoarserSidesResolution)
     fat.family = platform::VolumeTraits::Family::Fat;
     twoIs(fat);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 day.txt", "更新 two.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 day.txt", "更新 two.txt"}));
     fat.family = platform::VolumeTraits::Family::Exfat;
     twoIs(fat);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"更新 day.txt", "更新 hour.txt", "更新 two.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"更新 day.txt", "更新 hour.txt", "更新 two.txt"}));
 }
 
 TEST_F(VolumeMatching, TimesOutsideTheFatYearsCompareAsTheVolumeHoldsThem)
@@ -135,8 +135,8 @@ TEST_F(VolumeMatching, TimesOutsideTheFatYearsCompareAsTheVolumeHoldsThem)
     exfat.family = platform::VolumeTraits::Family::Exfat;
     twoIs(exfat);
     compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(SyncSide::One), Strings{});
+    EXPECT_EQ(rows(SyncSide::Two), Strings{});
 }
 
 TEST_F(VolumeMatching, AttributesCompareOnlyWhatBothVolumesKeep)
@@ -150,22 +150,22 @@ TEST_F(VolumeMatching, AttributesCompareOnlyWhatBothVolumesKeep)
     ::chmod((one + "/ro.txt").c_str(), 0444);
     ::chmod((two + "/ro.txt").c_str(), 0777);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"属性 mode.txt", "属性 ro.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"属性 mode.txt", "属性 ro.txt"}));
 
     platform::VolumeTraits readOnlyOnly;
     readOnlyOnly.permissions = Permissions::ReadOnlyOnly;
     twoIs(readOnlyOnly);
     compare();
-    EXPECT_EQ(rows(1), (Strings{"属性 ro.txt"})); // the read-only state still counts
-    EXPECT_EQ(rows(2), (Strings{"属性 ro.txt"}));
+    EXPECT_EQ(rows(SyncSide::One), (Strings{"属性 ro.txt"})); // the read-only state still counts
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"属性 ro.txt"}));
 
     platform::VolumeTraits none;
     none.permissions = Permissions::None;
     faking.traitsUnder.clear();
     faking.traitsUnder[one] = none; // either side is enough
     compare();
-    EXPECT_EQ(rows(1), Strings{});
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(rows(SyncSide::One), Strings{});
+    EXPECT_EQ(rows(SyncSide::Two), Strings{});
 }
 
 // A side that keeps only the read-only state shows its other permission
@@ -181,7 +181,7 @@ TEST_F(VolumeMatching, AttributeRowsFromAVolumeWithoutPermissionBitsApplyOnlyThe
     faking.traitsUnder[one] = readOnlyOnly;
     options.syncAttributes = true;
     compare();
-    ASSERT_EQ(rows(1), (Strings{"属性 ro.txt"}));
+    ASSERT_EQ(rows(SyncSide::One), (Strings{"属性 ro.txt"}));
     const SyncReport report = executor().SyncOneToTwo(options);
     EXPECT_TRUE(report.failures.empty());
     EXPECT_EQ(modeOf(two + "/ro.txt"), 0440u);
@@ -197,8 +197,8 @@ TEST_F(VolumeMatching, TheDirectoryPassMatchesDirectoriesAsTheCompareDid)
     options.deleteOldFile = true;
     compare();
     FolderPass pass(*session, faking);
-    pass.RemoveExtraFolders(1);
-    pass.CreateMissingFolders(1);
+    pass.RemoveExtraFolders(SyncSide::One);
+    pass.CreateMissingFolders(SyncSide::One);
     EXPECT_TRUE(isDir(two + "/PHOTOS/trip"));
     EXPECT_FALSE(isDir(two + "/Photos"));
     EXPECT_TRUE(testsupport::exists(two + "/PHOTOS/trip/keep.jpg"));
@@ -215,8 +215,8 @@ TEST_F(VolumeMatching, TwoWayAttributesOfAFoldedPairGoOneWayOnly)
     twoIs(caseOnly);
     options.syncAttributes = true;
     compare();
-    ASSERT_EQ(rows(1), (Strings{"属性 Readme.txt"}));
-    ASSERT_EQ(rows(2), (Strings{"属性 README.TXT"}));
+    ASSERT_EQ(rows(SyncSide::One), (Strings{"属性 Readme.txt"}));
+    ASSERT_EQ(rows(SyncSide::Two), (Strings{"属性 README.TXT"}));
     executor().SyncBothWays(options);
     // At equal times directory one's attributes win: the "←" row is passed
     // over, so directory one's copy keeps its mode. (The "→" row names

@@ -103,8 +103,9 @@ TEST_F(Walk, TheCopysTemporaryFilesAreNeverListed)
     writeFile(one + "/.tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA", "mine");
     writeFile(one + "/.tessarin-toolong", "mine");
     compare();
-    EXPECT_EQ(names(session->table(1)), (Strings{"d0/.tessarin-backup", ".tessarin-Ab12cd",
-                                                 ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA", ".tessarin-toolong"}));
+    EXPECT_EQ(names(session->table(SyncSide::One)),
+              (Strings{"d0/.tessarin-backup", ".tessarin-Ab12cd", ".tessarin-tmp.0k7qz3m1x9c2v8b4n6h5j0rA",
+                       ".tessarin-toolong"}));
 }
 
 TEST_F(Walk, AReadableDirectoryWhoseLinksCannotBeLookedAtIsUnreadable)
@@ -161,9 +162,9 @@ TEST_F(Walk, ATreeDeeperThanThePathLimitIsListedCompletely)
     ASSERT_GT(one.size() + relative.size(), static_cast<std::size_t>(PATH_MAX));
 
     compare();
-    EXPECT_EQ(names(session->table(1)), (Strings{relative + "deepest.txt"}));
-    EXPECT_EQ(session->table(1).Directories.size(), 100u);
-    EXPECT_TRUE(session->unreadable(1).empty());
+    EXPECT_EQ(names(session->table(SyncSide::One)), (Strings{relative + "deepest.txt"}));
+    EXPECT_EQ(session->table(SyncSide::One).Directories.size(), 100u);
+    EXPECT_TRUE(session->unreadable(SyncSide::One).empty());
     EXPECT_TRUE(posix.isDirectory(one + "/" + relative));
 
     const int tmpFd = ::open(tmp.path().c_str(), O_RDONLY | O_DIRECTORY);
@@ -183,14 +184,14 @@ TEST_F(Walk, LinksIntoPseudoFileSystemsAndFanningOutEndAndListEachDirectoryOnce)
     // The other side holds real directories where the links stand.
     writeFile(two + "/fan1/mine.txt", "m");
     compare();
-    EXPECT_EQ(names(session->table(1)), (Strings{"a/real/deeper/g.txt", "a/real/f.txt"}));
-    EXPECT_EQ(session->table(1).Directories, (Strings{"/a", "/a/real", "/a/real/deeper"}));
+    EXPECT_EQ(names(session->table(SyncSide::One)), (Strings{"a/real/deeper/g.txt", "a/real/f.txt"}));
+    EXPECT_EQ(session->table(SyncSide::One).Directories, (Strings{"/a", "/a/real", "/a/real/deeper"}));
     // What was not entered is not seen: nothing there is deleted on the other side.
     EXPECT_TRUE(session->insideUnreadable("/fan1"));
     EXPECT_TRUE(session->insideUnreadable("/fan1/mine.txt"));
     EXPECT_TRUE(session->insideUnreadable("/proc/self/status"));
     EXPECT_FALSE(session->insideUnreadable("/a/real/f.txt"));
-    EXPECT_EQ(rows(2), (Strings{"删除 a/real/deeper/g.txt", "删除 a/real/f.txt"}));
+    EXPECT_EQ(rows(SyncSide::Two), (Strings{"删除 a/real/deeper/g.txt", "删除 a/real/f.txt"}));
 }
 
 TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
@@ -207,7 +208,7 @@ TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
     std::string a = one, b = two;
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_TRUE(s.lastCompareStopped());
-    for (int side = 1; side <= 2; ++side) {
+    for (const SyncSide side : kBothSides) {
         EXPECT_EQ(s.table(side).fileCount(), 0u);
         EXPECT_TRUE(s.table(side).Directories.empty());
         EXPECT_TRUE(s.list(side).empty());
@@ -226,7 +227,7 @@ TEST_F(Walk, AStopFromInsideTheListingEmptiesEverything)
     a = one, b = two;
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_FALSE(s.lastCompareStopped());
-    EXPECT_EQ(s.list(1).size(), 3u);
+    EXPECT_EQ(s.list(SyncSide::One).size(), 3u);
 }
 
 TEST_F(Walk, AStopDuringTheComparisonEmptiesEverything)
@@ -240,9 +241,9 @@ TEST_F(Walk, AStopDuringTheComparisonEmptiesEverything)
     std::string a = one, b = two;
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(a), fieldRoot(b), options, stoppable));
     EXPECT_TRUE(s.lastCompareStopped());
-    EXPECT_EQ(s.table(1).fileCount(), 0u);
-    EXPECT_TRUE(s.list(1).empty());
-    EXPECT_TRUE(s.list(2).empty());
+    EXPECT_EQ(s.table(SyncSide::One).fileCount(), 0u);
+    EXPECT_TRUE(s.list(SyncSide::One).empty());
+    EXPECT_TRUE(s.list(SyncSide::Two).empty());
     EXPECT_EQ(stoppable.statuses.back(), "比较已停止。");
 }
 
@@ -251,8 +252,8 @@ TEST_F(Walk, ARootOnAPseudoFileSystemIsNotReadAndCountsAsUnseen)
     writeFile(two + "/z.txt", "z");
     one = "/proc";
     compare();
-    EXPECT_EQ(session->table(1).fileCount(), 0u);
-    EXPECT_EQ(session->unreadable(1), (Strings{""}));
-    EXPECT_EQ(rows(1), Strings{}); // z.txt is not taken for missing in /proc
-    EXPECT_EQ(rows(2), Strings{});
+    EXPECT_EQ(session->table(SyncSide::One).fileCount(), 0u);
+    EXPECT_EQ(session->unreadable(SyncSide::One), (Strings{""}));
+    EXPECT_EQ(rows(SyncSide::One), Strings{}); // z.txt is not taken for missing in /proc
+    EXPECT_EQ(rows(SyncSide::Two), Strings{});
 }

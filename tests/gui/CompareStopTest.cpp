@@ -49,7 +49,7 @@ protected:
     void expectStoppedAndEmpty()
     {
         EXPECT_EQ(form.statusText(), "比较已停止。");
-        for (int side = 1; side <= 2; ++side) {
+        for (const SyncSide side : tessarin::sync::kBothSides) {
             EXPECT_EQ(form.fileListModel(side)->rowCount(), 0);
             EXPECT_EQ(form.operationListModel(side)->rowCount(), 0);
         }
@@ -84,8 +84,8 @@ TEST_F(CompareStop, EscDuringACompareStopsItAndNothingCanBeSynchronised)
     QTest::keyClick(&form, Qt::Key_Escape);
     form.ToolButton1->click();
     EXPECT_EQ(form.statusText(), "准备就绪。");
-    EXPECT_EQ(form.fileListModel(1)->rowCount(), 3);
-    EXPECT_EQ(form.operationListModel(1)->rowCount(), 4);
+    EXPECT_EQ(form.fileListModel(SyncSide::One)->rowCount(), 3);
+    EXPECT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 4);
 }
 
 TEST_F(CompareStop, ClosingTheWindowDuringACompareStopsItAndCloses)
@@ -99,7 +99,7 @@ TEST_F(CompareStop, ClosingTheWindowDuringACompareStopsItAndCloses)
 TEST_F(CompareStop, EscDuringASynchronisationRunsNoLaterRowAndTheListsShowWhatIsLeft)
 {
     form.ToolButton1->click();
-    ASSERT_EQ(form.operationListModel(1)->rowCount(), 4); // three new files, one old file kept
+    ASSERT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 4); // three new files, one old file kept
     fs.copyAction = [&] {
         QTest::keyClick(&form, Qt::Key_Escape);
         EXPECT_EQ(form.statusText(), "正在停止同步...");
@@ -111,7 +111,7 @@ TEST_F(CompareStop, EscDuringASynchronisationRunsNoLaterRowAndTheListsShowWhatIs
     EXPECT_EQ(prompt.shown[0].text, "同步已停止，有2个操作没有执行。");
     // The refresh ran: the two rows not run are listed again.
     EXPECT_EQ(form.statusText(), "准备就绪。");
-    EXPECT_EQ(form.operationListModel(1)->rowCount(), 3);
+    EXPECT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 3);
     EXPECT_FALSE(form.commandRunning());
 }
 
@@ -197,7 +197,7 @@ TEST_F(CompareStop, AVolumeThatStopsAnsweringHoldsNeitherTheWindowNorItsClose)
     // The window goes on with other folders.
     form.edDir1->setCurrentText(QString::fromStdString(dir1));
     form.ToolButton1->click();
-    EXPECT_EQ(form.fileListModel(1)->rowCount(), 3);
+    EXPECT_EQ(form.fileListModel(SyncSide::One)->rowCount(), 3);
 
     // The finder's search of the volume: "停止搜索" acts at once, too.
     testsupport::ListedDrives drives;

@@ -85,17 +85,17 @@ TEST_F(MainWindowKeys, SpaceTogglesTheCurrentRowsCheckInAnyColumn)
 {
     showActive(form);
     // C_L1: a, b, c new, z deleted; C_L2: a, b, c deleted, z new.
-    ASSERT_EQ(checkMarks(*form.operationListModel(1)), "----");
+    ASSERT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "----");
     pressSpaceOn(form.C_L1, 1, 2);
-    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "-x--");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "-x--");
     pressSpaceOn(form.C_L1, 1, 1);
-    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "----");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "----");
     // In the check box's own column it toggles once, not twice.
     pressSpaceOn(form.C_L1, 2, 0);
-    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "--x-");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "--x-");
     pressSpaceOn(form.C_L2, 3, 2);
-    EXPECT_EQ(checkMarks(*form.operationListModel(2)), "---x");
-    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "--x-");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::Two)), "---x");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "--x-");
 }
 
 TEST(FinderKeys, TabLeavesTheResultsAndSpaceTogglesTheirChecks)

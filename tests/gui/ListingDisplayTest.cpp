@@ -58,10 +58,10 @@ TEST(ListingDisplay, SideOneIsShownWhileSideTwoIsStillListed)
         if (!form.commandRunning())
             return;
         seen << QString("%1 %2 %3 %4")
-                    .arg(form.fileListModel(1)->rowCount())
+                    .arg(form.fileListModel(SyncSide::One)->rowCount())
                     .arg(form.Label3->text())
-                    .arg(form.fileListModel(2)->rowCount())
-                    .arg(form.operationListModel(1)->rowCount());
+                    .arg(form.fileListModel(SyncSide::Two)->rowCount())
+                    .arg(form.operationListModel(SyncSide::One)->rowCount());
     });
     watch.start(5);
     form.ToolButton1->click();
@@ -69,7 +69,7 @@ TEST(ListingDisplay, SideOneIsShownWhileSideTwoIsStillListed)
 
     // Side one complete and counted, side two and the lists not yet there.
     EXPECT_TRUE(seen.contains("2 共2个文件 0 0")) << seen.join(", ").toStdString();
-    EXPECT_EQ(form.fileListModel(2)->rowCount(), 1);
+    EXPECT_EQ(form.fileListModel(SyncSide::Two)->rowCount(), 1);
     EXPECT_EQ(form.Label4->text(), "共1个文件");
-    EXPECT_EQ(form.operationListModel(1)->rowCount(), 3);
+    EXPECT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 3);
 }

@@ -168,10 +168,10 @@ TEST_F(MainWindowSettings, TheListingReadsTheSubfolderOptionWhenItRuns)
     window.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
     options.CheckBox3->setChecked(false);
     window.ToolButton1->click();
-    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(SyncSide::One)), QStringList({"→|新建|a.txt"}));
     options.CheckBox3->setChecked(true);
     window.ToolButton1->click();
-    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|sub/b.txt", "→|新建|a.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(SyncSide::One)), QStringList({"→|新建|sub/b.txt", "→|新建|a.txt"}));
 }
 
 TEST_F(MainWindowSettings, AHistoryEntryThatIsNotUtf8IsComparedAndSavedByItsOwnBytes)
@@ -184,7 +184,7 @@ TEST_F(MainWindowSettings, AHistoryEntryThatIsNotUtf8IsComparedAndSavedByItsOwnB
     window.edDir1->setCurrentIndex(0);
     window.edDir2->setCurrentText(QString::fromStdString(temp / "two"));
     window.ToolButton1->click();
-    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(SyncSide::One)), QStringList({"→|新建|a.txt"}));
     window.close();
     EXPECT_EQ(readFile(path), "[Dirs1]\n1=" + odd + "\n");
 }

@@ -14,6 +14,8 @@
 
 namespace testsupport {
 
+using tessarin::sync::SyncSide;
+
 // The rows a model shows, one "column|column|..." text per row; a checked
 // row starts with "[x]".
 inline QStringList shownRows(const QAbstractItemModel& model)

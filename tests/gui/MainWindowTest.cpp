@@ -44,7 +44,7 @@ protected:
     }
     void enterPaths() { enterPaths(QString::fromStdString(dir1), QString::fromStdString(dir2)); }
 
-    QStringList fileRows(int side) const
+    QStringList fileRows(SyncSide side) const
     {
         QStringList names;
         const auto& model = *form.fileListModel(side);
@@ -52,7 +52,7 @@ protected:
             names << model.data(model.index(r, 0)).toString() + "|" + model.data(model.index(r, 1)).toString();
         return names;
     }
-    QStringList operationRows(int side) const { return shownRows(*form.operationListModel(side)); }
+    QStringList operationRows(SyncSide side) const { return shownRows(*form.operationListModel(side)); }
 
     const QStringList expectedOne{"→|新建|sub/b.txt", "→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"};
     const QStringList expectedTwo{"←|删除|sub/b.txt", "←|删除|a.txt", "←|新建|d.txt"};
@@ -86,12 +86,12 @@ TEST_F(MainWindow, CompareFillsTheFourListsAndTheCounts)
     form.ToolButton1->click();
 
     EXPECT_EQ(form.edDir1->currentText(), QString::fromStdString(dir1)); // one trailing "/" removed
-    EXPECT_EQ(fileRows(1), QStringList({"sub/b.txt|5.00 B", "a.txt|5.00 B", "c.txt|5.00 B"}));
-    EXPECT_EQ(fileRows(2), QStringList({"c.txt|3.00 B", "d.txt|5.00 B"}));
+    EXPECT_EQ(fileRows(SyncSide::One), QStringList({"sub/b.txt|5.00 B", "a.txt|5.00 B", "c.txt|5.00 B"}));
+    EXPECT_EQ(fileRows(SyncSide::Two), QStringList({"c.txt|3.00 B", "d.txt|5.00 B"}));
     EXPECT_EQ(form.Label3->text(), "共3个文件");
     EXPECT_EQ(form.Label4->text(), "共2个文件");
-    EXPECT_EQ(operationRows(1), expectedOne);
-    EXPECT_EQ(operationRows(2), expectedTwo);
+    EXPECT_EQ(operationRows(SyncSide::One), expectedOne);
+    EXPECT_EQ(operationRows(SyncSide::Two), expectedTwo);
     EXPECT_EQ(form.statusText(), "准备就绪。");
     EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
     EXPECT_TRUE(prompt.shown.empty());
@@ -113,8 +113,9 @@ TEST_F(MainWindow, ACompareThatCouldNotReadADirectoryTellsWhichAndLeavesItOut)
     EXPECT_EQ(prompt.shown[0].caption, "提示");
     EXPECT_EQ(prompt.shown[0].icon, tessarin::core::MessageIcon::Warning);
     // sub/b.txt of directory two is neither a "删除" row nor a "新建" row.
-    EXPECT_EQ(shownRows(*window.operationListModel(1)), QStringList({"→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"}));
-    EXPECT_EQ(shownRows(*window.operationListModel(2)), QStringList({"←|删除|a.txt", "←|新建|d.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(SyncSide::One)),
+              QStringList({"→|新建|a.txt", "→|更新|c.txt", "→|删除|d.txt"}));
+    EXPECT_EQ(shownRows(*window.operationListModel(SyncSide::Two)), QStringList({"←|删除|a.txt", "←|新建|d.txt"}));
 }
 
 TEST_F(MainWindow, CompareWithAnEmptyPathFieldLeavesEverythingAsItWas)
@@ -124,7 +125,7 @@ TEST_F(MainWindow, CompareWithAnEmptyPathFieldLeavesEverythingAsItWas)
     form.BitBtn1->click();
     enterPaths(QString::fromStdString(dir1), "");
     form.ToolButton1->click();
-    EXPECT_EQ(checkMarks(*form.operationListModel(1)), "xxxx");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::One)), "xxxx");
     EXPECT_EQ(form.Label3->text(), "共3个文件");
 }
 
@@ -132,17 +133,17 @@ TEST_F(MainWindow, TheCompareMenuEntryDoesWhatItsButtonDoes)
 {
     enterPaths();
     form.C2->trigger();
-    EXPECT_EQ(operationRows(1), expectedOne);
-    EXPECT_EQ(operationRows(2), expectedTwo);
-    EXPECT_EQ(fileRows(1).size(), 3);
+    EXPECT_EQ(operationRows(SyncSide::One), expectedOne);
+    EXPECT_EQ(operationRows(SyncSide::Two), expectedTwo);
+    EXPECT_EQ(fileRows(SyncSide::One).size(), 3);
 }
 
 TEST_F(MainWindow, SelectionButtonsTouchOnlyTheirOwnList)
 {
     enterPaths();
     form.ToolButton1->click();
-    auto& one = *form.operationListModel(1);
-    auto& two = *form.operationListModel(2);
+    auto& one = *form.operationListModel(SyncSide::One);
+    auto& two = *form.operationListModel(SyncSide::Two);
 
     form.BitBtn1->click(); // all, C_L1
     EXPECT_EQ(checkMarks(one), "xxxx");
@@ -171,7 +172,7 @@ TEST_F(MainWindow, SelectionButtonsOnEmptyListsDoNothing)
     for (QPushButton* b : {form.BitBtn1, form.BitBtn5, form.BitBtn6, form.BitBtn8, form.BitBtn9, form.BitBtn10})
         b->click();
     EXPECT_EQ(form.C_L1->model()->rowCount(), 0);
-    EXPECT_TRUE(form.session().list(1).empty());
+    EXPECT_TRUE(form.session().list(SyncSide::One).empty());
 }
 
 TEST_F(MainWindow, RowsAreColouredByTheirOperationWord)
@@ -179,21 +180,22 @@ TEST_F(MainWindow, RowsAreColouredByTheirOperationWord)
     ::chmod((dir2 + "/c.txt").c_str(), 0600); // attributes differ too
     enterPaths();
     form.ToolButton1->click();
-    ASSERT_EQ(operationRows(1),
+    ASSERT_EQ(operationRows(SyncSide::One),
               QStringList({"→|新建|sub/b.txt", "→|新建|a.txt", "→|更新|c.txt", "→|属性|c.txt", "→|删除|d.txt"}));
-    ASSERT_EQ(operationRows(2), QStringList({"←|删除|sub/b.txt", "←|删除|a.txt", "←|属性|c.txt", "←|新建|d.txt"}));
+    ASSERT_EQ(operationRows(SyncSide::Two),
+              QStringList({"←|删除|sub/b.txt", "←|删除|a.txt", "←|属性|c.txt", "←|新建|d.txt"}));
 
-    auto colour = [&](int side, int row, int column) {
+    auto colour = [&](SyncSide side, int row, int column) {
         const auto& m = *form.operationListModel(side);
         return m.data(m.index(row, column), Qt::ForegroundRole).value<QColor>();
     };
-    EXPECT_EQ(colour(1, 0, 0), QColor(0, 128, 0));
-    EXPECT_EQ(colour(1, 1, 2), QColor(0, 128, 0)); // every column of the row
-    EXPECT_EQ(colour(1, 2, 1), QColor(0, 0, 255));
-    EXPECT_EQ(colour(1, 3, 2), QColor(128, 0, 0));
-    EXPECT_EQ(colour(1, 4, 0), QColor(255, 0, 0));
-    EXPECT_EQ(colour(2, 0, 2), QColor(255, 0, 0)); // "删除" is red in both lists
-    EXPECT_EQ(colour(2, 2, 0), QColor(128, 0, 0));
+    EXPECT_EQ(colour(SyncSide::One, 0, 0), QColor(0, 128, 0));
+    EXPECT_EQ(colour(SyncSide::One, 1, 2), QColor(0, 128, 0)); // every column of the row
+    EXPECT_EQ(colour(SyncSide::One, 2, 1), QColor(0, 0, 255));
+    EXPECT_EQ(colour(SyncSide::One, 3, 2), QColor(128, 0, 0));
+    EXPECT_EQ(colour(SyncSide::One, 4, 0), QColor(255, 0, 0));
+    EXPECT_EQ(colour(SyncSide::Two, 0, 2), QColor(255, 0, 0)); // "删除" is red in both lists
+    EXPECT_EQ(colour(SyncSide::Two, 2, 0), QColor(128, 0, 0));
     EXPECT_FALSE(tessarin::app::OperationColour(static_cast<tessarin::sync::Operation>(9)).isValid());
 }
 
@@ -208,7 +210,7 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
     fs.action = [&] {
         ranInside = true;
         // The compare has emptied the tables: no list shows a row it would read.
-        for (int side = 1; side <= 2; ++side)
+        for (const SyncSide side : tessarin::sync::kBothSides)
             seenDuringCompare << QString::number(form.fileListModel(side)->rowCount())
                               << QString::number(form.operationListModel(side)->rowCount());
         EXPECT_TRUE(form.commandRunning());
@@ -220,9 +222,9 @@ TEST_F(MainWindow, CommandsClickedDuringACompareAreNotBegun)
 
     ASSERT_TRUE(ranInside);
     EXPECT_EQ(seenDuringCompare, QStringList({"0", "0", "0", "0"}));
-    EXPECT_EQ(operationRows(1), expectedOne); // unchecked: the selection was not run
-    EXPECT_EQ(operationRows(2), expectedTwo);
-    EXPECT_EQ(fileRows(1).size(), 3);
+    EXPECT_EQ(operationRows(SyncSide::One), expectedOne); // unchecked: the selection was not run
+    EXPECT_EQ(operationRows(SyncSide::Two), expectedTwo);
+    EXPECT_EQ(fileRows(SyncSide::One).size(), 3);
 }
 
 TEST_F(MainWindow, AnExceptionLeavingAHandlerIsShownInTheStandardErrorBox)
@@ -241,7 +243,7 @@ TEST_F(MainWindow, AnExceptionLeavingAHandlerIsShownInTheStandardErrorBox)
     // The window goes on.
     enterPaths();
     form.ToolButton1->click();
-    EXPECT_EQ(operationRows(1), expectedOne);
+    EXPECT_EQ(operationRows(SyncSide::One), expectedOne);
 }
 
 TEST_F(MainWindow, AppliesTheResizeRuleAndKeepsColumnsBelowTheDesignWidth)

@@ -102,21 +102,21 @@ TEST(NameDisplay, TheMainWindowShowsRawNamesAndSynchronisesTheirBytes)
     form.edDir2->setCurrentText(QString::fromStdString(two));
     form.ToolButton1->click();
 
-    const QAbstractItemModel& files = *form.fileListModel(1);
+    const QAbstractItemModel& files = *form.fileListModel(SyncSide::One);
     ASSERT_EQ(files.rowCount(), 2);
     QStringList shown;
     for (int row = 0; row < files.rowCount(); ++row)
         shown << files.index(row, 0).data().toString();
     shown.sort();
     EXPECT_EQ(shown, QStringList({QStringLiteral("odd\\xFF.bin"), QStringLiteral("你好.txt")}));
-    QStringList operations = shownRows(*form.operationListModel(1));
+    QStringList operations = shownRows(*form.operationListModel(SyncSide::One));
     operations.sort();
     EXPECT_EQ(operations, QStringList({QStringLiteral("→|新建|odd\\xFF.bin"), QStringLiteral("→|新建|你好.txt")}));
 
     form.BitBtn2->click();
     EXPECT_EQ(rawNamesIn(two), std::vector<std::string>({"odd\xFF.bin", kGbkHello + ".txt"}));
     EXPECT_EQ(readFile(two + "/" + kGbkHello + ".txt"), "gbk");
-    EXPECT_EQ(form.operationListModel(1)->rowCount(), 0);
+    EXPECT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 0);
 }
 
 TEST(NameDisplay, AHistoryEntryShowsItsNameAndKeepsItsBytes)

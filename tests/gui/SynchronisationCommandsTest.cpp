@@ -32,7 +32,8 @@ public:
     void tell(std::string_view text, std::string_view caption, tessarin::core::MessageIcon icon,
               std::string_view details) override
     {
-        rowsShown.push_back(form_.operationListModel(1)->rowCount() + form_.operationListModel(2)->rowCount());
+        rowsShown.push_back(form_.operationListModel(SyncSide::One)->rowCount() +
+                            form_.operationListModel(SyncSide::Two)->rowCount());
         barShown.push_back(form_.stProgress->isVisibleTo(&form_));
         ScriptedPrompt::tell(text, caption, icon, details);
     }
@@ -107,8 +108,8 @@ protected:
                   filesUnder(dir2),
                   {},
                   {},
-                  shownRows(*form.operationListModel(1)),
-                  shownRows(*form.operationListModel(2))};
+                  shownRows(*form.operationListModel(SyncSide::One)),
+                  shownRows(*form.operationListModel(SyncSide::Two))};
         if (prompt.shown.size() == 1) {
             o.message = prompt.shown[0].text;
             o.caption = prompt.shown[0].caption;
@@ -161,7 +162,7 @@ TEST_F(SynchronisationCommands, TwoWayFromButtonToolButtonAndMenuAlike)
 TEST_F(SynchronisationCommands, ExecuteRunsTheCheckedRowsOfItsOwnListThenRefreshes)
 {
     comparePair("checked");
-    auto& one = *form.operationListModel(1);
+    auto& one = *form.operationListModel(SyncSide::One);
     one.setData(one.index(1, 0), Qt::Checked, Qt::CheckStateRole); // "新建" a.txt
     form.BitBtn8->click();                                         // all of C_L2: not run by BitBtn7
     form.BitBtn7->click();
@@ -175,7 +176,7 @@ TEST_F(SynchronisationCommands, ExecuteRunsTheCheckedRowsOfItsOwnListThenRefresh
     EXPECT_EQ(prompt.rowsShown, std::vector<int>({3 + 2}));
     EXPECT_EQ(prompt.barShown, std::vector<bool>({false}));
     EXPECT_EQ(shownRows(one), QStringList({"→|新建|sub/b.txt", "→|更新|c.txt", "→|删除|d.txt"}));
-    EXPECT_EQ(checkMarks(*form.operationListModel(2)), "--");
+    EXPECT_EQ(checkMarks(*form.operationListModel(SyncSide::Two)), "--");
 
     form.BitBtn11->click(); // nothing checked in C_L2: refresh and message all the same
     EXPECT_EQ(prompt.shown.size(), 2u);
@@ -190,7 +191,7 @@ TEST_F(SynchronisationCommands, NothingIsBegunOnTopOfARunningCommand)
     // and an execute are not begun.
     fs.copyAction = [&] {
         ++insideSync;
-        EXPECT_EQ(form.operationListModel(1)->rowCount(), 4);
+        EXPECT_EQ(form.operationListModel(SyncSide::One)->rowCount(), 4);
         EXPECT_TRUE(form.stProgress->isVisibleTo(&form));
         EXPECT_TRUE(form.statusText().startsWith("正在同步"));
         form.ToolButton1->click();
@@ -221,7 +222,7 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     comparePair("blocked");
     writeFile(dir2 + "/sub", "a file where a directory is needed");
     form.ToolButton1->click();
-    ASSERT_EQ(shownRows(*form.operationListModel(1)).first(), "→|新建|sub/b.txt");
+    ASSERT_EQ(shownRows(*form.operationListModel(SyncSide::One)).first(), "→|新建|sub/b.txt");
     prompt.shown.clear();
 
     form.BitBtn2->click();
@@ -242,7 +243,7 @@ TEST_F(SynchronisationCommands, ADirectoryThatCannotBeCreatedStopsTheCommandWith
     // Nothing runs any more, and the status bar says so.
     EXPECT_EQ(form.statusText(), "同步已中止。");
     EXPECT_FALSE(form.stProgress->isVisibleTo(&form));
-    EXPECT_EQ(shownRows(*form.operationListModel(1)).size(), 5); // no refresh: the rows stay
+    EXPECT_EQ(shownRows(*form.operationListModel(SyncSide::One)).size(), 5); // no refresh: the rows stay
 
     form.ToolButton1->click(); // the window goes on
     EXPECT_EQ(form.statusText(), "准备就绪。");

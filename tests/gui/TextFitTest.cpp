@@ -179,7 +179,7 @@ TEST(TextFit, SizesAndTimesFitTheirColumnsAtTheDesignSize)
     form.ToolButton1->click();
     form.show();
 
-    const QAbstractItemModel& files = *form.fileListModel(1);
+    const QAbstractItemModel& files = *form.fileListModel(SyncSide::One);
     ASSERT_EQ(files.rowCount(), 2);
     EXPECT_EQ(files.index(0, 1).data().toString(), "1024.00 KB");
     EXPECT_EQ(files.index(1, 1).data().toString(), "5120.00 MB");

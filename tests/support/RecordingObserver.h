@@ -13,11 +13,14 @@ class RecordingObserver : public tessarin::sync::SessionObserver {
 public:
     void listsAboutToBeRebuilt() override { begin("rebuild"); }
     void listsEmptied() override { end("rebuild"); }
-    void sideAboutToBeListed(tessarin::sync::SyncSide side) override { begin("side" + std::to_string(side)); }
+    void sideAboutToBeListed(tessarin::sync::SyncSide side) override
+    {
+        begin("side" + std::to_string(tessarin::sync::sideIndex(side) + 1));
+    }
     void sideListed(tessarin::sync::SyncSide side, std::string_view countText) override
     {
-        end("side" + std::to_string(side));
-        counts.emplace_back(std::to_string(side) + ":" + std::string(countText));
+        end("side" + std::to_string(tessarin::sync::sideIndex(side) + 1));
+        counts.emplace_back(std::to_string(tessarin::sync::sideIndex(side) + 1) + ":" + std::string(countText));
     }
     void listsAboutToBeReady() override { begin("lists"); }
     void listsReady() override { end("lists"); }
