@@ -170,8 +170,8 @@ void TForm1::showComparedRoots()
     // are no rows, nothing runs, and the fields stay as they are.
     if (session().list(sync::SyncSide::One).empty() && session().list(sync::SyncSide::Two).empty())
         return;
-    widgets::showPath(*edDir1, platform::rootFieldText(session().rootText(sync::SyncSide::One)));
-    widgets::showPath(*edDir2, platform::rootFieldText(session().rootText(sync::SyncSide::Two)));
+    widgets::showPath(*edDir1, session().root(sync::SyncSide::One).fieldText());
+    widgets::showPath(*edDir2, session().root(sync::SyncSide::Two).fieldText());
 }
 
 void TForm1::ToolButton1Click()

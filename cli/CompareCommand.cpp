@@ -38,13 +38,13 @@ bool reportUnreadable(const sync::SyncSession& session)
 {
     bool any = false;
     for (const sync::SyncSide side : sync::kBothSides) {
-        for (const std::string& directory : session.unreadable(side)) {
-            const std::string path = session.rootText(side) + directory + "/";
+        for (const platform::RelativePath& directory : session.unreadable(side)) {
+            const std::string path = (session.root(side) / directory).asDirectory();
             std::fprintf(stderr, "tessarin-cli: 无法读取“%s”，其中的内容没有比较\n", path.c_str());
             any = true;
         }
-        for (const std::string& link : session.othersLinks(side)) {
-            const std::string path = session.rootText(side) + link;
+        for (const platform::RelativePath& link : session.othersLinks(side)) {
+            const std::string path = (session.root(side) / link).bytes();
             std::fprintf(stderr, "tessarin-cli: %s: %s\n", path.c_str(),
                          std::string(messages::kOthersLinkText).c_str());
             any = true;

@@ -71,7 +71,7 @@ std::optional<std::string> safetyRefusal(const sync::SyncSession& session, const
     // source, it would empty the target.
     if (source && options.deleteOldFile && !allowEmptySource && session.table(*source).fileCount() == 0 &&
         session.table(sync::otherSide(*source)).fileCount() != 0) {
-        const std::string root = platform::rootFieldText(session.rootText(*source));
+        const std::string root = session.root(*source).fieldText();
         return "源目录“" + root + "”中没有任何文件，同步将删除目标中的全部" + std::to_string(deletions) +
                "个文件，没有执行。确需如此时请加 --allow-empty-source。";
     }
@@ -162,8 +162,8 @@ int runSync(const Arguments& args, platform::Services& services)
     const std::optional<sync::SyncSide> source = sync::sourceSide(command);
     const bool walkedInto[2] = {session.holdsOtherRoot(sync::SyncSide::One),
                                 session.holdsOtherRoot(sync::SyncSide::Two)};
-    if (const auto notice = sync::rootsRefusal(fs, session.rootText(sync::SyncSide::One),
-                                               session.rootText(sync::SyncSide::Two), source, walkedInto)) {
+    if (const auto notice = sync::rootsRefusal(fs, session.root(sync::SyncSide::One), session.root(sync::SyncSide::Two),
+                                               source, walkedInto)) {
         prompt.tell(*notice, "提示", core::MessageIcon::Warning);
         return kFailureExit;
     }

@@ -14,7 +14,8 @@ DeletionReport deleteCheckedFiles(FoundFiles& rows, platform::FileSystem& fileSy
             continue;
         }
         // The found file's own directory is the root it is removed beneath.
-        const platform::FsResult result = fileSystem.deleteFile(platform::TreePath{rows[i].directory, rows[i].name});
+        const platform::FsResult result = fileSystem.deleteFile(
+            platform::TreePath{platform::Root(rows[i].directory), platform::RelativePath::fromText(rows[i].name)});
         if (result.ok()) {
             report.removed.push_back(std::move(rows[i]));
             rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(i)); // the next row takes this index

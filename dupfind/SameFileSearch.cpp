@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/Path.h"
+
 namespace tessarin::dupfind {
 
 namespace {
@@ -130,9 +132,8 @@ bool SameFileSearch::openChosenFile()
 
 void SameFileSearch::searchRoot(std::string root)
 {
-    if (root.empty() || root.back() != '/')
-        root += '/';
-    SearchDirectory(root);
+    // The empty text, as a root text, stands for "/".
+    SearchDirectory(root.empty() ? std::string("/") : platform::Path(std::move(root)).asDirectory());
 }
 
 bool SameFileSearch::entryDue()
@@ -177,7 +178,7 @@ void SameFileSearch::searchTree(const std::string& directory)
             break;
         const bool due = entryDue();
         if (mayEnter(sub)) {
-            const std::string path = directory + sub.name + "/";
+            const std::string path = (platform::Path(directory) / sub.name).asDirectory();
             if (due)
                 progress_.setStatus(std::string(kSearchingPrefix) + path);
             searchTree(path);
@@ -221,7 +222,8 @@ bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEnt
     // A link to a file is another name of it: deleting the link would leave
     // the copy in place. The copy is listed under its own name where the
     // search reaches it.
-    if (fs_.entryKind(platform::TreePath{directory, file.name}) == platform::EntryKind::Link)
+    if (fs_.entryKind(platform::TreePath{platform::Root(directory), platform::RelativePath::fromText(file.name)}) ==
+        platform::EntryKind::Link)
         return false;
     const auto digest = md5::tryDigestFile(reader_, path, chosenSize_);
     if (!digest || *digest != chosenDigest_)

@@ -24,8 +24,8 @@ std::vector<std::string> unreadablePaths(const sync::SyncSession& session)
 {
     std::vector<std::string> paths;
     for (const sync::SyncSide side : sync::kBothSides)
-        for (const std::string& directory : session.unreadable(side))
-            paths.push_back(session.rootText(side) + directory + "/");
+        for (const platform::RelativePath& directory : session.unreadable(side))
+            paths.push_back((session.root(side) / directory).asDirectory());
     return paths;
 }
 
@@ -33,8 +33,8 @@ std::vector<std::string> othersLinkLines(const sync::SyncSession& session)
 {
     std::vector<std::string> lines;
     for (const sync::SyncSide side : sync::kBothSides)
-        for (const std::string& link : session.othersLinks(side))
-            lines.push_back(session.rootText(side) + link + "：" + std::string(kOthersLinkText));
+        for (const platform::RelativePath& link : session.othersLinks(side))
+            lines.push_back((session.root(side) / link).bytes() + "：" + std::string(kOthersLinkText));
     return lines;
 }
 

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/TreePath.h"
+
 namespace tessarin::platform {
 
 // The attribute word of a file or directory. The low bits keep their classic
@@ -84,25 +86,6 @@ struct TargetExpectation {
     enum class Kind { Any, Nothing, Listed } kind = Kind::Any;
     std::uint64_t size = 0;
     std::int64_t modifiedSeconds = 0; // UTC, whole seconds
-};
-
-// A place beneath one of the compared roots. Every change on disk is made
-// through one, so that it is resolved beneath its root: a link leading out of
-// the tree is never written, deleted or changed through.
-struct TreePath {
-    std::string root;     // the root text as compared ("" stands for "/"); a trailing "/" is tolerated
-    std::string relative; // below the root (a leading "/" is tolerated); "" names the root itself
-    // The whole path as text, for messages and for reading.
-    std::string full() const
-    {
-        std::string path = root;
-        while (!path.empty() && path.back() == '/')
-            path.pop_back();
-        const std::size_t start = relative.find_first_not_of('/');
-        if (start == std::string::npos)
-            return path.empty() ? "/" : path;
-        return path + "/" + relative.substr(start);
-    }
 };
 
 // Outcome of one change on disk: success, or the reason for failing.
@@ -247,7 +230,7 @@ public:
     // A source named by its whole path lies beneath "/", out of which nothing leads.
     FsResult copyFile(const std::string& source, const TreePath& target, const TargetExpectation& expected = {})
     {
-        return copyFile(TreePath{"", source}, target, expected);
+        return copyFile(TreePath(std::string_view(), source), target, expected);
     }
 
     // Removes one file; a link is removed itself, never what it points to.

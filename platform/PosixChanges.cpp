@@ -62,7 +62,7 @@ ParentDir openParent(const TreePath& path)
         parent.error = errno;
         return parent;
     }
-    parent.dir = openParentBeneath(root.get(), path.relative, parent.name);
+    parent.dir = openParentBeneath(root.get(), path.relative.text(), parent.name);
     if (!parent.dir.valid())
         parent.error = errno;
     return parent;
@@ -140,7 +140,7 @@ FsResult changeFailure(int errorNumber)
 
 Fd openRoot(const TreePath& path)
 {
-    return openPath(path.root.empty() ? std::string("/") : path.root, O_PATH | O_DIRECTORY);
+    return openPath(path.root.path().bytes(), O_PATH | O_DIRECTORY);
 }
 
 void PosixFileSystem::noteWritten(int dirFd)
@@ -203,7 +203,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
         return FsResult::failure(errno);
     // A final link is followed only while it stays beneath the root; O_PATH
     // opens any file, whatever its permissions, and never blocks.
-    Fd target(openBeneath(root.get(), path.relative, O_PATH));
+    Fd target(openBeneath(root.get(), path.relative.text(), O_PATH));
     if (!target.valid())
         return changeFailure(errno);
     struct stat st;
@@ -217,7 +217,7 @@ FsResult PosixFileSystem::setAttributes(const TreePath& path, std::uint32_t word
         if (errno != ENOENT)
             return errno;
         // No /proc mounted: a descriptor for reading serves, where it may be opened.
-        Fd readable(openBeneath(root.get(), path.relative, O_RDONLY | O_NONBLOCK | O_NOCTTY));
+        Fd readable(openBeneath(root.get(), path.relative.text(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
         return readable.valid() && ::fchmod(readable.get(), mode) == 0 ? 0 : errno;
     };
 
@@ -285,7 +285,7 @@ FsResult PosixFileSystem::makeDirectory(int parentFd, const std::string& name, c
 
 FsResult PosixFileSystem::createDirectory(const TreePath& path, const std::optional<Ownership>& like)
 {
-    if (path.relative.empty()) {
+    if (path.relative.isRoot()) {
         // The root itself, where the user's choice names a directory still to come.
         const std::string whole = path.full();
         const std::size_t slash = whole.rfind('/');
@@ -317,7 +317,7 @@ EntryKind PosixFileSystem::entryKind(const TreePath& path)
     ParentDir parent;
     struct stat st;
     int status = -1;
-    if (path.relative.empty()) {
+    if (path.relative.isRoot()) {
         Fd root(openRoot(path));
         status = root.valid() ? ::fstat(root.get(), &st) : -1;
     } else {
@@ -373,7 +373,7 @@ FsResult PosixFileSystem::emptyDirectoryTree(const TreePath& directory, std::str
         return {};
     // The directory itself is not followed when it is a link: such a link is
     // removed in its own step, never emptied.
-    Fd dir(openBeneath(root.get(), directory.relative, O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
+    Fd dir(openBeneath(root.get(), directory.relative.text(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW));
     if (!dir.valid())
         return {}; // unreadable or gone: its own removal tells
     std::string path = directory.full();
@@ -427,7 +427,7 @@ void PosixFileSystem::removeStaleTemporaries(const TreePath& directory, FileTime
     Fd root(openRoot(directory));
     if (!root.valid())
         return;
-    Fd dir(openBeneath(root.get(), directory.relative, O_RDONLY | O_DIRECTORY));
+    Fd dir(openBeneath(root.get(), directory.relative.text(), O_RDONLY | O_DIRECTORY));
     std::vector<TreeEntry> entries;
     if (!dir.valid() || !readEntries(dir.get(), entries))
         return;

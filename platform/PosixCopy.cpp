@@ -303,7 +303,7 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
     // user's put in since the compare does not take the read out of it.
     Fd sourceRoot(openRoot(source));
     Fd in = sourceRoot.valid()
-                ? openThroughOwnLinks(sourceRoot.get(), source.relative, O_RDONLY | O_NONBLOCK | O_NOCTTY)
+                ? openThroughOwnLinks(sourceRoot.get(), source.relative.text(), O_RDONLY | O_NONBLOCK | O_NOCTTY)
                 : Fd();
     if (!in.valid())
         return errno == kOutsideRoot ? FsResult(othersLinkText()) : FsResult::failure(errno);
@@ -318,7 +318,7 @@ FsResult PosixFileSystem::copyFile(const TreePath& source, const TreePath& targe
     if (!root.valid())
         return FsResult::failure(errno);
     std::string name;
-    Fd parent = openParentBeneath(root.get(), target.relative, name);
+    Fd parent = openParentBeneath(root.get(), target.relative.text(), name);
     if (!parent.valid())
         return changeFailure(errno);
     if (auto refused = refuseName(parent.get(), name))

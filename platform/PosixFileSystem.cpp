@@ -194,7 +194,8 @@ bool PosixFileSystem::isPseudoFileSystem(const std::string& directory)
 bool PosixFileSystem::leadsOutThroughOthersLink(const TreePath& path)
 {
     const Fd root(openRoot(path));
-    return root.valid() && !openThroughOwnLinks(root.get(), path.relative, O_PATH).valid() && errno == kOutsideRoot;
+    return root.valid() && !openThroughOwnLinks(root.get(), path.relative.text(), O_PATH).valid() &&
+           errno == kOutsideRoot;
 }
 
 mode_t processUmask()

@@ -66,7 +66,7 @@ public:
         if (session_.busy() || nothingToDo())
             return report;
         const bool walkedInto[2] = {session_.holdsOtherRoot(SyncSide::One), session_.holdsOtherRoot(SyncSide::Two)};
-        if (const auto notice = rootsRefusal(fs_, session_.rootText(SyncSide::One), session_.rootText(SyncSide::Two),
+        if (const auto notice = rootsRefusal(fs_, session_.root(SyncSide::One), session_.root(SyncSide::Two),
                                              requiredSource(), walkedInto)) {
             report.refused = true;
             report.refusal = *notice;
@@ -348,7 +348,8 @@ private:
         // the target holds the pair under.
         const std::string targetName =
             word == Operation::Update || word == Operation::Attributes ? session_.pairedName(target, name) : name;
-        const platform::TreePath place{session_.rootText(target), targetName};
+        const platform::TreePath place{session_.root(target), platform::RelativePath::fromText(targetName)};
+        const platform::TreePath from{session_.root(side), platform::RelativePath::fromText(name)};
         rowNames_.resize(std::max(rowNames_.size(), k + 1));
         rowNames_[k] = {target, name};
         auto& claimed = claimed_[sideIndex(target)];
@@ -357,23 +358,22 @@ private:
         switch (word) {
         case Operation::Update:
             // Replacing a file waits for the disk: such copies overlap.
-            if (auto refused = makeTargetDirectories(targetName, side))
+            if (auto refused = makeTargetDirectories(place.relative, side))
                 return refused;
             if (auto clash = claim(target, place, name, copies))
                 return clash;
-            clearStaleTemporaries(target, targetName);
-            copies.submit(k, platform::TreePath{base_[sideIndex(side)], name}, place, listedState(target, targetName));
+            clearStaleTemporaries(target, place.relative);
+            copies.submit(k, from, place, listedState(target, targetName));
             noteClampedTime(side, name, k);
             break;
         case Operation::New:
             // A new file does not wait so; threads would only contend here.
-            if (auto refused = makeTargetDirectories(targetName, side))
+            if (auto refused = makeTargetDirectories(place.relative, side))
                 return refused;
-            clearStaleTemporaries(target, targetName);
+            clearStaleTemporaries(target, place.relative);
             // Where the compare found no file, none may be replaced: not one
             // that appeared since, nor one the volume takes for this name.
-            result = fs_.copyFile(platform::TreePath{base_[sideIndex(side)], name}, place,
-                                  {platform::TargetExpectation::Kind::Nothing});
+            result = fs_.copyFile(from, place, {platform::TargetExpectation::Kind::Nothing});
             if (result.ok())
                 claimed.emplace(result.written, name);
             else if (result.refusal == platform::FsResult::Refusal::TargetExists)
@@ -491,10 +491,10 @@ private:
     // path leads out through a link), or whose name the volume cannot hold
     // (the reason names that directory), fails this row alone: nothing is
     // made there, and the command goes on. Any other failure stops the command.
-    std::optional<std::string> makeTargetDirectories(const std::string& name, SyncSide side)
+    std::optional<std::string> makeTargetDirectories(const platform::RelativePath& file, SyncSide side)
     {
         try {
-            folders_.MakePathDirs(name, side);
+            folders_.MakePathDirs(file, side);
         } catch (const FolderError& e) {
             if (e.nameRefused())
                 return std::string(e.what());
@@ -509,13 +509,12 @@ private:
     // a killed run left there go. No copy of this run into it is under way
     // yet, so none of its own temporaries can be among them; another run's
     // are newer than this command and stay.
-    void clearStaleTemporaries(SyncSide target, const std::string& name)
+    void clearStaleTemporaries(SyncSide target, const platform::RelativePath& file)
     {
-        const std::size_t slash = name.rfind('/');
-        std::string directory = slash == std::string::npos ? std::string() : name.substr(0, slash);
+        platform::RelativePath directory = file.parent();
         if (!staleCleared_[sideIndex(target)].insert(directory).second)
             return;
-        fs_.removeStaleTemporaries(platform::TreePath{session_.rootText(target), std::move(directory)}, started_);
+        fs_.removeStaleTemporaries(platform::TreePath{session_.root(target), std::move(directory)}, started_);
     }
 
     // "完成" means on disk: what the rows wrote is flushed before the report.
@@ -523,7 +522,7 @@ private:
     {
         const platform::FsResult flushed = fs_.flushWrites();
         if (!flushed.ok())
-            report.failures.push_back(RowFailure{command_ == Command::TwoToOne ? SyncSide(2) : SyncSide(1),
+            report.failures.push_back(RowFailure{command_ == Command::TwoToOne ? SyncSide::Two : SyncSide::One,
                                                  Operation::Update, "", "无法写入磁盘：" + flushed.error,
                                                  FailureKind::Flush});
     }
@@ -531,7 +530,7 @@ private:
     // A new compare of the roots the rows were made for.
     void refresh()
     {
-        session_.CompareDirectories(session_.rootText(SyncSide::One), session_.rootText(SyncSide::Two), options_,
+        session_.CompareDirectories(session_.root(SyncSide::One).text(), session_.root(SyncSide::Two).text(), options_,
                                     progress_);
     }
 
@@ -543,9 +542,6 @@ private:
     const SyncOptions options_;
     const bool refreshAfterwards_;
     FolderPass folders_;
-    // Where each side's names are joined: the directory its walk started at.
-    const std::string base_[2] = {platform::rootDirectory(session_.rootText(SyncSide::One)).bytes(),
-                                  platform::rootDirectory(session_.rootText(SyncSide::Two)).bytes()};
     bool passComplete_[2] = {false, false};
     // The files this run has written or matched, each with the name of the
     // row that did: no other row writes to, sets or deletes one of them (on
@@ -557,7 +553,7 @@ private:
     // When the command started: older temporary files are stale.
     const platform::FileTime started_ = platform::changeClockNow();
     // Per target side, the directories cleared of stale temporary files.
-    std::unordered_set<std::string> staleCleared_[2];
+    std::unordered_set<platform::RelativePath> staleCleared_[2];
     std::unordered_set<std::string> namesInList1_, updatesInList2_;
     // Failures so far, each under the number of the row it came with.
     struct NumberedFailure {

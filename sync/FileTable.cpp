@@ -31,15 +31,22 @@ void FileTable::swap(FileTable& other) noexcept
     swap(Directories, other.Directories);
 }
 
-void FileTable::addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size,
-                        std::int64_t modifiedSeconds)
+void FileTable::addFile(const platform::RelativePath& directory, std::string_view fileName, std::uint32_t attributes,
+                        std::uint64_t size, std::int64_t modifiedSeconds)
 {
     // An index knows only the files it was built over.
     index_.clear();
     if (foldedIndex_.built())
         dropFoldedIndex();
-    files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(name.size()), attributes, size, modifiedSeconds});
-    names_.insert(names_.end(), name.begin(), name.end());
+    // The name is the place's text, made as RelativePath makes it, without
+    // a string of its own for each of a million files.
+    const std::string& prefix = directory.text();
+    const std::size_t length = prefix.size() + (prefix.empty() ? 0 : 1) + fileName.size();
+    files_.push_back(Entry{names_.size(), static_cast<std::uint32_t>(length), attributes, size, modifiedSeconds});
+    names_.insert(names_.end(), prefix.begin(), prefix.end());
+    if (!prefix.empty())
+        names_.push_back('/');
+    names_.insert(names_.end(), fileName.begin(), fileName.end());
 }
 
 std::string_view FileTable::name(std::size_t k) const

@@ -5,12 +5,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/TreePath.h"
 #include "sync/NameIndex.h"
 
 namespace tessarin::sync {
 
 // One side's listing: Files (position k is row k of the side's file list) and
-// Directories (relative paths with a leading "/", parents before children).
+// Directories (parents before children), all below the side's root. A file's
+// name is the text of its RelativePath ("a/b.txt").
 //
 // A table may hold a million files, so an entry keeps its name in one shared
 // byte store and its size and time as numbers; the display texts are made on
@@ -25,7 +27,9 @@ public:
 
     // Files.
     std::size_t fileCount() const { return files_.size(); }
-    void addFile(std::string_view name, std::uint32_t attributes, std::uint64_t size, std::int64_t modifiedSeconds);
+    // A file of this name in directory.
+    void addFile(const platform::RelativePath& directory, std::string_view fileName, std::uint32_t attributes,
+                 std::uint64_t size, std::int64_t modifiedSeconds);
     std::string_view name(std::size_t k) const;
     std::uint32_t attributes(std::size_t k) const { return files_[k].attributes; }
     std::uint64_t size(std::size_t k) const { return files_[k].size; }
@@ -55,7 +59,7 @@ public:
     std::optional<std::size_t> firstFoldedPosition(std::string_view folded) const;
     void buildFoldedIndex(Fold fold = nullptr, const void* context = nullptr);
 
-    std::vector<std::string> Directories;
+    std::vector<platform::RelativePath> Directories;
 
 private:
     void dropFoldedIndex();

@@ -40,15 +40,15 @@ bool liesInside(platform::FileSystem& fs, const std::string& path, platform::Fil
     return false;
 }
 
-std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
-                                        std::optional<SyncSide> requiredSource, const bool (&walkedInto)[2])
+std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const platform::Root& root1,
+                                        const platform::Root& root2, std::optional<SyncSide> requiredSource,
+                                        const bool (&walkedInto)[2])
 {
-    const std::string start[2] = {platform::rootDirectory(root1).bytes(), platform::rootDirectory(root2).bytes()};
+    const std::string start[2] = {root1.directory().bytes(), root2.directory().bytes()};
     const std::optional<platform::FileId> id[2] = {fs.directoryId(start[0]), fs.directoryId(start[1])};
     if (requiredSource && !id[sideIndex(*requiredSource)]) {
-        const std::string& root = *requiredSource == SyncSide::One ? root1 : root2;
-        return std::string(sideName(*requiredSource)) + "“" + (root.empty() ? "/" : root) +
-               "”不存在或不是目录，同步没有执行。";
+        const platform::Root& root = *requiredSource == SyncSide::One ? root1 : root2;
+        return std::string(sideName(*requiredSource)) + "“" + root.fieldText() + "”不存在或不是目录，同步没有执行。";
     }
     if (id[0] && id[1] && *id[0] == *id[1])
         return std::string("目录一和目录二是同一个目录，同步没有执行。");

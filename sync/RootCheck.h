@@ -15,12 +15,13 @@ namespace tessarin::sync {
 // does not exist yet counts where its nearest existing ancestor is.
 bool liesInside(platform::FileSystem& fs, const std::string& path, platform::FileId outer);
 
-// The notice that refuses a command on these root texts, or nothing when it
+// The notice that refuses a command on these roots, or nothing when it
 // may run. requiredSource is the side that must be an existing directory
 // (none for the two-way command). walkedInto: whether the compare's
 // walk of side 1, and of side 2, entered the other side's root, which then
 // lies inside it however it was reached (a bind mount counts).
-std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const std::string& root1, const std::string& root2,
-                                        std::optional<SyncSide> requiredSource, const bool (&walkedInto)[2]);
+std::optional<std::string> rootsRefusal(platform::FileSystem& fs, const platform::Root& root1,
+                                        const platform::Root& root2, std::optional<SyncSide> requiredSource,
+                                        const bool (&walkedInto)[2]);
 
 } // namespace tessarin::sync

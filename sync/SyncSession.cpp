@@ -36,7 +36,7 @@ constexpr std::size_t kStopCheckInterval = 4096;
 SyncSession::SyncSession(platform::FileSystem& fileSystem) : fs_(fileSystem)
 {}
 
-bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
+bool SyncSession::CompareDirectories(std::string_view rootText1, std::string_view rootText2, const SyncOptions& options,
                                      core::Progress& progress)
 {
     if (busy_)
@@ -52,8 +52,8 @@ bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText
     // The old tables go before the new ones are built: a compare needs no
     // more memory than one set of tables.
     emptyAll();
-    roots_[0] = std::move(rootText1);
-    roots_[1] = std::move(rootText2);
+    roots_[0] = platform::Root(rootText1);
+    roots_[1] = platform::Root(rootText2);
     decideMatching();
 
     ListBothDirectories(options, progress);
@@ -62,9 +62,11 @@ bool SyncSession::CompareDirectories(std::string rootText1, std::string rootText
         return true;
     }
     for (const auto& directories : unreadable_)
-        unreadableSet_.insert(directories.begin(), directories.end());
+        for (const platform::RelativePath& directory : directories)
+            unreadableSet_.insert(directory.text());
     for (const auto& directories : notEntered_)
-        notEnteredSet_.insert(directories.begin(), directories.end());
+        for (const platform::RelativePath& directory : directories)
+            notEnteredSet_.insert(directory.text());
     prepareFoldedMatching();
     if (!BuildOperationLists(progress))
         endStopped(progress);
@@ -92,7 +94,7 @@ std::uint32_t keptByBoth(const platform::VolumeTraits& a, const platform::Volume
 void SyncSession::decideMatching()
 {
     for (const SyncSide side : kBothSides)
-        traits_[sideIndex(side)] = fs_.volumeTraits(platform::rootDirectory(rootText(side)).bytes());
+        traits_[sideIndex(side)] = fs_.volumeTraits(root(side).directory().bytes());
     foldCase_ = traits_[0].caseInsensitive || traits_[1].caseInsensitive;
     timeResolution_ = std::max({1, traits_[0].timeResolutionSeconds, traits_[1].timeResolutionSeconds});
     // Only what both volumes keep is compared.
@@ -106,13 +108,13 @@ const platform::VolumeTraits& SyncSession::volumeTraitsAt(SyncSide side, std::st
     if (below.empty())
         return *found;
     // The innermost volume on the way counts.
-    const std::size_t lead = !name.empty() && name[0] == '/' ? 1 : 0;
     std::string prefix;
-    for (std::size_t p = name.find('/', lead); p != std::string_view::npos; p = name.find('/', p + 1)) {
-        prefix.assign(name.substr(lead, p - lead));
+    platform::RelativePath::anyEnclosingOf(name, [&](std::string_view directory) {
+        prefix.assign(directory);
         if (const auto it = below.find(prefix); it != below.end())
             found = &it->second;
-    }
+        return false;
+    });
     return *found;
 }
 
@@ -131,15 +133,16 @@ void SyncSession::appendMatchKey(std::string_view name, std::string& out) const
     }
     // Below the first directory on the way that lies on a volume ignoring
     // case, the rest of the name folds; the directory's own name does not.
-    const std::size_t lead = !name.empty() && name[0] == '/' ? 1 : 0;
-    if (!foldingSet_.empty())
-        for (std::size_t p = name.find('/', lead); p != std::string_view::npos; p = name.find('/', p + 1))
-            if (foldingSet_.count(name.substr(lead, p - lead))) {
-                out.append(name.substr(0, p + 1));
-                appendFoldedCase(name.substr(p + 1), out);
-                return;
-            }
-    out.append(name);
+    const bool folded =
+        !foldingSet_.empty() && platform::RelativePath::anyEnclosingOf(name, [&](std::string_view directory) {
+            if (!foldingSet_.count(directory))
+                return false;
+            out.append(name.substr(0, directory.size() + 1));
+            appendFoldedCase(name.substr(directory.size() + 1), out);
+            return true;
+        });
+    if (!folded)
+        out.append(name);
 }
 
 void SyncSession::appendMatchKeyOf(const void* session, std::string_view name, std::string& out)
@@ -244,7 +247,7 @@ void SyncSession::handInSide(SyncSide side, TreeListing&& listing)
                                         listing.othersLinks.end());
     othersLinks_[sideIndex(side)] = std::move(listing.othersLinks);
     for (auto& [directory, traits] : listing.volumes)
-        volumesBelow_[sideIndex(side)].emplace(directory.substr(1), traits);
+        volumesBelow_[sideIndex(side)].emplace(directory.text(), traits);
     holdsOtherRoot_[sideIndex(side)] = listing.holdsOtherRoot;
     observer_->sideListed(side, fileCountText(table(side).fileCount()));
 }
@@ -273,9 +276,8 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     progress.setStatus("正在列出文件列表...");
     zoneOffset_ = fs_.zoneOffsetNow();
     // Each walk is told the other's root, to tell whether it reaches it.
-    const std::optional<platform::FileId> rootIds[2] = {
-        fs_.directoryId(platform::rootDirectory(rootText(SyncSide::One)).bytes()),
-        fs_.directoryId(platform::rootDirectory(rootText(SyncSide::Two)).bytes())};
+    const std::optional<platform::FileId> rootIds[2] = {fs_.directoryId(root(SyncSide::One).directory().bytes()),
+                                                        fs_.directoryId(root(SyncSide::Two).directory().bytes())};
     ListingSettings settings{options.syncSubFolder, foldCase_, zoneOffset_, rootIds[0]};
     ListingSettings settingsOne = settings;
     settingsOne.otherRoot = rootIds[1];
@@ -286,12 +288,12 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     // walk spends most of its time waiting for the kernel. Each walk builds
     // its own listing; only this thread touches the progress and the session.
     const core::Progress& stopSource = progress;
-    auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = rootText(SyncSide::Two), settings, &stopSource] {
+    auto listedTwo = std::async(std::launch::async, [&fs = fs_, root = root(SyncSide::Two), settings, &stopSource] {
         return listTree(fs, root, settings, stopSource);
     });
     TreeListing one;
     try {
-        one = listTree(fs_, rootText(SyncSide::One), settingsOne, stopSource, EventPump{&throttle, &progress});
+        one = listTree(fs_, root(SyncSide::One), settingsOne, stopSource, EventPump{&throttle, &progress});
     } catch (...) {
         listedTwo.wait();
         throw;
@@ -312,25 +314,26 @@ void SyncSession::ListBothDirectories(const SyncOptions& options, core::Progress
     progress.processEvents();
 }
 
-bool SyncSession::insideUnreadable(std::string_view path) const
+bool SyncSession::insideUnreadable(std::string_view place) const
 {
     if (unreadableSet_.empty() && notEnteredSet_.empty())
         return false;
-    // Each "/" of the path ends one of its enclosing directories.
-    for (std::size_t p = path.find('/'); p != std::string_view::npos; p = path.find('/', p + 1)) {
-        const std::string_view enclosing = path.substr(0, p);
-        if (unreadableSet_.count(enclosing) || notEnteredSet_.count(enclosing))
-            return true;
-    }
+    // The root encloses everything; then each "/" of the place ends one of
+    // its enclosing directories.
+    if (unreadableSet_.count(std::string_view()))
+        return true;
+    if (platform::RelativePath::anyEnclosingOf(place, [this](std::string_view enclosing) {
+            return unreadableSet_.count(enclosing) || notEnteredSet_.count(enclosing);
+        }))
+        return true;
     // A directory not entered is unseen itself, not only its contents.
-    return notEnteredSet_.count(path) != 0;
+    return notEnteredSet_.count(place) != 0;
 }
 
 std::string SyncSession::RelativeFileName(SyncSide side, std::string_view fullPath) const
 {
-    const platform::Path path{std::string(fullPath)};
-    if (const auto relative = path.relativeTo(platform::rootDirectory(rootText(side))))
-        return std::string(*relative);
+    if (const auto place = root(side).placeOf(platform::Path(std::string(fullPath))))
+        return place->text();
     return std::string(fullPath);
 }
 
@@ -355,7 +358,6 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
         const char* format = side == SyncSide::One ? kPhaseOneText : kPhaseTwoText;
         core::Throttle throttle(progressIntervalMs_);
         const bool anyUnreadable = !unreadableSet_.empty() || !notEnteredSet_.empty();
-        std::string slashName;
         const bool volumesInside = !volumesBelow_[0].empty() || !volumesBelow_[1].empty();
         std::size_t next = 0; // where the target's match of the next name likely is
         for (std::size_t i = 0; i < count; ++i) {
@@ -370,12 +372,8 @@ bool SyncSession::BuildOperationLists(core::Progress& progress)
                 return false;
             }
             const std::string_view name = source.name(i);
-            if (anyUnreadable) {
-                slashName.assign(1, '/');
-                slashName += name;
-                if (insideUnreadable(slashName))
-                    continue;
-            }
+            if (anyUnreadable && insideUnreadable(name))
+                continue;
             const std::optional<std::size_t> j = foldSome_ ? partnerOf(side, i) : target.firstPosition(name, next);
             if (j) {
                 next = *j + 1;

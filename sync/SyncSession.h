@@ -35,9 +35,8 @@ public:
     OperationList& list(SyncSide side) { return lists_[sideIndex(side)]; }
     const OperationList& list(SyncSide side) const { return lists_[sideIndex(side)]; }
 
-    // The root texts of the last compare (a path field's text less one
-    // trailing "/", platform::rootTextOf; "" stands for the root "/").
-    const std::string& rootText(SyncSide side) const { return roots_[sideIndex(side)]; }
+    // The roots of the last compare.
+    const platform::Root& root(SyncSide side) const { return roots_[sideIndex(side)]; }
 
     // True while a compare command or a synchronisation runs (both process
     // events, so a click can arrive meanwhile); a command started then is not begun.
@@ -63,29 +62,33 @@ public:
     // The compare command on two root texts (made from the path fields by
     // platform::rootTextOf). Returns false, with nothing changed, when a
     // compare or synchronisation runs already.
-    bool CompareDirectories(std::string rootText1, std::string rootText2, const SyncOptions& options,
+    bool CompareDirectories(std::string_view rootText1, std::string_view rootText2, const SyncOptions& options,
                             core::Progress& progress);
 
     // Directories the last compare could not read (or not read to the end),
-    // relative to the root of a side as in Directories; "" stands for the root.
-    const std::vector<std::string>& unreadable(SyncSide side) const { return unreadable_[sideIndex(side)]; }
+    // below the root of a side; the root itself among them when it could not.
+    const std::vector<platform::RelativePath>& unreadable(SyncSide side) const { return unreadable_[sideIndex(side)]; }
 
     // Links of another user's that the last compare did not follow, since
     // they lead out of a side's root; relative as unreadable(). Nothing at
     // or under them was seen.
-    const std::vector<std::string>& othersLinks(SyncSide side) const { return othersLinks_[sideIndex(side)]; }
+    const std::vector<platform::RelativePath>& othersLinks(SyncSide side) const
+    {
+        return othersLinks_[sideIndex(side)];
+    }
 
-    // Whether a path lies inside a directory that could not be read on either
-    // side. path is relative to the roots and begins with "/" ("/a/b" for a
-    // directory, "/a/b.txt" for a file). Nothing there was seen on that side,
+    // Whether a place lies inside a directory that could not be read on either
+    // side. place is the text of a path relative to the roots ("a/b" for a
+    // directory, "a/b.txt" for a file; a table's name is one). Nothing there was seen on that side,
     // so nothing there is compared, copied, deleted, created or removed: a
     // source directory that cannot be read must not empty its target's copy.
     // A directory the walk did not enter (reached twice, or a pseudo file
     // system) counts so too, and so does its own path.
-    bool insideUnreadable(std::string_view path) const;
+    bool insideUnreadable(std::string_view place) const;
 
-    // Name of a file found at fullPath, relative to the root of a side; a
-    // path that does not lie beneath that root is returned whole.
+    // Name of a file found at fullPath, relative to the root of a side
+    // (platform::Root::placeOf); a path that does not lie beneath that root
+    // is returned whole.
     std::string RelativeFileName(SyncSide side, std::string_view fullPath) const;
 
     // Whether the last compare was stopped before its end (Esc, closing the
@@ -116,7 +119,7 @@ public:
     // its folded case where names fold (from the directory on where a
     // volume that ignores case begins). For the directory pass and the
     // executor, which must pair names as the compare did. A name may be a
-    // file's or a directory's (with its leading "/").
+    // file's or a directory's.
     std::string matchKey(std::string_view name) const;
 
     // The name, as side holds it, of the file the last compare paired with
@@ -164,19 +167,19 @@ private:
     SessionObserver* observer_ = &silentObserver_;
     FileTable tables_[2];
     OperationList lists_[2];
-    std::string roots_[2];
-    std::vector<std::string> unreadable_[2];
+    platform::Root roots_[2];
+    std::vector<platform::RelativePath> unreadable_[2];
     // Directories not entered (reached a second time, or on a pseudo file
-    // system, or another user's link leading out), relative as in
-    // Directories: nothing at or under them was seen.
-    std::vector<std::string> notEntered_[2];
-    std::vector<std::string> othersLinks_[2];
+    // system, or another user's link leading out): nothing at or under them
+    // was seen.
+    std::vector<platform::RelativePath> notEntered_[2];
+    std::vector<platform::RelativePath> othersLinks_[2];
     std::unordered_set<std::string_view> unreadableSet_; // views of both sides' unreadable_
     std::unordered_set<std::string_view> notEnteredSet_; // views of both sides' notEntered_
     platform::VolumeTraits traits_[2];
     bool foldCase_ = false;
     bool foldSome_ = false;
-    // Per side, the directories (relative, no leading "/") where a volume of
+    // Per side, the directories (by their relative text) where a volume of
     // other traits begins below the root, and what it keeps.
     std::unordered_map<std::string, platform::VolumeTraits> volumesBelow_[2];
     // The directories below which names fold: those of both sides whose

@@ -20,22 +20,22 @@ struct FileIdHash {
 // One walk's state: everything it writes is its own.
 class TreeWalk {
 public:
-    TreeWalk(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+    TreeWalk(platform::FileSystem& fs, const platform::Root& root, const ListingSettings& settings,
              const core::Progress& stopSource, EventPump pump)
-        : fs_(fs), root_(rootText), settings_(settings), stopSource_(stopSource), pump_(pump)
+        : fs_(fs), root_(root), settings_(settings), stopSource_(stopSource), pump_(pump)
     {}
 
     TreeListing run()
     {
-        const std::string start = platform::rootDirectory(root_).bytes();
+        const std::string start = root_.directory().bytes();
         if (const auto rootId = fs_.directoryId(start)) {
             // A root on a pseudo file system is not read: like a directory that
             // cannot be read, it counts as unseen, so nothing is taken as missing.
             if (fs_.isPseudoFileSystem(start)) {
-                out_.unreadable.push_back("");
+                out_.unreadable.emplace_back();
             } else {
                 entered_.insert(*rootId);
-                ListDirectoryTree(start, *rootId, fs_.volumeTraits(start));
+                ListDirectoryTree(platform::RelativePath(), *rootId, fs_.volumeTraits(start));
             }
         }
         if (!out_.stopped) {
@@ -47,16 +47,18 @@ public:
     }
 
 private:
-    // directory is a full path ending in "/"; traits: what its volume keeps.
-    void ListDirectoryTree(const std::string& directory, platform::FileId id, const platform::VolumeTraits& traits)
+    // traits: what the volume of directory keeps.
+    void ListDirectoryTree(const platform::RelativePath& directory, platform::FileId id,
+                           const platform::VolumeTraits& traits)
     {
         if (out_.stopped || (out_.stopped = stopSource_.stopRequested()))
             return;
         platform::DirectoryContents contents;
         // A directory that cannot be read contributes nothing; the walk goes on,
         // and what lies inside it is left out of the comparison on both sides.
-        if (!fs_.readDirectory(directory, settings_.subFolders, "*.*", contents)) {
-            out_.unreadable.push_back(directory.substr(root_.size(), directory.size() - root_.size() - 1));
+        const std::string path = (root_ / directory).asDirectory();
+        if (!fs_.readDirectory(path, settings_.subFolders, "*.*", contents)) {
+            out_.unreadable.push_back(directory);
             return;
         }
         if (pump_.throttle && pump_.throttle->due())
@@ -64,8 +66,8 @@ private:
 
         // Subdirectory pass: each subdirectory's tree complete before the next.
         for (const platform::DirEntry& sub : contents.directories) {
-            std::string path = directory + sub.name;
-            if (sub.othersLink && leadsOut(path))
+            platform::RelativePath place = directory / sub.name;
+            if (sub.othersLink && leadsOut(place))
                 continue;
             out_.holdsOtherRoot |= settings_.otherRoot == sub.id;
             // A directory reached again (a link leading back, or two links to one
@@ -74,30 +76,28 @@ private:
             // under such a path counts as seen, so its counterpart on the other
             // side is neither deleted nor removed. Only a change of device can
             // lead onto another file system: then, and only then, it is asked.
-            if (!entered_.insert(sub.id).second || (sub.id.device != id.device && fs_.isPseudoFileSystem(path + "/"))) {
-                out_.notEntered.push_back(path.substr(root_.size()));
+            const bool otherDevice = sub.id.device != id.device;
+            if (!entered_.insert(sub.id).second ||
+                (otherDevice && fs_.isPseudoFileSystem((root_ / place).asDirectory()))) {
+                out_.notEntered.push_back(std::move(place));
                 continue;
             }
-            out_.table.Directories.push_back(path.substr(root_.size()));
-            path += '/';
             // Another volume: what lies there follows its rules, not the root's.
             platform::VolumeTraits inner = traits;
-            if (sub.id.device != id.device && !((inner = fs_.volumeTraits(path)) == traits))
-                out_.volumes.emplace_back(out_.table.Directories.back(), inner);
-            ListDirectoryTree(path, sub.id, inner);
+            if (otherDevice && !((inner = fs_.volumeTraits((root_ / place).asDirectory())) == traits))
+                out_.volumes.emplace_back(place, inner);
+            out_.table.Directories.push_back(place);
+            ListDirectoryTree(place, sub.id, inner);
             if (out_.stopped)
                 return;
         }
 
         // File pass: the directory's own files, after those of its subdirectories.
-        std::string name = directory.substr(root_.size() + 1);
-        const std::size_t prefixLength = name.size();
         for (const platform::DirEntry& file : contents.files) {
-            name.resize(prefixLength);
-            name += file.name;
-            if (file.othersLink && leadsOut(directory + file.name))
+            if (file.othersLink && leadsOut(directory / file.name))
                 continue;
-            out_.table.addFile(name, file.attributes, file.size, localSeconds(file.modified, settings_.zoneOffset));
+            out_.table.addFile(directory, file.name, file.attributes, file.size,
+                               localSeconds(file.modified, settings_.zoneOffset));
         }
     }
 
@@ -105,16 +105,16 @@ private:
     // by whoever runs the compare, what it leads to would be copied where
     // that user reads it. Only links of others are asked, so an ordinary
     // entry costs nothing more.
-    bool leadsOut(const std::string& path)
+    bool leadsOut(const platform::RelativePath& place)
     {
-        if (!fs_.leadsOutThroughOthersLink(platform::TreePath{root_, path.substr(root_.size())}))
+        if (!fs_.leadsOutThroughOthersLink(platform::TreePath{root_, place}))
             return false;
-        out_.othersLinks.push_back(path.substr(root_.size()));
+        out_.othersLinks.push_back(place);
         return true;
     }
 
     platform::FileSystem& fs_;
-    const std::string root_;
+    const platform::Root root_;
     const ListingSettings settings_;
     const core::Progress& stopSource_;
     const EventPump pump_;
@@ -126,10 +126,10 @@ private:
 
 } // namespace
 
-TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+TreeListing listTree(platform::FileSystem& fs, const platform::Root& root, const ListingSettings& settings,
                      const core::Progress& stopSource, EventPump pump)
 {
-    return TreeWalk(fs, rootText, settings, stopSource, pump).run();
+    return TreeWalk(fs, root, settings, stopSource, pump).run();
 }
 
 } // namespace tessarin::sync

@@ -21,21 +21,20 @@ namespace tessarin::sync {
 // but the file system and the stop request.
 struct TreeListing {
     FileTable table;
-    // Directories that could not be read (or not to the end), relative to
-    // the root as in Directories; "" stands for the root.
-    std::vector<std::string> unreadable;
+    // Directories that could not be read (or not to the end); the root
+    // itself among them when it could not.
+    std::vector<platform::RelativePath> unreadable;
     // Directories not entered (reached a second time, or on a pseudo file
-    // system), relative as in Directories: nothing at or under them was seen.
-    std::vector<std::string> notEntered;
-    // Links of another user's that lead out of the root, relative as in
-    // Directories: neither followed nor listed, and, as a directory not
-    // entered, nothing at or under them counts as seen.
-    std::vector<std::string> othersLinks;
+    // system): nothing at or under them was seen.
+    std::vector<platform::RelativePath> notEntered;
+    // Links of another user's that lead out of the root: neither followed
+    // nor listed, and, as a directory not entered, nothing at or under them
+    // counts as seen.
+    std::vector<platform::RelativePath> othersLinks;
     // Directories where a volume of other traits begins below the root (a
-    // stick mounted inside the tree), relative as in Directories, with what
-    // that volume keeps: names, times and attributes below them are compared
-    // by its rules.
-    std::vector<std::pair<std::string, platform::VolumeTraits>> volumes;
+    // stick mounted inside the tree), with what that volume keeps: names,
+    // times and attributes below them are compared by its rules.
+    std::vector<std::pair<platform::RelativePath, platform::VolumeTraits>> volumes;
     // The walk entered the other side's root: one root lies inside the other
     // (a bind mount or a link counts, as it is the same directory).
     bool holdsOtherRoot = false;
@@ -60,11 +59,11 @@ struct EventPump {
     core::Progress* progress = nullptr;
 };
 
-// Lists the tree under rootText ("" for "/"): subdirectories' files before a
+// Lists the tree under root: subdirectories' files before a
 // directory's own, each directory entered at most once. A root that is not an
 // existing directory lists as empty. stopSource is asked once per directory,
 // from the calling thread.
-TreeListing listTree(platform::FileSystem& fs, const std::string& rootText, const ListingSettings& settings,
+TreeListing listTree(platform::FileSystem& fs, const platform::Root& root, const ListingSettings& settings,
                      const core::Progress& stopSource, EventPump pump = {});
 
 } // namespace tessarin::sync

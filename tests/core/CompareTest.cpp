@@ -146,7 +146,7 @@ TEST_F(Compare, EmptyFieldDoesNothingAndTrimmingRemovesOneSlash)
     ASSERT_TRUE(session.CompareDirectories(*a, *b, options, progress));
     EXPECT_EQ(a, one + "/");
     EXPECT_EQ(b, two);
-    EXPECT_EQ(session.rootText(SyncSide::One), one + "/");
+    EXPECT_EQ(session.root(SyncSide::One).text(), one + "/");
 }
 
 TEST_F(Compare, ASecondCompareDuringACompareIsNotBegun)

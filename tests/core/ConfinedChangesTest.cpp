@@ -219,7 +219,7 @@ TEST_F(ConfinedChanges, PathsLongerThanTheLimitAreCreatedCopiedAndRemoved)
     testsupport::makeDir(two);
     compare();
     FolderPass pass(*session, posix);
-    pass.MakePathDirs(source.relativeFile, SyncSide::One);
+    pass.MakePathDirs(platform::RelativePath::fromText(source.relativeFile), SyncSide::One);
     const platform::FsResult copied = posix.copyFile(one + "/" + source.relativeFile, {two, source.relativeFile});
     ASSERT_TRUE(copied.ok()) << copied.error;
     platform::Fd in(platform::openPath(two + "/" + source.relativeFile, O_RDONLY));

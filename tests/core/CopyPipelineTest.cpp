@@ -28,10 +28,10 @@ public:
             opened_.wait(lock, [this] { return open_; });
         }
         ++copied;
-        if (source.relative.rfind("fail", 0) == 0)
-            return {"refused " + source.relative};
-        if (source.relative.rfind("throw", 0) == 0)
-            throw std::runtime_error("thrown by " + source.relative);
+        if (source.relative.text().rfind("fail", 0) == 0)
+            return {"refused " + source.relative.text()};
+        if (source.relative.text().rfind("throw", 0) == 0)
+            throw std::runtime_error("thrown by " + source.relative.text());
         return {};
     }
     void open()

@@ -31,13 +31,13 @@ public:
     platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
-        if (target.relative.find("bad") != std::string::npos)
+        if (target.relative.text().find("bad") != std::string::npos)
             return {"injected copy failure"};
         return PosixFileSystem::copyFile(source, target, expected);
     }
     platform::FsResult deleteFile(const platform::TreePath& path) override
     {
-        if (path.relative.find("bad") != std::string::npos)
+        if (path.relative.text().find("bad") != std::string::npos)
             return {"injected delete failure"};
         return PosixFileSystem::deleteFile(path);
     }
@@ -443,9 +443,10 @@ TEST_F(Executor, NestedOrIdenticalRootsRefuseEveryCommand)
     EXPECT_FALSE(exists(one + "/sub"));
     // One directory under two names lists alike on both sides, so the lists
     // are empty; the check itself refuses it all the same.
-    EXPECT_EQ(rootsRefusal(posix, one, tmp / "alias/.", std::nullopt, {false, false}),
+    EXPECT_EQ(rootsRefusal(posix, platform::Root(one), platform::Root(tmp / "alias/."), std::nullopt, {false, false}),
               "目录一和目录二是同一个目录，同步没有执行。");
-    EXPECT_EQ(rootsRefusal(posix, one, tmp / "elsewhere", std::nullopt, {false, false}), std::nullopt);
+    EXPECT_EQ(rootsRefusal(posix, platform::Root(one), platform::Root(tmp / "elsewhere"), std::nullopt, {false, false}),
+              std::nullopt);
 }
 
 TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
@@ -467,7 +468,7 @@ TEST_F(Executor, ACommandWhileBusyIsNotBegunAndACompareDuringRowsIsRefused)
     ASSERT_GE(clicking.compareBegun.size(), 3u);
     EXPECT_FALSE(clicking.compareBegun[0]);
     EXPECT_FALSE(clicking.compareBegun[1]);
-    EXPECT_EQ(session->rootText(SyncSide::One), one);
+    EXPECT_EQ(session->root(SyncSide::One).text(), one);
 }
 
 TEST_F(Executor, ProgressNamesTheRowAndTotalAndAlwaysTheLast)
@@ -537,9 +538,9 @@ public:
     platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
-        if (target.relative.find("slow") != std::string::npos)
+        if (target.relative.text().find("slow") != std::string::npos)
             std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        if (target.relative.find("bad") != std::string::npos)
+        if (target.relative.text().find("bad") != std::string::npos)
             return {"injected copy failure"};
         return PosixFileSystem::copyFile(source, target, expected);
     }
@@ -592,9 +593,9 @@ public:
     platform::FsResult copyFile(const platform::TreePath& source, const platform::TreePath& target,
                                 const platform::TargetExpectation& expected) override
     {
-        if (target.relative.find("slow") != std::string::npos)
+        if (target.relative.text().find("slow") != std::string::npos)
             released_.wait();
-        if (target.relative.find("bad") != std::string::npos)
+        if (target.relative.text().find("bad") != std::string::npos)
             return {"injected copy failure"};
         return PosixFileSystem::copyFile(source, target, expected);
     }

@@ -10,24 +10,24 @@ using tessarin::sync::FileTable;
 TEST(FileTable, FirstPositionFollowsTheRowsAcrossIndexAndRelisting)
 {
     FileTable table;
-    table.addFile("a", 0x20, 1, 0);
-    table.addFile("b", 0x20, 1, 0);
-    table.addFile("a", 0x20, 1, 0);
+    table.addFile({}, "a", 0x20, 1, 0);
+    table.addFile({}, "b", 0x20, 1, 0);
+    table.addFile({}, "a", 0x20, 1, 0);
     table.buildNameIndex();
     EXPECT_EQ(table.firstPosition("a"), 0u);
     EXPECT_EQ(table.firstPosition("a", 2), 0u); // a hint at a twin is not the first
     EXPECT_EQ(table.firstPosition("b", 0), 1u);
-    table.addFile("c", 0x20, 1, 0);
+    table.addFile({}, "c", 0x20, 1, 0);
     EXPECT_EQ(table.firstPosition("c"), 3u);
 
     table.clear();
-    table.addFile("b", 0x20, 1, 0);
+    table.addFile({}, "b", 0x20, 1, 0);
     EXPECT_FALSE(table.firstPosition("a").has_value());
     EXPECT_EQ(table.firstPosition("b"), 0u);
     table.buildNameIndex();
     table.clear();
-    table.addFile("x", 0x20, 1, 0);
-    table.addFile("b", 0x20, 1, 0);
+    table.addFile({}, "x", 0x20, 1, 0);
+    table.addFile({}, "b", 0x20, 1, 0);
     EXPECT_EQ(table.firstPosition("b"), 1u);
 
     // Enough names that they collide in the index and wrap round its end:
@@ -35,7 +35,7 @@ TEST(FileTable, FirstPositionFollowsTheRowsAcrossIndexAndRelisting)
     // never added are not taken for one another.
     table.clear();
     for (int k = 0; k < 5000; ++k)
-        table.addFile("d" + std::to_string(k % 3000) + "/F", 0x20, 1, 0);
+        table.addFile({}, "d" + std::to_string(k % 3000) + "/F", 0x20, 1, 0);
     table.buildNameIndex();
     table.buildFoldedIndex();
     for (int k = 0; k < 3000; ++k) {
@@ -52,14 +52,14 @@ TEST(FileTable, FirstPositionFollowsTheRowsAcrossIndexAndRelisting)
 TEST(FileTable, IndexesSurviveAMoveAndASwap)
 {
     FileTable built;
-    built.addFile("a", 0x20, 1, 0);
-    built.addFile("B", 0x20, 2, 0);
+    built.addFile({}, "a", 0x20, 1, 0);
+    built.addFile({}, "B", 0x20, 2, 0);
     built.buildNameIndex();
     built.buildFoldedIndex();
 
     FileTable moved(std::move(built));
     FileTable shown;
-    shown.addFile("old", 0x20, 3, 0);
+    shown.addFile({}, "old", 0x20, 3, 0);
     shown.buildNameIndex();
     shown.swap(moved);
 

@@ -36,10 +36,10 @@ TEST_F(FolderPassTest, MakePathDirsCreatesFromTheRootInwardsButNeverTheFileName)
     options.syncSubFolder = false; // no directory pass: only the row's own step
     compare();
     FolderPass pass(*session, recording);
-    pass.MakePathDirs("a/b/c.txt", SyncSide::One);
+    pass.MakePathDirs(platform::RelativePath::fromText("a/b/c.txt"), SyncSide::One);
     EXPECT_EQ(recording.created, (Strings{two, two + "/a", two + "/a/b"}));
-    pass.MakePathDirs("a/b/d.txt", SyncSide::One);
-    pass.MakePathDirs("top.txt", SyncSide::One);
+    pass.MakePathDirs(platform::RelativePath::fromText("a/b/d.txt"), SyncSide::One);
+    pass.MakePathDirs(platform::RelativePath::fromText("top.txt"), SyncSide::One);
     EXPECT_EQ(recording.created.size(), 3u);
     EXPECT_FALSE(exists(two + "/a/b/c.txt"));
 }

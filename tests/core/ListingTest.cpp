@@ -18,6 +18,7 @@ using namespace tessarin::sync;
 using testsupport::fieldRoot;
 using testsupport::RefusingFileSystem;
 using testsupport::TempDir;
+using testsupport::texts;
 using testsupport::writeFile;
 
 namespace {
@@ -114,8 +115,8 @@ TEST_F(Listing, SubdirectoryFilesComeBeforeTheDirectorysOwnFiles)
     testsupport::makeDir(tmp / "r/e");
     compare(tmp / "r/");
     EXPECT_EQ(names(session.table(SyncSide::One)), (Strings{"x/y/d.txt", "x/c.txt", "a.txt", "b.txt"}));
-    EXPECT_EQ(session.table(SyncSide::One).Directories, (Strings{"/e", "/x", "/x/y"}));
-    EXPECT_EQ(session.rootText(SyncSide::One), tmp / "r");
+    EXPECT_EQ(texts(session.table(SyncSide::One).Directories), (Strings{"e", "x", "x/y"}));
+    EXPECT_EQ(session.root(SyncSide::One).text(), tmp / "r");
     EXPECT_EQ(observer.counts, (Strings{"1:共4个文件", "2:共0个文件"}));
 }
 
@@ -137,7 +138,7 @@ TEST_F(Listing, HiddenDirectoriesSkippedHiddenFilesListedWithTheirBit)
     compare(tmp / "r");
     const FileTable& t = session.table(SyncSide::One);
     EXPECT_EQ(names(t), (Strings{"x/.in", ".hidden"}));
-    EXPECT_EQ(t.Directories, (Strings{"/x"}));
+    EXPECT_EQ(texts(t.Directories), (Strings{"x"}));
     EXPECT_TRUE(t.attributes(1) & platform::kAttrHidden);
     EXPECT_TRUE(t.attributes(1) & platform::kAttrArchive);
 }
@@ -181,7 +182,7 @@ TEST_F(Listing, LinksFollowedButALoopIsNotEnteredAgain)
     ASSERT_EQ(::mkfifo((tmp / "r/fifo").c_str(), 0644), 0);           // never opened
     compare(tmp / "r");
     EXPECT_EQ(names(session.table(SyncSide::One)), (Strings{"out/o.txt", "x/a.txt", "link.txt"}));
-    EXPECT_EQ(session.table(SyncSide::One).Directories, (Strings{"/out", "/x"}));
+    EXPECT_EQ(texts(session.table(SyncSide::One).Directories), (Strings{"out", "x"}));
 }
 
 TEST_F(Listing, UnreadableDirectoryContributesNothing)
@@ -195,7 +196,7 @@ TEST_F(Listing, UnreadableDirectoryContributesNothing)
     std::string one = tmp / "r", two = tmp / "none";
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
     EXPECT_EQ(names(s.table(SyncSide::One)), (Strings{"open/b.txt", "c.txt"}));
-    EXPECT_EQ(s.table(SyncSide::One).Directories, (Strings{"/locked", "/open"}));
+    EXPECT_EQ(texts(s.table(SyncSide::One).Directories), (Strings{"locked", "open"}));
 }
 
 TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
@@ -218,7 +219,7 @@ TEST_F(Listing, SlowSideTwoKeepsTheWindowAliveFromTheCallingThreadOnly)
     EXPECT_GE(watching.eventPasses, 10);
     EXPECT_EQ(watching.counts, (Strings{"1:共4个文件", "2:共4个文件"}));
     EXPECT_EQ(names(s.table(SyncSide::Two)), (Strings{"a/f.txt", "b/f.txt", "c/f.txt", "d/f.txt"}));
-    EXPECT_EQ(s.table(SyncSide::Two).Directories, (Strings{"/a", "/b", "/c", "/d"}));
+    EXPECT_EQ(texts(s.table(SyncSide::Two).Directories), (Strings{"a", "b", "c", "d"}));
     EXPECT_EQ(s.list(SyncSide::Two).size(), 4u); // four "更新" rows: side two's files are newer
 }
 
@@ -239,7 +240,7 @@ TEST_F(Listing, RootOfTheFileSystemKeepsItsSlash)
     options.syncSubFolder = false;
     std::string one = "/", two = tmp / "none";
     ASSERT_TRUE(s.CompareDirectories(fieldRoot(one), fieldRoot(two), options, progress));
-    EXPECT_EQ(s.rootText(SyncSide::One), "");
+    EXPECT_EQ(s.root(SyncSide::One).text(), "");
     EXPECT_EQ(s.RelativeFileName(SyncSide::One, "/etc"), "etc");
 }
 

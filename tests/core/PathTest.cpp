@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/Path.h"
+#include "platform/TreePath.h"
 
 using tessarin::platform::Path;
+using tessarin::platform::RelativePath;
+using tessarin::platform::Root;
 using tessarin::platform::rootDirectory;
 using tessarin::platform::rootTextOf;
 
@@ -102,4 +105,28 @@ TEST(Path, AFieldTextLosesOneTrailingSlashAsItsRootText)
     EXPECT_EQ(rootTextOf(""), std::nullopt); // an empty field names no directory
     EXPECT_EQ(rootDirectory("").bytes(), "/");
     EXPECT_EQ(rootDirectory("/data").bytes(), "/data/");
+}
+
+// A place has one spelling however it was written, and a root text keeps its
+// own "/" while the paths made from it have one "/" between names.
+TEST(Path, PlacesBelowARootHaveOneSpelling)
+{
+    const RelativePath place = RelativePath::fromText("//a//b/c.txt/");
+    EXPECT_EQ(place.text(), "a/b/c.txt");
+    EXPECT_EQ(place, RelativePath() / "a" / "b/" / "c.txt");
+    EXPECT_EQ(place.parent().text(), "a/b");
+    EXPECT_EQ(place.fileName(), "c.txt");
+    EXPECT_TRUE(place.parent().parent().parent().isRoot());
+    EXPECT_TRUE(place.isInside(RelativePath::fromText("a")));
+    EXPECT_TRUE(place.isInside(RelativePath()));
+    EXPECT_FALSE(RelativePath::fromText("a/bc").isInside(RelativePath::fromText("a/b")));
+    EXPECT_FALSE(place.isInside(place));
+
+    EXPECT_EQ((Root("/one/") / place).bytes(), "/one/a/b/c.txt");
+    EXPECT_EQ(Root("/one/").text(), "/one/");
+    EXPECT_EQ((Root("") / RelativePath()).bytes(), "/");
+    EXPECT_EQ((Root("") / place).bytes(), "/a/b/c.txt");
+    EXPECT_EQ(Root("").fieldText(), "/");
+    EXPECT_EQ(Root("/one").placeOf(Path("/one/a//b"))->text(), "a/b");
+    EXPECT_FALSE(Root("/one").placeOf(Path("/onex/a")).has_value());
 }

@@ -43,8 +43,8 @@ public:
                                 const platform::TargetExpectation& expected) override
     {
         platform::TreePath folded = target;
-        if (folded.relative == "Readme.txt")
-            folded.relative = "README.TXT";
+        if (folded.relative.text() == "Readme.txt")
+            folded.relative = platform::RelativePath::fromText("README.TXT");
         return PosixFileSystem::copyFile(source, folded, expected);
     }
 };
