@@ -98,17 +98,24 @@ struct FsResult {
         TargetExists,  // a copy found an entry where it expected none (found names it)
         TargetChanged, // a copy found the target changed since the compare listed it
     };
+    // Success.
     FsResult() = default;
-    FsResult(std::string reason) : error(std::move(reason)) {}
-    FsResult(Refusal why, std::string reason) : error(std::move(reason)), refusal(why) {}
+    // A failure, for this reason.
+    FsResult(std::string reason) : error(std::move(reason)), failed_(true) {}
+    FsResult(Refusal why, std::string reason) : error(std::move(reason)), refusal(why), failed_(true) {}
     // A system call's failure: its errno and the system's text for it.
     static FsResult failure(int errorNumber);
-    std::string error;   // the reason as the user reads it; empty on success
+    std::string error;   // the reason as the user reads it
     int errorNumber = 0; // the errno behind it, where a system call failed
     Refusal refusal = Refusal::None;
     FileId written; // a copy: the file it wrote (device, inode)
     FileId found;   // TargetExists: the entry that stands there
-    bool ok() const { return error.empty(); }
+    // Decided by how the result was made, never by its text: a failure
+    // whose reason is empty is still a failure.
+    bool ok() const { return !failed_; }
+
+private:
+    bool failed_ = false;
 };
 
 // The temporary files of a replacement (platform/TemporaryFile.h: a copy, a

@@ -405,7 +405,7 @@ private:
             if (const auto position = session_.table(side).firstPosition(name))
                 result = fs_.setAttributes(place, appliedAttributes(session_.table(side).attributes(*position), name));
             else
-                result.error = "源目录的文件列表中没有这个文件";
+                result = platform::FsResult("源目录的文件列表中没有这个文件");
             break;
         }
         if (result.ok())
