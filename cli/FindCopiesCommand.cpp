@@ -72,10 +72,9 @@ std::optional<std::string> rootProblem(platform::FileSystem& fs, const std::stri
         return errno == ENOENT ? std::string("没有这个目录") : platform::systemErrorText(errno);
     if (!S_ISDIR(st.st_mode))
         return std::string("不是目录");
-    platform::DirectoryContents contents;
-    const std::string directory = platform::Path(root).asDirectory();
-    if (!fs.readDirectory(directory, false, "*.*", contents))
-        return std::string("无法读取");
+    const auto read = fs.readDirectory(platform::Path(root).asDirectory(), false, "*.*");
+    if (!read)
+        return "无法读取：" + read.failure().error;
     return std::nullopt;
 }
 

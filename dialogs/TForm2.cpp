@@ -139,9 +139,10 @@ void TForm2::populate(QTreeWidgetItem& item)
         return;
     item.setData(0, kPopulatedRole, true);
     const std::string path = folderPath(item);
-    platform::DirectoryContents contents;
     const platform::Path folder(path);
-    fileSystem_.readDirectory(folder.asDirectory(), true, kNoFileMask, contents);
+    // A folder that cannot be read shows no subfolders.
+    const platform::DirectoryContents contents =
+        fileSystem_.readDirectory(folder.asDirectory(), true, kNoFileMask).valueOr({});
     for (const platform::DirEntry& entry : contents.directories)
         addFolder(&item, (folder / entry.name).bytes(), widgets::displayName(entry.name));
     if (contents.directories.empty())

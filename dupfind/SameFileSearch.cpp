@@ -167,10 +167,11 @@ bool SameFileSearch::mayEnter(const platform::DirEntry& sub)
 
 void SameFileSearch::searchTree(const std::string& directory)
 {
-    platform::DirectoryContents contents;
     // A directory that cannot be read contributes nothing.
-    if (!fs_.readDirectory(directory, true, "*.*", contents))
+    const platform::Result<platform::DirectoryContents> read = fs_.readDirectory(directory, true, "*.*");
+    if (!read)
         return;
+    const platform::DirectoryContents& contents = *read;
 
     // Directory pass: the whole tree below each subdirectory first.
     for (const platform::DirEntry& sub : contents.directories) {

@@ -39,10 +39,7 @@ public:
         if (dir_)
             ::closedir(dir_);
     }
-    DirectoryStream(DirectoryStream&& other) noexcept : dir_(other.dir_), failed_(other.failed_)
-    {
-        other.dir_ = nullptr;
-    }
+    DirectoryStream(DirectoryStream&& other) noexcept : dir_(other.dir_), error_(other.error_) { other.dir_ = nullptr; }
     DirectoryStream& operator=(DirectoryStream&&) = delete;
     DirectoryStream(const DirectoryStream&) = delete;
     DirectoryStream& operator=(const DirectoryStream&) = delete;
@@ -52,14 +49,14 @@ public:
     int fd() const { return ::dirfd(dir_); }
 
     // The next entry other than "." and ".."; null at the end or on a read
-    // error, which failed() then tells apart.
+    // error, which error() then tells apart.
     const dirent* next()
     {
         for (;;) {
             errno = 0;
             const dirent* e = ::readdir(dir_);
             if (!e) {
-                failed_ = errno != 0;
+                error_ = errno;
                 return nullptr;
             }
             const char* name = e->d_name;
@@ -68,11 +65,12 @@ public:
         }
     }
     // The directory could not be read to its end: what was read is partial.
-    bool failed() const { return failed_; }
+    // Its errno, 0 when every entry was read.
+    int error() const { return error_; }
 
 private:
     DIR* dir_ = nullptr;
-    bool failed_ = false;
+    int error_ = 0;
 };
 
 } // namespace tessarin::platform

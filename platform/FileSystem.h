@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/TreePath.h"
@@ -118,6 +119,30 @@ private:
     bool failed_ = false;
 };
 
+// A value read from the file system, or the failure that kept it from being
+// read, with its errno and the system's text. Callers decide by the number,
+// never by the text.
+template <class T> class Result {
+public:
+    Result(T value) : state_(std::move(value)) {}
+    // failure must be one (not ok()).
+    Result(FsResult failure) : state_(std::move(failure)) {}
+
+    bool ok() const { return state_.index() == 0; }
+    explicit operator bool() const { return ok(); }
+    T& operator*() { return std::get<0>(state_); }
+    const T& operator*() const { return std::get<0>(state_); }
+    T* operator->() { return &std::get<0>(state_); }
+    const T* operator->() const { return &std::get<0>(state_); }
+    // The value, or fallback where there is none.
+    T valueOr(T fallback) && { return ok() ? std::move(std::get<0>(state_)) : std::move(fallback); }
+    // Only where !ok().
+    const FsResult& failure() const { return std::get<1>(state_); }
+
+private:
+    std::variant<T, FsResult> state_;
+};
+
 // The temporary files of a replacement (platform/TemporaryFile.h: a copy, a
 // settings save) are named kTemporaryMarker and then kTemporaryRandomLength
 // characters of kTemporaryAlphabet, such as
@@ -191,10 +216,12 @@ public:
     // Reads one directory (path ending in "/"). With wantDirectories false the
     // directories are not gathered. fileMask is a wildcard mask ("*", "?",
     // without regard to letter case; "*.*" matches every name).
-    // Returns false, with nothing gathered, when the directory cannot be read.
-    // Called from two threads at once (the compare lists both sides together).
-    virtual bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
-                               DirectoryContents& out) = 0;
+    // Fails, with the cause, when the directory cannot be read, or not to its
+    // end (an entry that cannot be looked at counts): a part would pass for
+    // the whole. Called from two threads at once (the compare lists both
+    // sides together).
+    virtual Result<DirectoryContents> readDirectory(const std::string& directory, bool wantDirectories,
+                                                    std::string_view fileMask) = 0;
 
     // The path exists and is a directory (a link to one counts); its identity.
     // Called from two threads at once, as readDirectory is.

@@ -90,7 +90,7 @@ bool readEntries(int dirFd, std::vector<TreeEntry>& out)
         }
         out.push_back({name, directory});
     }
-    if (dir.failed()) {
+    if (dir.error() != 0) {
         out.clear();
         return false;
     }

@@ -59,17 +59,16 @@ std::uint32_t attributeWord(unsigned mode, std::string_view name)
     return word;
 }
 
-bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
-                                    DirectoryContents& out)
+Result<DirectoryContents> PosixFileSystem::readDirectory(const std::string& directory, bool wantDirectories,
+                                                         std::string_view fileMask)
 {
-    out.directories.clear();
-    out.files.clear();
     DirectoryStream dir(directory);
     if (!dir.isOpen())
-        return false;
+        return FsResult::failure(errno);
+    DirectoryContents out;
     const bool everyFile = isAllMask(fileMask);
     struct stat st;
-    bool unseen = false;
+    int unseen = 0; // the errno of an entry that could not be looked at
     while (const dirent* e = dir.next()) {
         const char* name = e->d_name;
         const bool hidden = name[0] == '.';
@@ -94,7 +93,7 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
             // looked at at all (a directory readable but not searchable)
             // leaves the listing incomplete.
             if (errno != ENOENT)
-                unseen = true;
+                unseen = errno;
             continue;
         }
         bool othersLink = false;
@@ -120,14 +119,11 @@ bool PosixFileSystem::readDirectory(const std::string& directory, bool wantDirec
         }
     }
     // A listing cut short would pass for the whole directory.
-    if (dir.failed() || unseen) {
-        out.directories.clear();
-        out.files.clear();
-        return false;
-    }
+    if (dir.error() != 0 || unseen != 0)
+        return FsResult::failure(dir.error() != 0 ? dir.error() : unseen);
     sortByName(out.directories);
     sortByName(out.files);
-    return true;
+    return out;
 }
 
 std::optional<FileId> PosixFileSystem::directoryId(const std::string& path)

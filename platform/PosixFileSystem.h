@@ -19,8 +19,8 @@ mode_t processUmask();
 // The file-system service on a POSIX system.
 class PosixFileSystem : public FileSystem {
 public:
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
-                       DirectoryContents& out) override;
+    Result<DirectoryContents> readDirectory(const std::string& directory, bool wantDirectories,
+                                            std::string_view fileMask) override;
     std::optional<FileId> directoryId(const std::string& path) override;
     bool isPseudoFileSystem(const std::string& directory) override;
     bool leadsOutThroughOthersLink(const TreePath& path) override;

@@ -53,14 +53,16 @@ private:
     {
         if (out_.stopped || (out_.stopped = stopSource_.stopRequested()))
             return;
-        platform::DirectoryContents contents;
-        // A directory that cannot be read contributes nothing; the walk goes on,
-        // and what lies inside it is left out of the comparison on both sides.
-        const std::string path = (root_ / directory).asDirectory();
-        if (!fs_.readDirectory(path, settings_.subFolders, "*.*", contents)) {
+        // A directory that cannot be read contributes nothing, whatever the
+        // cause; the walk goes on, and what lies inside it is left out of the
+        // comparison on both sides.
+        const platform::Result<platform::DirectoryContents> read =
+            fs_.readDirectory((root_ / directory).asDirectory(), settings_.subFolders, "*.*");
+        if (!read) {
             out_.unreadable.push_back(directory);
             return;
         }
+        const platform::DirectoryContents& contents = *read;
         if (pump_.throttle && pump_.throttle->due())
             pump_.progress->processEvents();
 

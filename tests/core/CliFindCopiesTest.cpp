@@ -85,7 +85,7 @@ TEST(CliFindCopies, ARootThatIsMissingNotADirectoryOrUnreadableIsAnErrorWithExit
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "chosen"}, err), 2);
     EXPECT_EQ(err, "tessarin-cli: " + tmp / "chosen" + ": 不是目录\n");
     EXPECT_EQ(runCliAs(true, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 2);
-    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": 无法读取\n");
+    EXPECT_EQ(err, "tessarin-cli: " + tmp / "locked" + ": 无法读取：权限不够\n");
     // The same root, readable: the copy is found.
     EXPECT_EQ(runCliAs(false, {"find-copies", tmp / "chosen", tmp / "locked"}, err), 0);
     EXPECT_EQ(err, "");

@@ -97,7 +97,7 @@ TEST(DirectoryStream, ADescriptorHandedOverIsClosedByTheStreamOrAtOnceWhenRefuse
         }
         DirectoryStream again = DirectoryStream::copyOf(dir.get());
         EXPECT_EQ(namesOf(again), both);
-        EXPECT_FALSE(again.failed());
+        EXPECT_EQ(again.error(), 0);
         EXPECT_TRUE(isOpen(dir.get()));
         // Moving a stream moves what it owns.
         DirectoryStream moved(std::move(again));

@@ -37,12 +37,12 @@ using Strings = std::vector<std::string>;
 class SlowSideFileSystem : public platform::PosixFileSystem {
 public:
     std::string slowRoot;
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       platform::DirectoryContents& out) override
+    platform::Result<platform::DirectoryContents> readDirectory(const std::string& directory, bool wantDirectories,
+                                                                std::string_view mask) override
     {
         if (directory.rfind(slowRoot, 0) == 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(60));
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask);
     }
 };
 

@@ -72,14 +72,15 @@ public:
 class MountingFileSystem : public platform::PosixFileSystem {
 public:
     std::set<std::string> otherDevice; // names of subdirectories
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       platform::DirectoryContents& out) override
+    platform::Result<platform::DirectoryContents> readDirectory(const std::string& directory, bool wantDirectories,
+                                                                std::string_view mask) override
     {
-        const bool ok = PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
-        for (platform::DirEntry& d : out.directories)
-            if (otherDevice.count(d.name))
-                d.id.device += 1000;
-        return ok;
+        auto read = PosixFileSystem::readDirectory(directory, wantDirectories, mask);
+        if (read)
+            for (platform::DirEntry& d : read->directories)
+                if (otherDevice.count(d.name))
+                    d.id.device += 1000;
+        return read;
     }
 };
 

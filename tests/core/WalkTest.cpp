@@ -83,12 +83,12 @@ class StoppingFileSystem : public platform::PosixFileSystem {
 public:
     StoppableProgress* progress = nullptr;
     std::string stopAt; // a directory path; reading it asks for the stop
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       platform::DirectoryContents& out) override
+    platform::Result<platform::DirectoryContents> readDirectory(const std::string& directory, bool wantDirectories,
+                                                                std::string_view mask) override
     {
         if (directory == stopAt)
             progress->stop = true;
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask);
     }
 };
 
@@ -127,14 +127,14 @@ TEST_F(Walk, AReadableDirectoryWhoseLinksCannotBeLookedAtIsUnreadable)
     const std::string readonly = tmp / "readonly/", open = tmp / "open/";
     EXPECT_EQ(asUnprivileged([&] {
                   platform::PosixFileSystem fs;
-                  platform::DirectoryContents contents;
-                  if (fs.readDirectory(readonly, true, "*.*", contents))
+                  if (fs.readDirectory(readonly, true, "*.*"))
                       return 1; // passed for complete, the link silently gone
                   // A link whose target cannot be reached is left out; the
                   // directory itself was read completely.
-                  if (!fs.readDirectory(open, true, "*.*", contents))
+                  const auto contents = fs.readDirectory(open, true, "*.*");
+                  if (!contents)
                       return 2;
-                  if (contents.files.size() != 1 || contents.files[0].name != "plain.txt")
+                  if (contents->files.size() != 1 || contents->files[0].name != "plain.txt")
                       return 3;
                   return 0;
               }),

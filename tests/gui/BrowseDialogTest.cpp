@@ -313,12 +313,12 @@ TEST_F(BrowseDialog, FolderNamesAreKeptAsBytes)
 // Records whether the busy pointer was shown while each folder was read.
 class PointerWatchingFileSystem : public tessarin::platform::PosixFileSystem {
 public:
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask,
-                       tessarin::platform::DirectoryContents& out) override
+    tessarin::platform::Result<tessarin::platform::DirectoryContents>
+    readDirectory(const std::string& directory, bool wantDirectories, std::string_view fileMask) override
     {
         const QCursor* pointer = QApplication::overrideCursor();
         busyAtEachRead.push_back(pointer && pointer->shape() == Qt::WaitCursor);
-        return PosixFileSystem::readDirectory(directory, wantDirectories, fileMask, out);
+        return PosixFileSystem::readDirectory(directory, wantDirectories, fileMask);
     }
     std::vector<bool> busyAtEachRead;
 };

@@ -24,12 +24,12 @@ namespace {
 class SlowSideTwo : public tessarin::platform::PosixFileSystem {
 public:
     std::string slowDirectory;
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       tessarin::platform::DirectoryContents& out) override
+    tessarin::platform::Result<tessarin::platform::DirectoryContents>
+    readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask) override
     {
         if (directory == slowDirectory)
             std::this_thread::sleep_for(std::chrono::milliseconds(400));
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask);
     }
 };
 

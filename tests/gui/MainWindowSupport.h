@@ -40,12 +40,12 @@ class ActingFileSystem : public tessarin::platform::PosixFileSystem {
 public:
     std::string actAt;
     std::function<void()> action;
-    bool readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask,
-                       tessarin::platform::DirectoryContents& out) override
+    tessarin::platform::Result<tessarin::platform::DirectoryContents>
+    readDirectory(const std::string& directory, bool wantDirectories, std::string_view mask) override
     {
         if ((actAt.empty() || directory == actAt) && action)
             tessarin::widgets::callOnGuiThread(std::exchange(action, nullptr));
-        return PosixFileSystem::readDirectory(directory, wantDirectories, mask, out);
+        return PosixFileSystem::readDirectory(directory, wantDirectories, mask);
     }
     std::function<void()> copyAction;
     int copies = 0;
