@@ -1,8 +1,8 @@
 #include "platform/PathOpen.h"
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
-#include <deque>
 #include <fcntl.h>
 #include <optional>
 #include <sys/syscall.h>
@@ -18,66 +18,42 @@ namespace tessarin::platform {
 
 namespace {
 
-// Pieces of a long path are opened this many bytes at most at a time, well
-// inside the system's limit.
-constexpr std::size_t kPiece = PATH_MAX / 2;
-
-// Where the next piece of path begins after one of at most kPiece bytes
-// starting at from: just past a "/", so that no name is cut.
-std::size_t pieceEnd(std::string_view path, std::size_t from)
+// The names of path. "." and empty names are left out, but a path that ends
+// in one ("dir/", "dir/.") ends in ".": the name before it is a directory.
+std::vector<std::string> namesOf(std::string_view path)
 {
-    if (path.size() - from <= kPiece)
-        return path.size();
-    const std::size_t slash = path.rfind('/', from + kPiece);
-    if (slash == std::string_view::npos || slash < from)
-        return std::string_view::npos; // one name longer than any limit
-    return slash + 1;
-}
-
-// Opens path from the directory at in pieces of at most kPiece bytes: each
-// piece but the last as a directory (O_PATH), the last with flags. openPiece
-// opens one piece as openat(2) does.
-template <typename OpenPiece>
-Fd openByPieces(int at, std::string_view path, int flags, mode_t mode, OpenPiece openPiece)
-{
-    Fd held;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t end = pieceEnd(path, from);
-        if (end == std::string_view::npos) {
-            errno = ENAMETOOLONG;
-            return Fd();
-        }
-        const std::string piece(path.substr(from, end - from));
-        if (end == path.size())
-            return openPiece(at, piece, flags, mode);
-        Fd next = openPiece(at, piece, O_PATH | O_DIRECTORY, 0);
-        if (!next.valid())
-            return next;
-        held = std::move(next);
-        at = held.get();
-        from = end;
+    std::vector<std::string> names;
+    bool directory = false;
+    for (std::size_t start = 0; start <= path.size();) {
+        const std::size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view name = path.substr(start, end - start);
+        directory = name.empty() || name == ".";
+        if (!directory)
+            names.emplace_back(name);
+        start = end + 1;
     }
+    if (directory && !names.empty())
+        names.emplace_back(".");
+    return names;
 }
 
 bool hasDotDot(std::string_view relative)
 {
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        std::size_t end = relative.find('/', start);
-        if (end == std::string_view::npos)
-            end = relative.size();
-        if (relative.substr(start, end - start) == "..")
-            return true;
-        start = end + 1;
-    }
-    return false;
+    const std::vector<std::string> names = namesOf(relative);
+    return std::find(names.begin(), names.end(), "..") != names.end();
+}
+
+std::string_view withoutLeadingSlashes(std::string_view relative)
+{
+    while (!relative.empty() && relative.front() == '/')
+        relative.remove_prefix(1);
+    return relative;
 }
 
 #ifdef RESOLVE_BENEATH
 std::atomic<bool> noOpenat2{false};
 
-Fd openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
+Fd openat2Beneath(int dirFd, const std::string& relative, int flags, mode_t mode, Links links)
 {
     struct open_how how {};
     how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
@@ -85,8 +61,9 @@ Fd openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, L
     how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
     if (links == Links::None)
         how.resolve |= RESOLVE_NO_SYMLINKS;
+    const char* path = relative.empty() ? "." : relative.c_str();
     for (;;) {
-        const long fd = ::syscall(SYS_openat2, dirFd, piece.c_str(), &how, sizeof how);
+        const long fd = ::syscall(SYS_openat2, dirFd, path, &how, sizeof how);
         if (fd >= 0)
             return Fd(static_cast<int>(fd));
         if (errno == EINTR || errno == EAGAIN)
@@ -100,158 +77,13 @@ Fd openat2Beneath(int dirFd, const std::string& piece, int flags, mode_t mode, L
 }
 #endif
 
-// Without openat2: each directory is opened from its parent with O_NOFOLLOW,
-// so no link is followed at all; a link on the way counts as leading out.
-Fd walkBeneath(int dirFd, std::string_view relative, int flags, mode_t mode)
-{
-    Fd held;
-    int at = dirFd;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t slash = relative.find('/', start);
-        const std::string name(
-            relative.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start));
-        if (slash == std::string_view::npos) {
-            const char* last = name.empty() ? "." : name.c_str();
-            Fd fd(::openat(at, last, flags | O_NOFOLLOW | O_CLOEXEC, mode));
-            const int error = errno;
-            if (flags & O_NOFOLLOW)
-                return fd;
-            // A last link the caller would follow: O_NOFOLLOW fails on it with
-            // ELOOP, with ENOTDIR under O_DIRECTORY, and under O_PATH opens the
-            // link itself. Each is one to resolve, not a result.
-            struct stat st;
-            const bool link = fd.valid() ? (flags & O_PATH) && ::fstat(fd.get(), &st) == 0 && S_ISLNK(st.st_mode)
-                                         : error == ELOOP || (error == ENOTDIR &&
-                                                              ::fstatat(at, last, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                                                              S_ISLNK(st.st_mode));
-            if (!link) {
-                errno = error;
-                return fd;
-            }
-            errno = kOutsideRoot;
-            return Fd();
-        }
-        if (!name.empty()) {
-            Fd next(::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!next.valid()) {
-                if (errno == ELOOP || errno == ENOTDIR) {
-                    struct stat st;
-                    if (::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-                        errno = kOutsideRoot;
-                }
-                return next;
-            }
-            held = std::move(next);
-            at = held.get();
-        }
-        start = slash + 1;
-    }
-}
-
-Fd openPieceBeneath(int dirFd, const std::string& piece, int flags, mode_t mode, Links links)
-{
-#ifdef RESOLVE_BENEATH
-    if (!noOpenat2) {
-        Fd fd = openat2Beneath(dirFd, piece, flags, mode, links);
-        if (fd.valid() || !noOpenat2)
-            return fd;
-    }
-#endif
-    (void)links;
-    return walkBeneath(dirFd, piece, flags, mode);
-}
-
-Fd openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links);
-
-std::vector<std::string> namesOf(std::string_view path)
-{
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('/', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        if (end > start && path.substr(start, end - start) != ".")
-            names.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return names;
-}
-
-std::string joined(const std::vector<std::string>& names)
-{
-    std::string path;
-    for (const std::string& name : names)
-        path += (path.empty() ? "" : "/") + name;
-    return path;
-}
-
-// The resolution beneath a root refuses every link whose text is absolute,
-// even one that names a place inside the root. This rewrites relative so
-// that such links are replaced by the path they name below the root; the
-// result is opened beneath the root again, so it can never lead out.
-// Nothing when a link truly leads out.
-std::optional<std::string> withoutAbsoluteLinks(int rootFd, std::string_view relative, bool followLast)
-{
-    char rootText[PATH_MAX];
-    const std::string self = "/proc/self/fd/" + std::to_string(rootFd);
-    const ssize_t rootLength = ::readlink(self.c_str(), rootText, sizeof rootText);
-    if (rootLength <= 0 || rootLength >= static_cast<ssize_t>(sizeof rootText))
-        return std::nullopt;
-    const std::string root(rootText, static_cast<std::size_t>(rootLength));
-    std::vector<std::string> done;
-    const std::vector<std::string> given = namesOf(relative);
-    std::deque<std::string> todo(given.begin(), given.end());
-    for (int links = 0; !todo.empty();) {
-        std::string name = std::move(todo.front());
-        todo.pop_front();
-        if (name == "..") {
-            if (done.empty())
-                return std::nullopt;
-            done.pop_back();
-            continue;
-        }
-        if (todo.empty() && !followLast) {
-            done.push_back(std::move(name));
-            break;
-        }
-        const Fd parent = openBeneathOnce(rootFd, joined(done), O_PATH | O_DIRECTORY, 0, Links::None);
-        struct stat st;
-        if (!parent.valid() || ::fstatat(parent.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISLNK(st.st_mode)) {
-            done.push_back(std::move(name));
-            continue;
-        }
-        if (++links > 40)
-            return std::nullopt;
-        std::string target(PATH_MAX, '\0');
-        const ssize_t n = ::readlinkat(parent.get(), name.c_str(), target.data(), target.size());
-        if (n <= 0 || n >= static_cast<ssize_t>(target.size()))
-            return std::nullopt;
-        target.resize(static_cast<std::size_t>(n));
-        if (target.front() == '/') {
-            const std::string base = root == "/" ? std::string() : root;
-            if (target != base && target.compare(0, base.size() + 1, base + "/") != 0)
-                return std::nullopt; // outside the root
-            target.erase(0, base.size());
-            done.clear();
-        }
-        const std::vector<std::string> inner = namesOf(target);
-        todo.insert(todo.begin(), inner.begin(), inner.end());
-    }
-    return joined(done);
-}
-
-// A resolution that may leave the root: where it stands, and whether that
-// place lies beneath the root.
-struct OwnLinksWalk {
-    std::pair<dev_t, ino_t> root;
-    uid_t user = 0;
-    Fd dir;             // the directory reached, O_PATH
-    bool inside = true; // dir lies beneath the root
-    int depth = 0;      // dir's depth below the root while inside
-    int links = 0;
+// How far a walk may go: which links it follows, and which may take it out
+// of its root.
+enum class Reach {
+    NoLink,   // none: a link on the way counts as leading out
+    Inside,   // links, while the walk stays beneath the root
+    OwnLinks, // out of the root too, but no other user's link may end outside it
+    Anywhere, // every link: the root is only where a relative path starts
 };
 
 using NodeId = std::pair<dev_t, ino_t>;
@@ -261,35 +93,58 @@ NodeId idOf(const struct stat& st)
     return {st.st_dev, st.st_ino};
 }
 
-bool stepInto(OwnLinksWalk& walk, const std::string& name);
-bool lastOf(OwnLinksWalk& walk, const std::string& name, std::string& last);
+// Resolves a path name by name from directory descriptors, as the kernel
+// would, but reading each link itself, so that its Reach decides whether
+// the link may be followed. It holds one directory at a time (O_PATH).
+class Walk {
+public:
+    explicit Walk(Reach reach) : reach_(reach) {}
+    bool begin(int at, const char* root);
+    bool walkTo(std::string_view path, std::string& last);
+    bool lastOf(std::string& name);
+    int dir() const { return (dir_.valid() ? dir_ : root_).get(); }
 
-// Outside the root, a directory reached may be the root itself again (an
-// absolute link naming a place inside the tree).
-bool arrived(OwnLinksWalk& walk, Fd next)
+private:
+    bool enter(const std::string& name);
+    bool up();
+    bool arrive(Fd next);
+    bool leave(int at, const char* name);
+    void toRoot();
+    std::optional<std::string_view> belowRoot(std::string_view path) const;
+    bool throughLink(const Fd& link, const struct stat& st, std::string* last);
+
+    Reach reach_;
+    uid_t user_ = ::geteuid();
+    Fd root_;
+    NodeId rootId_;
+    Fd dir_;                    // where the walk stands; invalid at the root
+    std::vector<NodeId> trail_; // from the root, or where the walk went out of it, down to here
+    bool inside_ = true;        // the walk stands beneath the root
+    int links_ = 0;
+};
+
+bool Walk::begin(int at, const char* root)
 {
-    walk.dir = std::move(next);
-    if (walk.inside)
-        return true;
+    root_ = Fd(::openat(at, root, O_PATH | O_DIRECTORY | O_CLOEXEC));
     struct stat st;
-    if (::fstat(walk.dir.get(), &st) != 0)
+    if (!root_.valid() || ::fstat(root_.get(), &st) != 0)
         return false;
-    if (idOf(st) == walk.root) {
-        walk.inside = true;
-        walk.depth = 0;
-    }
+    rootId_ = idOf(st);
+    trail_ = {rootId_};
     return true;
 }
 
-// Walks every name of path but the last from the directory reached (from
-// "/" where path is absolute); the last name goes to last, "." where path
-// names a directory reached.
-bool walkTo(OwnLinksWalk& walk, std::string_view path, std::string& last)
+// Walks every name of path but the last (from "/" where path is absolute);
+// the last goes to last, "." where path names the directory reached.
+bool Walk::walkTo(std::string_view path, std::string& last)
 {
     if (!path.empty() && path.front() == '/') {
-        walk.inside = false;
-        if (!arrived(walk, Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC))))
+        if (const auto rest = belowRoot(path)) {
+            toRoot();
+            path = *rest;
+        } else if (!leave(AT_FDCWD, "/")) {
             return false;
+        }
     }
     std::vector<std::string> names = namesOf(path);
     last = ".";
@@ -298,17 +153,136 @@ bool walkTo(OwnLinksWalk& walk, std::string_view path, std::string& last)
         names.pop_back();
     }
     for (const std::string& name : names)
-        if (!stepInto(walk, name))
+        if (!enter(name))
             return false;
     return true;
 }
 
-// Follows the link open at link (O_PATH | O_NOFOLLOW), of status st: into the
-// directory it names, or with last, to the directory that holds what it
-// names, and that name. Another user's link must not end outside the root.
-bool throughLink(OwnLinksWalk& walk, const Fd& link, const struct stat& st, std::string* last)
+// The last name of a path, followed while it is a link: name becomes the
+// one its chain ends in, beside the directory the walk reached.
+bool Walk::lastOf(std::string& name)
 {
-    if (++walk.links > 40) {
+    if (name == ".")
+        return true;
+    Fd entry(::openat(dir(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (!entry.valid() || ::fstat(entry.get(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return true; // what cannot be looked at fails, or is made, at the open
+    return throughLink(entry, st, &name);
+}
+
+// Into the directory name, or through the link it is.
+bool Walk::enter(const std::string& name)
+{
+    if (name == ".")
+        return true;
+    if (name == "..")
+        return up();
+    // O_DIRECTORY: an automount point is mounted, as in a path the kernel walks.
+    Fd next(::openat(dir(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (next.valid())
+        return arrive(std::move(next));
+    // O_NOFOLLOW fails on a link with ELOOP, or ENOTDIR under O_DIRECTORY.
+    const int error = errno;
+    if (error != ELOOP && error != ENOTDIR)
+        return false;
+    Fd link(::openat(dir(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st;
+    if (link.valid() && ::fstat(link.get(), &st) == 0 && S_ISLNK(st.st_mode))
+        return throughLink(link, st, nullptr);
+    errno = error;
+    return false;
+}
+
+// "..": one step back along the trail, or out of where it starts. The
+// parent must be the directory the walk came from: a rename racing the walk
+// could otherwise take it out of the root.
+bool Walk::up()
+{
+    if (trail_.size() == 1)
+        return leave(dir(), "..");
+    trail_.pop_back();
+    if (inside_ && trail_.size() == 1) {
+        dir_.reset();
+        return true;
+    }
+    Fd parent(::openat(dir(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (!parent.valid() || ::fstat(parent.get(), &st) != 0)
+        return false;
+    if (idOf(st) != trail_.back()) {
+        errno = kOutsideRoot;
+        return false;
+    }
+    dir_ = std::move(parent);
+    return true;
+}
+
+// The walk stands in next now. Outside the root, next may be the root itself
+// again: a way back into the tree.
+bool Walk::arrive(Fd next)
+{
+    struct stat st;
+    if (::fstat(next.get(), &st) != 0)
+        return false;
+    if (!inside_ && idOf(st) == rootId_) {
+        toRoot();
+        return true;
+    }
+    dir_ = std::move(next);
+    trail_.push_back(idOf(st));
+    return true;
+}
+
+// Out of the root, or further up outside it, to name opened from at.
+bool Walk::leave(int at, const char* name)
+{
+    if (reach_ < Reach::OwnLinks) {
+        errno = kOutsideRoot;
+        return false;
+    }
+    Fd outside(::openat(at, name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!outside.valid())
+        return false;
+    inside_ = false;
+    trail_.clear();
+    return arrive(std::move(outside));
+}
+
+void Walk::toRoot()
+{
+    dir_.reset();
+    trail_ = {rootId_};
+    inside_ = true;
+}
+
+// The rest of path, absolute, where it begins with the root's own path:
+// such a link leads beneath the root (openat2 refuses it all the same).
+std::optional<std::string_view> Walk::belowRoot(std::string_view path) const
+{
+    char text[PATH_MAX];
+    const std::string self = "/proc/self/fd/" + std::to_string(root_.get());
+    const ssize_t n = ::readlink(self.c_str(), text, sizeof text);
+    if (n <= 0 || n >= static_cast<ssize_t>(sizeof text))
+        return std::nullopt;
+    std::string_view root(text, static_cast<std::size_t>(n));
+    if (root == "/")
+        root = {};
+    if (!path.starts_with(root) || (path.size() > root.size() && path[root.size()] != '/'))
+        return std::nullopt;
+    return path.substr(root.size());
+}
+
+// Walks the target of the link open at link, of status st: into the
+// directory it names, or with last, to the directory that holds what it
+// names, and that name.
+bool Walk::throughLink(const Fd& link, const struct stat& st, std::string* last)
+{
+    if (reach_ == Reach::NoLink) {
+        errno = kOutsideRoot;
+        return false;
+    }
+    if (++links_ > 40) {
         errno = ELOOP;
         return false;
     }
@@ -320,49 +294,31 @@ bool throughLink(OwnLinksWalk& walk, const Fd& link, const struct stat& st, std:
     }
     target.resize(static_cast<std::size_t>(n));
     std::string name;
-    if (!walkTo(walk, target, name) || !(last ? lastOf(walk, name, *last) : stepInto(walk, name)))
+    if (!walkTo(target, name) || !(last ? lastOf(name) : enter(name)))
         return false;
-    if (st.st_uid != walk.user && !walk.inside) {
+    if (last)
+        *last = std::move(name);
+    // Another user's link never takes a read out of the tree it stands in.
+    if (reach_ == Reach::OwnLinks && st.st_uid != user_ && !inside_) {
         errno = kOutsideRoot;
         return false;
     }
     return true;
 }
 
-bool stepInto(OwnLinksWalk& walk, const std::string& name)
+// Opens path by a walk of that reach, from the directory at rootFd, or from
+// "/" where path is absolute (no search of rootFd is needed then).
+Fd openByWalk(int rootFd, std::string_view path, int flags, mode_t mode, Reach reach)
 {
-    if (name == "..") {
-        if (walk.inside && walk.depth-- == 0)
-            walk.inside = false;
-        Fd up(::openat(walk.dir.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        return up.valid() && arrived(walk, std::move(up));
-    }
-    Fd next(::openat(walk.dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st;
-    if (!next.valid() || ::fstat(next.get(), &st) != 0)
-        return false;
-    if (S_ISLNK(st.st_mode))
-        return throughLink(walk, next, st, nullptr);
-    if (!S_ISDIR(st.st_mode)) {
-        errno = ENOTDIR;
-        return false;
-    }
-    if (walk.inside)
-        ++walk.depth;
-    return arrived(walk, std::move(next));
-}
-
-// The last name of a path: followed where it is a link.
-bool lastOf(OwnLinksWalk& walk, const std::string& name, std::string& last)
-{
-    last = name;
-    if (name == ".")
-        return true;
-    Fd entry(::openat(walk.dir.get(), name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
-    struct stat st;
-    if (!entry.valid() || ::fstat(entry.get(), &st) != 0 || !S_ISLNK(st.st_mode))
-        return true; // what cannot be looked at fails, or is made, at the open
-    return throughLink(walk, entry, st, &last);
+    // As open(2): O_CREAT | O_EXCL never follows a last link.
+    const bool followLast = !(flags & O_NOFOLLOW) && (flags & (O_CREAT | O_EXCL)) != (O_CREAT | O_EXCL);
+    Walk walk(reach);
+    std::string last;
+    if (!walk.begin(rootFd, path.starts_with('/') ? "/" : ".") || !walk.walkTo(path, last) ||
+        (followLast && !walk.lastOf(last)))
+        return Fd();
+    // O_NOFOLLOW: a link put in place of the last name since is not followed.
+    return Fd(::openat(walk.dir(), last.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
 }
 
 } // namespace
@@ -381,9 +337,7 @@ Fd openPath(const std::string& path, int flags, mode_t mode)
 {
     if (path.size() < PATH_MAX)
         return Fd(::open(path.c_str(), flags | O_CLOEXEC, mode));
-    return openByPieces(AT_FDCWD, path, flags, mode, [](int at, const std::string& piece, int how, mode_t made) {
-        return Fd(::openat(at, piece.c_str(), how | O_CLOEXEC, made));
-    });
+    return openByWalk(AT_FDCWD, path, flags, mode, Reach::Anywhere);
 }
 
 int statPath(const std::string& path, struct stat& st, bool followLastLink)
@@ -404,35 +358,22 @@ int statPath(const std::string& path, struct stat& st, bool followLastLink)
 
 Fd openBeneath(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
 {
-    Fd fd = openBeneathOnce(rootFd, relative, flags, mode, links);
-    if (fd.valid() || errno != kOutsideRoot || links == Links::None || hasDotDot(relative))
-        return fd;
-    const auto rewritten = withoutAbsoluteLinks(rootFd, relative, !(flags & O_NOFOLLOW));
-    if (!rewritten || *rewritten == relative) {
-        errno = kOutsideRoot;
-        return Fd();
-    }
-    return openBeneathOnce(rootFd, *rewritten, flags, mode, links);
-}
-
-namespace {
-
-Fd openBeneathOnce(int rootFd, std::string_view relative, int flags, mode_t mode, Links links)
-{
-    while (!relative.empty() && relative.front() == '/')
-        relative.remove_prefix(1);
+    relative = withoutLeadingSlashes(relative);
     if (hasDotDot(relative)) {
         errno = kOutsideRoot;
         return Fd();
     }
-    if (relative.empty())
-        return openPieceBeneath(rootFd, ".", flags, mode, links);
-    return openByPieces(rootFd, relative, flags, mode, [links](int at, const std::string& piece, int how, mode_t made) {
-        return openPieceBeneath(at, piece, how, made, links);
-    });
+#ifdef RESOLVE_BENEATH
+    // openat2 refuses an absolute link even where it names a place beneath
+    // the root: the walk tells such a link from one that leads out.
+    if (!noOpenat2 && relative.size() < PATH_MAX) {
+        Fd fd = openat2Beneath(rootFd, std::string(relative), flags, mode, links);
+        if (fd.valid() || (!noOpenat2 && (errno != kOutsideRoot || links == Links::None)))
+            return fd;
+    }
+#endif
+    return openByWalk(rootFd, relative, flags, mode, links == Links::None ? Reach::NoLink : Reach::Inside);
 }
-
-} // namespace
 
 Fd openParentBeneath(int rootFd, std::string_view relative, std::string& lastName, Links links)
 {
@@ -453,22 +394,8 @@ Fd openThroughOwnLinks(int rootFd, std::string_view relative, int flags, mode_t 
     Fd fd = openBeneath(rootFd, relative, flags, mode);
     if (fd.valid() || errno != kOutsideRoot)
         return fd;
-    // Out of the root: resolved again name by name, each link's owner and
-    // end looked at.
-    OwnLinksWalk walk;
-    struct stat st;
-    walk.dir = Fd(::openat(rootFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    if (!walk.dir.valid() || ::fstat(walk.dir.get(), &st) != 0)
-        return Fd();
-    walk.root = idOf(st);
-    walk.user = ::geteuid();
-    while (!relative.empty() && relative.front() == '/')
-        relative.remove_prefix(1);
-    std::string last;
-    if (!walkTo(walk, relative, last) || (!(flags & O_NOFOLLOW) && !lastOf(walk, std::string(last), last)))
-        return Fd();
-    // O_NOFOLLOW: a link put in place of the last name since is not followed.
-    return Fd(::openat(walk.dir.get(), last.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode));
+    // Out of the root: walked again, each link's owner and end looked at.
+    return openByWalk(rootFd, withoutLeadingSlashes(relative), flags, mode, Reach::OwnLinks);
 }
 
 void openBeneathByWalkForTesting()

@@ -24,7 +24,7 @@ std::string outsideRootText();
 std::string othersLinkText();
 
 // Opens a path as open(2) does, links followed. A path longer than the
-// system's limit is opened piece by piece from directory descriptors.
+// system's limit is opened name by name from directory descriptors.
 // An invalid Fd with errno set on failure.
 Fd openPath(const std::string& path, int flags, mode_t mode = 0);
 
