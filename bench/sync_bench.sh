@@ -7,7 +7,8 @@
 # the fair peers are flushed too: rsync followed by sync -f on the target, and
 # cp followed by sync -f. Plain rsync is timed as well, for reference.
 # Environment: REPS (default 3), FILES (100000), BIG_COUNT (2), BIG_MIB (1024),
-# BENCH_DIR (default /tmp). Every run writes into a fresh directory name.
+# BENCH_DIR (default /tmp), CLI (the tessarin-cli to time; default: a fresh
+# Release build). Every run writes into a fresh directory name.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(dirname "$here")
@@ -19,8 +20,13 @@ BIG_MIB=${BIG_MIB:-1024}
 . "$here/common.sh"
 need_command rsync
 # Without the window and the tests: only the command-line tool is timed.
-(cd "$top" && build_cli build-bench Release -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF)
-cli="$top/build-bench/cli/tessarin-cli"
+# CLI names another build of it instead (an older one, to compare with).
+if [ -n "${CLI:-}" ]; then
+  cli=$CLI
+else
+  (cd "$top" && build_cli build-bench Release -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF)
+  cli="$top/build-bench/cli/tessarin-cli"
+fi
 
 work=$(mktemp -d "${BENCH_DIR:-/tmp}/tessarin-sync-bench.XXXXXX")
 trap 'echo "Removing the trees..."; rm -rf "$work"' EXIT
