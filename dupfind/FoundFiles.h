@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Path.h"
+
 namespace tessarin::dupfind {
 
 // One row of the result list: a copy found by the search.
@@ -9,7 +11,7 @@ struct FoundFile {
     std::string name;      // as the directory enumeration gives it ("文件名")
     std::string directory; // where it was found, ending in "/" ("路径")
     bool checked = false;
-    std::string path() const { return directory + name; }
+    std::string path() const { return (platform::Path(directory) / name).bytes(); }
 };
 
 using FoundFiles = std::vector<FoundFile>;

@@ -219,7 +219,7 @@ bool SameFileSearch::isCopy(const std::string& directory, const platform::DirEnt
     // it, another spelling of its path): deleting it would delete the file.
     if (file.id == chosenId_ || listed_.count(key(file.id)))
         return false;
-    const std::string path = directory + file.name;
+    const std::string path = (platform::Path(directory) / file.name).bytes();
     // A link to a file is another name of it: deleting the link would leave
     // the copy in place. The copy is listed under its own name where the
     // search reaches it.
