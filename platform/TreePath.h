@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/Path.h"
 
@@ -92,7 +93,7 @@ private:
 // of the tree is never written, deleted or changed through.
 struct TreePath {
     TreePath() = default;
-    TreePath(Root root_, RelativePath relative_) : root(std::move(root_)), relative(std::move(relative_)) {}
+    TreePath(Root at, RelativePath place) : root(std::move(at)), relative(std::move(place)) {}
     // From texts: a root text and a relative one, whose surplus "/" are dropped.
     TreePath(std::string_view rootText, std::string_view relativeText)
         : root(rootText), relative(RelativePath::fromText(relativeText))
